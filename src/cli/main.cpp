@@ -1,0 +1,49 @@
+// paginor-convert: the headless converter. Parses its options, hands the file to the same
+// driver the window uses, and reports.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/console_host.h"
+#include "cli/info_report.h"
+#include "convert/conversion.h"
+
+namespace {
+
+enum ExitStatus { kConverted = 0, kNotValid = 1, kUsage = 2, kUnreadable = 3, kPassword = 4 };
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace paginor;
+  const TCliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parse.options) {
+    std::cerr << "paginor-convert: " << parse.error << "\n\n" << UsageText();
+    return kUsage;
+  }
+  const TCliOptions& options = *parse.options;
+  if (options.help) {
+    std::cout << UsageText();
+    return kConverted;
+  }
+  if (options.version) {
+    std::cout << "paginor-convert (Paginor) " << PAGINOR_VERSION << '\n';
+    return kConverted;
+  }
+
+  TConsoleHost host({options.password, options.quiet, options.progress, {}},
+                    options.info ? std::cout : std::cerr, std::cerr);
+  TDocumentState state;
+  const TConversionResult result = openfilenow(state, host, options.input);
+  if (!result.Opened) {
+    std::cerr << "paginor-convert: Die Datei kann nicht gelesen werden: " << options.input
+              << '\n';
+    return kUnreadable;
+  }
+  if (options.info) WriteInfoReport(state, std::cout);
+  if (result.PasswordRefused) return kPassword;
+  if (result.Invalid) return kNotValid;
+  return kConverted;
+}

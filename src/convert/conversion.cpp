@@ -1,0 +1,182 @@
+#include "convert/conversion.h"
+
+#include <fstream>
+#include <limits>
+#include <new>
+#include <optional>
+#include <utility>
+
+#include "pdf/content_stream.h"
+#include "pdf/doc_reader.h"
+#include "pdf/page_tree.h"
+#include "pdf/unlock.h"
+#include "pdf/xref.h"
+
+namespace paginor {
+
+namespace {
+
+constexpr const char* kCaption = "Paginor";
+constexpr const char* kInvalidMessage = "Dies ist keine gültige PDF-Datei.";
+constexpr const char* kWrongPassword = "Das Passwort war leider falsch!";
+constexpr const char* kOutOfMemory = "Nicht genügend Speicher, um die PDF-Datei zu lesen.";
+
+// Buffers and offsets of the reader are 32-bit: larger files are refused like a failed
+// allocation.
+constexpr std::streamoff kMaxFileSize = std::numeric_limits<int32_t>::max();
+
+class HostPasswordPrompt final : public TPasswordPrompt {
+ public:
+  explicit HostPasswordPrompt(TConversionHost& host) : host_(host) {}
+  std::optional<std::string> AskPassword() override {
+    auto entered = host_.AskPassword();
+    if (!entered) cancelled_ = true;
+    return entered;
+  }
+  void WrongPassword() override {
+    host_.ShowMessage(kWrongPassword, kCaption, TMessageIcon::Error);
+  }
+  bool cancelled() const { return cancelled_; }
+
+ private:
+  TConversionHost& host_;
+  bool cancelled_ = false;
+};
+
+enum class LoadStatus { Loaded, CannotOpen, TooLarge };
+
+LoadStatus LoadFile(const std::string& path, std::string& bytes) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return LoadStatus::CannotOpen;
+  const std::streamoff size = file.tellg();
+  if (size < 0) return LoadStatus::CannotOpen;
+  if (size > kMaxFileSize) return LoadStatus::TooLarge;
+  bytes.resize(static_cast<std::size_t>(size));
+  file.seekg(0);
+  if (!file.read(bytes.data(), size)) return LoadStatus::CannotOpen;
+  return LoadStatus::Loaded;
+}
+
+class Conversion {
+ public:
+  Conversion(TDocumentState& state, TConversionHost& host) : state_(state), host_(host) {}
+
+  // load fills the buffer; it is called once the per-document state has been emptied.
+  template <typename Load>
+  TConversionResult Run(Load load) {
+    TConversionResult result;
+    if (state_.FBusy) return result;
+    result.Started = true;
+    host_.ShowProgress();
+    host_.SetLineLabel("");
+    TBusyGuard busy(state_.FBusy);
+    state_.FBreak = false;
+    state_.PageSizes.Clear();
+    state_.Memo1.Clear();
+    state_.Memo1.BeginUpdate();
+
+    try {
+      std::string bytes;
+      const LoadStatus status = load(bytes);
+      if (status == LoadStatus::TooLarge) throw std::bad_alloc();
+      if (status == LoadStatus::Loaded) {
+        result.Opened = true;
+        reader_.LoadBuffer(std::move(bytes));
+        ReadDocument();
+      }
+    } catch (const std::bad_alloc&) {
+      failure_ = kOutOfMemory;
+    } catch (const std::exception& e) {
+      failure_ = std::string("Beim Lesen der PDF-Datei ist ein Fehler aufgetreten: ") + e.what();
+    }
+    if (failure_) {
+      host_.ShowMessage(*failure_, kCaption, TMessageIcon::Error);
+    } else if (reader_.Invalid) {
+      host_.ShowMessage(kInvalidMessage, kCaption, TMessageIcon::Error);
+    }
+    result.Invalid = reader_.Invalid && !failure_;
+    result.PasswordRefused = password_refused_;
+    result.PageCount = reader_.Pages.Count();
+    Finish();
+    return result;
+  }
+
+ private:
+  void Status(const std::string& line) { host_.AddStatusLine(line); }
+
+  void ReadDocument() {
+    ReadXrefAndTrailer(reader_);
+    if (reader_.Invalid) return;
+    if (reader_.Encrypted) {
+      HostPasswordPrompt prompt(host_);
+      UnlockDocument(reader_, prompt);
+      password_refused_ = prompt.cancelled();
+    }
+    if (!reader_.RootFound || reader_.Invalid) {
+      reader_.Invalid = true;
+      return;
+    }
+    ReadCatalog(reader_);
+    if (reader_.Invalid) return;
+    WalkPageTree(reader_);
+    Status(std::to_string(reader_.Pages.Count()) + " Seiten gefunden...");
+    ReadPageDictionaries(reader_);
+    ReadPageResources(reader_);
+    Status("Lese Seiten...");
+    ReadPages();
+  }
+
+  void ReadPages() {
+    const int page_count = reader_.Pages.Count();
+    const TStatusLineSink status = [this](const std::string& line) { Status(line); };
+    reader_.Pages.First();
+    while (reader_.Pages.Next()) {
+      if (state_.FBreak) break;
+      TPageRec& page = *reader_.Page;
+      const int number = reader_.Pages.Index();
+      *state_.PageSizes.Append() = TPageSize{page.Width, page.Height};
+      host_.SetLineLabel("Lese Seite " + std::to_string(number) + "...");
+      host_.ProcessEvents();
+      host_.SetProStatus(static_cast<int>(int64_t{number} * 100 / page_count));
+      TPageContent content = ReadPageContent(reader_, page, number, status);
+      (void)content;  // the text phases take the page's content from here
+    }
+    host_.SetProStatus(0);
+  }
+
+  // Runs on every path: what the user sees is consistent and the next file can be opened.
+  void Finish() {
+    reader_.ReleaseBuffer();
+    reader_.FreeDict();
+    reader_.Kids.Clear();
+    host_.SetPageCountLabel("von " + std::to_string(reader_.Pages.Count()));
+    reader_.Pages.Clear();
+    state_.Memo1.EndUpdate();
+    state_.Memo1.SetSelStart(0);
+    state_.Memo1.SetSelLength(1);
+    host_.ShowTextTab();
+    host_.CloseProgress();
+  }
+
+  TDocumentState& state_;
+  TConversionHost& host_;
+  TDocReader reader_;
+  std::optional<std::string> failure_;
+  bool password_refused_ = false;
+};
+
+}  // namespace
+
+TConversionResult openfilenow(TDocumentState& state, TConversionHost& host,
+                              const std::string& path) {
+  return Conversion(state, host).Run([&path](std::string& bytes) { return LoadFile(path, bytes); });
+}
+
+TConversionResult ConvertBuffer(TDocumentState& state, TConversionHost& host, std::string bytes) {
+  return Conversion(state, host).Run([&bytes](std::string& out) {
+    out = std::move(bytes);
+    return LoadStatus::Loaded;
+  });
+}
+
+}  // namespace paginor

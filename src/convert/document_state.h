@@ -1,0 +1,36 @@
+// The per-document state that a conversion replaces as a whole, and the two flags that
+// coordinate the long operations with the user interface.
+#pragma once
+
+#include "output/document.h"
+#include "pdf/dyna_array.h"
+
+namespace paginor {
+
+struct TPageSize {
+  double Width = 0;  // PDF points
+  double Height = 0;
+};
+
+struct TDocumentState {
+  TRichDocument Memo1;
+  TPageSize* PageSize = nullptr;  // bound to PageSizes
+  TDynaArray<TPageSize> PageSizes{&PageSize};
+
+  bool FBusy = false;   // a conversion or another long operation is running
+  bool FBreak = false;  // the user asked to stop the running operation
+};
+
+// Sets FBusy for its lifetime, so that no path out of a long operation leaves it set.
+class TBusyGuard {
+ public:
+  explicit TBusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
+  ~TBusyGuard() { busy_ = false; }
+  TBusyGuard(const TBusyGuard&) = delete;
+  TBusyGuard& operator=(const TBusyGuard&) = delete;
+
+ private:
+  bool& busy_;
+};
+
+}  // namespace paginor

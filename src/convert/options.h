@@ -1,0 +1,15 @@
+// The conversion options of the main window's first tab, with their initial values.
+#pragma once
+
+namespace paginor {
+
+struct TConvertOptions {
+  bool HorzLayCheck = true;    // "Horizontales Layout ausgleichen"
+  bool VertLayCheck = true;    // "Vertikales Layout ausgleichen"
+  bool StartWTCheck = true;    // "Horizontal beim Textstart beginnen"
+  bool HTMLLinksCheck = true;  // "HTML Links zu den Bildern"
+  bool TabsCheck = false;      // "Tabs statt Leerzeichen (für HTML nicht geeignet!)"
+  bool ReadPicsCheck = true;   // "Bilder einlesen"
+};
+
+}  // namespace paginor

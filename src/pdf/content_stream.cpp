@@ -1,0 +1,104 @@
+#include "pdf/content_stream.h"
+
+#include <vector>
+
+#include "pdf/filters.h"
+#include "pdf/literals.h"
+
+namespace paginor {
+
+namespace {
+
+struct StreamHeader {
+  std::vector<std::string> filters;
+  bool has_filter = false;
+};
+
+// Reads the stream dictionary at the cursor: the filter names and the /Length.
+StreamHeader ReadStreamHeader(TDocReader& reader, TContentRef& ref) {
+  StreamHeader header;
+  reader.ReadDict();
+  for (const TDictEntry& entry : reader.DictEntries) {
+    const auto& t = entry.Tokens;
+    if (t[0] == "/Filter" && t.size() >= 2) {
+      header.has_filter = true;
+      for (std::size_t i = 1; i < t.size(); ++i) {
+        if (t[i] != "[" && t[i] != "]") header.filters.push_back(t[i]);
+      }
+    } else if (t[0] == "/Length" && t.size() >= 4 && t[3] == "R") {
+      const int64_t saved = reader.GetPos();
+      if (reader.GotoObject(ParseInt32(t[1]).value_or(0))) {
+        ref.Length = reader.ReadTokenInt();
+        ref.HasLength = true;
+      }
+      reader.SetPos(saved);
+    } else if (t[0] == "/Length" && t.size() == 2) {
+      if (const auto length = ParseInt32(t[1])) {
+        ref.Length = *length;
+        ref.HasLength = true;
+      }
+    }
+  }
+  reader.FreeDict();
+  return header;
+}
+
+// A filter name for a message: bytes outside printable ASCII in PDF's own #xx form, so the
+// line stays valid UTF-8 whatever the file holds.
+std::string PrintableName(const std::string& name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : name) {
+    const auto ch = static_cast<unsigned char>(c);
+    if (ch > 32 && ch < 127 && ch != '#') {
+      out += c;
+    } else {
+      out += '#';
+      out += kHex[ch >> 4];
+      out += kHex[ch & 15];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number,
+                             const TStatusLineSink& status) {
+  TPageContent result;
+  for (TContentRef& ref : page.Contents) {
+    if (!ref.Valid || !reader.GotoObject(ref.ObjNum, ref.Gen)) continue;
+    const StreamHeader header = ReadStreamHeader(reader, ref);
+    if (!ref.HasLength || !reader.AtStreamData()) {
+      reader.Invalid = true;
+      continue;
+    }
+    // A stream claiming more bytes than the file holds gets what is there.
+    std::string data = reader.ReadBytes(ref.Length);
+    if (reader.Encrypted) reader.Security.DecryptObject(ref.ObjNum, ref.Gen, data);
+    if (data.empty()) continue;
+    bool stopped = false;
+    for (const std::string& filter : header.filters) {
+      if (filter == "/ASCII85Decode") {
+        data = DecodeASCII85(data);
+      } else if (filter == "/FlateDecode") {
+        data = DecodeFlate(data);
+      } else if (filter == "/LZWDecode") {
+        data = DecodeLZW(data);
+      } else {
+        status("Die Komprimierung " + PrintableName(filter) +
+               " wird nicht unterstützt, deshalb kann die Seite " + std::to_string(page_number) +
+               " nicht gelesen werden!");
+        result.PageOk = false;
+        stopped = true;
+        break;
+      }
+    }
+    if (stopped) continue;
+    result.ContentBuffer += data;
+    result.ContentBuffer += '\n';
+  }
+  return result;
+}
+
+}  // namespace paginor

@@ -1,0 +1,211 @@
+#include "pdf/doc_reader.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "pdf/literals.h"
+
+namespace paginor {
+
+TDocReader::TDocReader() = default;
+
+TDocReader::TDocReader(std::string bytes) { LoadBuffer(std::move(bytes)); }
+
+void TDocReader::LoadBuffer(std::string bytes) {
+  buffer_ = std::move(bytes);
+  cursor_ = Size();
+  Invalid = false;
+}
+
+void TDocReader::ReleaseBuffer() {
+  std::string().swap(buffer_);
+  cursor_ = 0;
+}
+
+std::string TDocReader::ReadBytes(int64_t n) {
+  std::string out;
+  if (n <= 0) return out;
+  if (cursor_ < Size()) {
+    const int64_t available = std::min(n, Size() - cursor_);
+    out.assign(buffer_, static_cast<std::size_t>(cursor_), static_cast<std::size_t>(available));
+  }
+  cursor_ += n;
+  return out;
+}
+
+unsigned char TDocReader::ReadByteSafe() {
+  const int64_t pos = cursor_++;
+  if (pos < Size()) return static_cast<unsigned char>(buffer_[static_cast<std::size_t>(pos)]);
+  return (pos - Size()) % 2 == 0 ? '\r' : '`';
+}
+
+bool TDocReader::MatchLiteral(std::string_view s) {
+  const int64_t start = cursor_;
+  cursor_ += static_cast<int64_t>(s.size());
+  if (start + static_cast<int64_t>(s.size()) > Size()) return false;
+  return std::string_view(buffer_).substr(static_cast<std::size_t>(start), s.size()) == s;
+}
+
+void TDocReader::BackToLineStart() {
+  int64_t p = std::min(cursor_, Size());
+  const auto at = [this](int64_t i) { return static_cast<unsigned char>(buffer_[i]); };
+  while (p > 0 && IsLineEnd(at(p - 1))) --p;
+  while (p > 0 && !IsLineEnd(at(p - 1))) --p;
+  cursor_ = p;
+}
+
+void TDocReader::SkipToNextLine() {
+  while (cursor_ < Size() && !IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) ++cursor_;
+  while (cursor_ < Size() && IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) ++cursor_;
+}
+
+bool TDocReader::PrecededByLineEnd() const {
+  if (cursor_ <= 0 || cursor_ > Size()) return false;
+  return IsLineEnd(static_cast<unsigned char>(buffer_[cursor_ - 1]));
+}
+
+std::string TDocReader::ReadLine() {
+  std::string line;
+  while (cursor_ < Size() && !IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) {
+    line += buffer_[cursor_++];
+  }
+  while (cursor_ < Size() && IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) ++cursor_;
+  return line;
+}
+
+int32_t TDocReader::ReadLineInt() {
+  const std::string line = ReadLine();
+  std::size_t start = 0;
+  while (start < line.size() && line[start] == ' ') ++start;
+  return ParseInt32(std::string_view(line).substr(start)).value_or(0);
+}
+
+std::string TDocReader::ReadToken() {
+  std::string t;
+  bool in_string = false;
+  int backslashes = 0;
+  int after_escape = 0;
+  unsigned char ch = 0;  // the byte as the ending rules see it
+  bool complete = false;
+  for (;;) {
+    ch = ReadByteSafe();
+    // Backslashes: a pair stands for itself; an escaped ")" inside a string comes out bare and
+    // keeps the count at 1 for one more byte.
+    if (ch == '\\') {
+      ++backslashes;
+      after_escape = 0;
+      if (backslashes == 2) {
+        t += '\\';
+        backslashes = 0;
+      }
+    } else if (backslashes > 0) {
+      ++after_escape;
+      if (after_escape == 2) {
+        backslashes = 0;
+      } else if (ch == ')' && in_string) {
+        t += ')';
+      } else {
+        t += '\\';
+        backslashes = 0;
+      }
+    }
+    // Taking the byte.
+    if (backslashes != 0) {
+      ch = 0;
+    } else if (in_string) {
+      t += static_cast<char>(ch);
+    } else {
+      bool take = true;
+      if (IsPdfSpace(ch)) {
+        take = false;
+      } else if ((ch == '[' || ch == ']' || ch == '/' || ch == '(') && !t.empty()) {
+        take = false;
+      } else if (ch == '<' && !(t.empty() || t == "<")) {
+        take = false;
+      } else if (ch == '>' && !(t.empty() || t == ">")) {
+        take = false;
+      }
+      if (take) {
+        if (ch == '(') in_string = true;
+        t += static_cast<char>(ch);
+        if (t == ">>") {
+          ch = ' ';
+          complete = true;
+        } else {
+          ch = 0;
+        }
+      }
+    }
+    if (complete) break;
+    // Ending.
+    if (!in_string) {
+      if (IsPdfSpace(ch) || ch == '(' || ch == ')' || ch == '[' || ch == ']' || ch == '/' ||
+          ch == '<' || ch == '>' || t == "[" || t == "]") {
+        break;
+      }
+    } else if (ch == ')' && backslashes % 2 == 0) {
+      break;
+    }
+    if (PastEnd()) break;
+  }
+  // The delimiter that ended the token starts the next one.
+  if (!(t == "[" || t == "]" || IsPdfSpace(ch) || ch == ')')) --cursor_;
+  while (IsPdfSpace(ReadByteSafe())) {
+  }
+  --cursor_;
+  return t;
+}
+
+int32_t TDocReader::ReadTokenInt() { return ParseInt32(ReadToken()).value_or(0); }
+
+void TDocReader::ReadDict() {
+  if (ReadToken() != "<<") {
+    Invalid = true;
+    return;
+  }
+  int n = 0;
+  int arrays = 0;
+  int dicts = 0;
+  TDictEntry* current = nullptr;
+  for (;;) {
+    const bool line_start = PrecededByLineEnd();
+    std::string t = ReadToken();
+    if (t == "[") ++arrays;
+    if (t == "]") --arrays;
+    if (t == "<<") ++dicts;
+    if (t == ">>") --dicts;
+    const bool closing = t.starts_with(">>") && dicts < 0;
+    if (t != ">>" && dicts == 0) {
+      // A key starts a new entry at the start of a line, or once the entry has a value.
+      if ((line_start || n >= 2) && t.starts_with('/') && arrays <= 0) n = 0;
+      if (n == 0) {
+        current = DictEntries.Append();
+        current->ValuePos = static_cast<int32_t>(GetPos());
+      }
+    }
+    // Tokens before the first entry (a dictionary opening with "<<" twice) have no entry.
+    if (!closing && current != nullptr) {
+      current->Tokens.push_back(std::move(t));
+      ++n;
+    }
+    if (closing || PastEnd()) break;
+  }
+}
+
+void TDocReader::FreeDict() { DictEntries.Clear(); }
+
+bool TDocReader::AtStreamData() {
+  if (!MatchLiteral("stream")) return false;
+  const unsigned char ch = ReadByteSafe();
+  if (ch == '\n') return true;
+  return ch == '\r' && ReadByteSafe() == '\n';
+}
+
+bool TDocReader::GotoObject(int32_t num, int32_t /*gen*/) {
+  if (num < 0 || num >= XrefCount()) return false;
+  SetPos(XrefTable[static_cast<std::size_t>(num)].Offset);
+  for (int i = 0; i < 3; ++i) ReadToken();
+  return true;
+}
+
+}  // namespace paginor

@@ -1,0 +1,94 @@
+// TDocReader: one conversion's view of a PDF file. The whole file in memory, one read
+// position, the token scanner and dictionary reader over it, the cross-reference table, and
+// the lists and flags the reading phases share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pdf/dyna_array.h"
+#include "pdf/records.h"
+#include "pdf/security.h"
+
+namespace paginor {
+
+// The only white space of the scanner: space, CR and LF. Tab, form feed and NUL are not.
+inline bool IsPdfSpace(unsigned char ch) { return ch == ' ' || ch == '\r' || ch == '\n'; }
+inline bool IsLineEnd(unsigned char ch) { return ch == '\r' || ch == '\n'; }
+
+class TDocReader {
+ public:
+  TDocReader();
+  explicit TDocReader(std::string bytes);
+  TDocReader(const TDocReader&) = delete;
+  TDocReader& operator=(const TDocReader&) = delete;
+
+  // Replaces the buffer; the cursor goes to its end and Invalid is cleared.
+  void LoadBuffer(std::string bytes);
+  void ReleaseBuffer();
+  const std::string& Buffer() const { return buffer_; }
+  int64_t Size() const { return static_cast<int64_t>(buffer_.size()); }
+
+  // The cursor may stand past the end; it never goes below 0.
+  void SetPos(int64_t pos) { cursor_ = pos < 0 ? 0 : pos; }
+  int64_t GetPos() const { return cursor_; }
+  bool PastEnd() const { return cursor_ > Size(); }
+
+  // Copies up to n bytes from the cursor (fewer at the end of the data); the cursor
+  // advances by n in every case.
+  std::string ReadBytes(int64_t n);
+  // The byte at the cursor; past the end a filler: CR at even distances from the end, the
+  // grave accent at odd ones, so tokens end there and white-space skipping stops.
+  unsigned char ReadByteSafe();
+  // Reads len(s) bytes and compares; the cursor advances by len(s) either way.
+  bool MatchLiteral(std::string_view s);
+
+  // Line operations, used at the end of the file.
+  void BackToLineStart();
+  void SkipToNextLine();
+  bool PrecededByLineEnd() const;
+  std::string ReadLine();
+  int32_t ReadLineInt();
+
+  std::string ReadToken();
+  int32_t ReadTokenInt();
+
+  // Reads the dictionary at the cursor into DictEntries; sets Invalid when it does not start
+  // with "<<". Each ReadDict is paired with a FreeDict.
+  void ReadDict();
+  void FreeDict();
+  // Right after a stream's dictionary: "stream" and LF or CR LF; the cursor then rests on
+  // the first data byte.
+  bool AtStreamData();
+
+  // Moves to the body of object n (after "n g obj"). False when n is outside the table.
+  bool GotoObject(int32_t num, int32_t gen = 0);
+  int32_t XrefCount() const { return static_cast<int32_t>(XrefTable.size()); }
+
+  std::vector<TXrefEntry> XrefTable;
+  TDictEntry* Entry = nullptr;  // bound to DictEntries
+  TDynaArray<TDictEntry> DictEntries{&Entry};
+  TKidRef* Kid = nullptr;  // bound to Kids
+  TDynaArray<TKidRef> Kids{&Kid};
+  TPageRec* Page = nullptr;  // bound to Pages
+  TDynaArray<TPageRec> Pages{&Page};
+  TContentRef* ContentRef = nullptr;  // bound by every page's Contents
+
+  bool Invalid = false;
+  bool Encrypted = false;
+  bool RootFound = false;
+  bool PagesFound = false;
+  int32_t RootNum = 0, RootGen = 0;
+  int32_t EncryptNum = 0, EncryptGen = 0;
+  int32_t PagesNum = 0, PagesGen = 0;
+
+  TSecurityHandler Security;
+
+ private:
+  std::string buffer_;
+  int64_t cursor_ = 0;
+};
+
+}  // namespace paginor

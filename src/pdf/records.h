@@ -1,0 +1,58 @@
+// The records of the document reader's lists.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pdf/dyna_array.h"
+
+namespace paginor {
+
+// One dictionary entry: the key token, then every token of its value, nested brackets
+// included, and the position of the value's first byte.
+struct TDictEntry {
+  std::vector<std::string> Tokens;
+  int32_t ValuePos = 0;
+};
+
+// Object number to file offset. A free entry keeps the value of its first field.
+struct TXrefEntry {
+  int32_t Offset = 0;
+  int32_t Gen = 0;
+  bool Loaded = false;  // a newer section has already set this entry
+};
+
+// One entry of the flat list that the page tree walk builds.
+struct TKidRef {
+  int32_t ObjNum = 0;
+  int32_t Gen = 0;
+  bool Visited = false;
+  bool IsNode = false;  // the object has a /Kids array with at least one reference
+};
+
+// One content stream of a page.
+struct TContentRef {
+  int32_t Length = 0;
+  int32_t ObjNum = 0;
+  int32_t Gen = 0;
+  bool HasLength = false;
+  bool Valid = false;  // the reference was read completely
+};
+
+struct TPageRec {
+  int32_t ObjNum = 0;
+  int32_t Gen = 0;
+  // Cursor positions at which ReadDict finds the page's dictionaries.
+  int32_t XObjectPos = 0;
+  int32_t FontPos = 0;
+  int32_t ResourcesPos = 0;
+  bool HasXObjects = false;
+  bool HasFonts = false;
+  bool HasResources = false;
+  double Width = 595.0;  // PDF points, A4 until a /MediaBox is read
+  double Height = 842.0;
+  TDynaArray<TContentRef> Contents;
+};
+
+}  // namespace paginor

@@ -1,0 +1,29 @@
+// Opening an encrypted document: reading the encryption dictionary and the password check
+// with the empty password first, then the user's.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "pdf/doc_reader.h"
+
+namespace paginor {
+
+// How the password check talks to the user.
+class TPasswordPrompt {
+ public:
+  virtual ~TPasswordPrompt() = default;
+  // The password entered, or nothing when the user cancels.
+  virtual std::optional<std::string> AskPassword() = 0;
+  // Shown before every prompt after the first.
+  virtual void WrongPassword() = 0;
+};
+
+// Fills OwnerHash, UserHash and Permissions from the /Encrypt object.
+void ReadEncryptDictionary(TDocReader& reader);
+
+// Runs the whole handler: reads the dictionary, decodes /ID, tries the empty password and
+// then asks. Leaves FileKey set and returns true, or sets Invalid when the user cancels.
+bool UnlockDocument(TDocReader& reader, TPasswordPrompt& prompt);
+
+}  // namespace paginor
