@@ -29,8 +29,7 @@ class TConsoleHost final : public TConversionHost {
   void SetProStatus(int percent) override;
   void ProcessEvents() override {}
   TConvertOptions Options() override { return settings_.options; }
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   TMessageIcon icon) override;
+  void ShowMessage(const std::string& text, const std::string& caption, TMessageIcon icon) override;
   // The password of the command line, once; asking again means it was wrong.
   std::optional<std::string> AskPassword() override;
   void SetPageCountLabel(const std::string&) override {}

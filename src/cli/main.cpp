@@ -38,8 +38,7 @@ int main(int argc, char** argv) {
   TDocumentState state;
   const TConversionResult result = openfilenow(state, host, options.input);
   if (!result.Opened) {
-    std::cerr << "paginor-convert: Die Datei kann nicht gelesen werden: " << options.input
-              << '\n';
+    std::cerr << "paginor-convert: Die Datei kann nicht gelesen werden: " << options.input << '\n';
     return kUnreadable;
   }
   if (options.info) WriteInfoReport(state, std::cout);

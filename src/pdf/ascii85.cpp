@@ -8,10 +8,12 @@ namespace {
 
 void AppendGroup(std::string& out, const int* digits, int bytes) {
   uint64_t value = 0;
-  for (int i = 0; i < 5; ++i) value = value * 85 + static_cast<uint64_t>(digits[i]);
+  for (int i = 0; i < 5; ++i)
+    value = value * 85 + static_cast<uint64_t>(digits[i]);
   // Digits above "u" (the accepted "z" inside a group) can overflow 32 bits; keep the low ones.
   const auto word = static_cast<uint32_t>(value);
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((word >> (24 - 8 * i)) & 0xFF);
+  for (int i = 0; i < bytes; ++i)
+    out += static_cast<char>((word >> (24 - 8 * i)) & 0xFF);
 }
 
 }  // namespace
@@ -19,7 +21,8 @@ void AppendGroup(std::string& out, const int* digits, int bytes) {
 std::string DecodeASCII85(std::string_view data) {
   // Trailing line ends, and the "~>" before them, are not part of the data.
   std::size_t end = data.size();
-  while (end > 0 && (data[end - 1] == '\r' || data[end - 1] == '\n')) --end;
+  while (end > 0 && (data[end - 1] == '\r' || data[end - 1] == '\n'))
+    --end;
   if (end >= 2 && data[end - 2] == '~' && data[end - 1] == '>') end -= 2;
 
   std::string out;
@@ -46,7 +49,8 @@ std::string DecodeASCII85(std::string_view data) {
   }
   if (n >= 2) {
     const int kept = n;
-    while (n < 5) digits[n++] = 84;
+    while (n < 5)
+      digits[n++] = 84;
     AppendGroup(out, digits, kept - 1);
   }
   return out;

@@ -9,7 +9,9 @@ namespace paginor {
 
 TDocReader::TDocReader() = default;
 
-TDocReader::TDocReader(std::string bytes) { LoadBuffer(std::move(bytes)); }
+TDocReader::TDocReader(std::string bytes) {
+  LoadBuffer(std::move(bytes));
+}
 
 void TDocReader::LoadBuffer(std::string bytes) {
   buffer_ = std::move(bytes);
@@ -49,14 +51,18 @@ bool TDocReader::MatchLiteral(std::string_view s) {
 void TDocReader::BackToLineStart() {
   int64_t p = std::min(cursor_, Size());
   const auto at = [this](int64_t i) { return static_cast<unsigned char>(buffer_[i]); };
-  while (p > 0 && IsLineEnd(at(p - 1))) --p;
-  while (p > 0 && !IsLineEnd(at(p - 1))) --p;
+  while (p > 0 && IsLineEnd(at(p - 1)))
+    --p;
+  while (p > 0 && !IsLineEnd(at(p - 1)))
+    --p;
   cursor_ = p;
 }
 
 void TDocReader::SkipToNextLine() {
-  while (cursor_ < Size() && !IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) ++cursor_;
-  while (cursor_ < Size() && IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) ++cursor_;
+  while (cursor_ < Size() && !IsLineEnd(static_cast<unsigned char>(buffer_[cursor_])))
+    ++cursor_;
+  while (cursor_ < Size() && IsLineEnd(static_cast<unsigned char>(buffer_[cursor_])))
+    ++cursor_;
 }
 
 bool TDocReader::PrecededByLineEnd() const {
@@ -69,14 +75,16 @@ std::string TDocReader::ReadLine() {
   while (cursor_ < Size() && !IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) {
     line += buffer_[cursor_++];
   }
-  while (cursor_ < Size() && IsLineEnd(static_cast<unsigned char>(buffer_[cursor_]))) ++cursor_;
+  while (cursor_ < Size() && IsLineEnd(static_cast<unsigned char>(buffer_[cursor_])))
+    ++cursor_;
   return line;
 }
 
 int32_t TDocReader::ReadLineInt() {
   const std::string line = ReadLine();
   std::size_t start = 0;
-  while (start < line.size() && line[start] == ' ') ++start;
+  while (start < line.size() && line[start] == ' ')
+    ++start;
   return ParseInt32(std::string_view(line).substr(start)).value_or(0);
 }
 
@@ -156,7 +164,9 @@ std::string TDocReader::ReadToken() {
   return t;
 }
 
-int32_t TDocReader::ReadTokenInt() { return ParseInt32(ReadToken()).value_or(0); }
+int32_t TDocReader::ReadTokenInt() {
+  return ParseInt32(ReadToken()).value_or(0);
+}
 
 void TDocReader::ReadDict() {
   if (ReadToken() != "<<") {
@@ -192,7 +202,9 @@ void TDocReader::ReadDict() {
   }
 }
 
-void TDocReader::FreeDict() { DictEntries.Clear(); }
+void TDocReader::FreeDict() {
+  DictEntries.Clear();
+}
 
 bool TDocReader::AtStreamData() {
   if (!MatchLiteral("stream")) return false;
@@ -204,7 +216,8 @@ bool TDocReader::AtStreamData() {
 bool TDocReader::GotoObject(int32_t num, int32_t /*gen*/) {
   if (num < 0 || num >= XrefCount()) return false;
   SetPos(XrefTable[static_cast<std::size_t>(num)].Offset);
-  for (int i = 0; i < 3; ++i) ReadToken();
+  for (int i = 0; i < 3; ++i)
+    ReadToken();
   return true;
 }
 

@@ -15,8 +15,12 @@
 namespace paginor {
 
 // The only white space of the scanner: space, CR and LF. Tab, form feed and NUL are not.
-inline bool IsPdfSpace(unsigned char ch) { return ch == ' ' || ch == '\r' || ch == '\n'; }
-inline bool IsLineEnd(unsigned char ch) { return ch == '\r' || ch == '\n'; }
+inline bool IsPdfSpace(unsigned char ch) {
+  return ch == ' ' || ch == '\r' || ch == '\n';
+}
+inline bool IsLineEnd(unsigned char ch) {
+  return ch == '\r' || ch == '\n';
+}
 
 class TDocReader {
  public:

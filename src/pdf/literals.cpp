@@ -14,7 +14,9 @@ int HexDigitValue(unsigned char ch) {
 
 namespace {
 
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsDigit(char ch) {
+  return ch >= '0' && ch <= '9';
+}
 
 template <typename Int>
 std::optional<Int> ParseInteger(std::string_view s) {
@@ -42,15 +44,21 @@ std::optional<Int> ParseInteger(std::string_view s) {
 
 }  // namespace
 
-std::optional<int32_t> ParseInt32(std::string_view s) { return ParseInteger<int32_t>(s); }
-std::optional<int64_t> ParseInt64(std::string_view s) { return ParseInteger<int64_t>(s); }
+std::optional<int32_t> ParseInt32(std::string_view s) {
+  return ParseInteger<int32_t>(s);
+}
+std::optional<int64_t> ParseInt64(std::string_view s) {
+  return ParseInteger<int64_t>(s);
+}
 
 std::optional<double> ParseNumber(std::string_view s) {
   std::size_t i = 0;
   const std::size_t n = s.size();
-  while (i < n && s[i] == ' ') ++i;
+  while (i < n && s[i] == ' ')
+    ++i;
   std::size_t end = n;
-  while (end > i && s[end - 1] == ' ') --end;
+  while (end > i && s[end - 1] == ' ')
+    --end;
   const std::string_view body = s.substr(i, end - i);
   // Check the grammar by hand; std::from_chars alone would accept "inf", "nan" and hex forms.
   std::size_t k = 0;
@@ -79,7 +87,8 @@ std::optional<double> ParseNumber(std::string_view s) {
     std::size_t e = k + 1;
     if (e < body.size() && (body[e] == '+' || body[e] == '-')) ++e;
     const std::size_t exp_digits = e;
-    while (e < body.size() && IsDigit(body[e])) ++e;
+    while (e < body.size() && IsDigit(body[e]))
+      ++e;
     if (e == exp_digits) return std::nullopt;
     k = e;
   }
@@ -184,7 +193,8 @@ std::string DecodeHexBytes(std::string_view digits) {
 
 std::string PadNumber3(int k) {
   std::string digits = std::to_string(k);
-  while (digits.size() < 3) digits.insert(digits.begin(), '0');
+  while (digits.size() < 3)
+    digits.insert(digits.begin(), '0');
   return digits;
 }
 

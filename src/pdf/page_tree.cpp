@@ -86,9 +86,8 @@ void ReadContents(TDocReader& reader, const TDictEntry& entry, TPageRec& page) {
   CursorKeeper keep(reader);
   if (!reader.GotoObject(ParseInt32(t[1]).value_or(0))) return;
   if (reader.ReadToken() == "[") {
-    ReadReferenceArray(reader, [&page](int32_t num, int32_t gen) {
-      AppendContent(page, num, gen);
-    });
+    ReadReferenceArray(reader,
+                       [&page](int32_t num, int32_t gen) { AppendContent(page, num, gen); });
   } else {
     AppendContent(page, ParseInt32(t[1]), ParseInt32(t[2]));
   }

@@ -42,7 +42,8 @@ bool TSecurityHandler::CheckPassword(std::string password) {
   }
   std::string material = PasswordText + OwnerHash;
   const auto p = static_cast<uint32_t>(Permissions);
-  for (int shift = 0; shift < 32; shift += 8) material += static_cast<char>((p >> shift) & 0xFF);
+  for (int shift = 0; shift < 32; shift += 8)
+    material += static_cast<char>((p >> shift) & 0xFF);
   material += FileId;
   FileKey = Md5(material);
 

@@ -21,9 +21,9 @@ void Rc4InPlace(const unsigned char* key, std::size_t key_length, std::string& d
 class TSecurityHandler {
  public:
   // Read from the trailer and the encryption dictionary.
-  std::string FileId;     // first /ID element; hexadecimal digits until DecodeFileId
-  std::string OwnerHash;  // /O
-  std::string UserHash;   // /U
+  std::string FileId;       // first /ID element; hexadecimal digits until DecodeFileId
+  std::string OwnerHash;    // /O
+  std::string UserHash;     // /U
   int32_t Permissions = 0;  // /P, as the four bytes that enter the key
   // The password last tried, padded to 32 bytes by CheckPassword.
   std::string PasswordText;

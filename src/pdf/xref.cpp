@@ -12,7 +12,9 @@ namespace {
 
 // Object numbers from this on are not stored: every object takes more than four bytes of the
 // file, and a hostile subsection header must not make us allocate gigabytes.
-int64_t TableLimit(const TDocReader& reader) { return reader.Size() / 4 + 4096; }
+int64_t TableLimit(const TDocReader& reader) {
+  return reader.Size() / 4 + 4096;
+}
 
 // Finds "%%EOF" and then "startxref" two non-empty lines above it; returns the offset it
 // names, or nothing (Invalid set).
@@ -34,7 +36,8 @@ std::optional<int32_t> FindStartXref(TDocReader& reader) {
       return std::nullopt;
     }
   }
-  for (int i = 0; i < 3; ++i) reader.BackToLineStart();
+  for (int i = 0; i < 3; ++i)
+    reader.BackToLineStart();
   if (!reader.MatchLiteral("startxref")) {
     reader.Invalid = true;
     return std::nullopt;

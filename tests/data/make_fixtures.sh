@@ -45,3 +45,22 @@ showpage
 PS
 gs -q -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=1.4 -sPAPERSIZE=a4 \
   -sOutputFile=../../examples/beispiel.pdf "$tmp/beispiel.ps"
+
+# LZW data written by ghostscript's LZWEncode filter (PostScript's LZW is PDF's, early
+# change 1): long enough to pass 12-bit codes and clear the table.
+python3 - <<'PY'
+import random
+random.seed(7)
+words = ['Seite', 'Text', 'Paginor', 'Absatz', 'Bild', 'Zeile', 'PDF', 'Datei', 'und', 'der',
+         'die', 'das']
+text = ' '.join(random.choice(words) + str(random.randint(0, 999)) for _ in range(6000))
+open('lzw-plain.txt', 'w').write(text)
+PY
+cat > "$tmp/lzw.ps" <<'PS'
+/infile (lzw-plain.txt) (r) file def
+/outfile (lzw-plain.lzw) (w) file /LZWEncode filter def
+/buf 4096 string def
+{ infile buf readstring exch outfile exch writestring not {exit} if } loop
+outfile closefile
+PS
+gs -q -dNOSAFER -dNODISPLAY -dBATCH "$tmp/lzw.ps"

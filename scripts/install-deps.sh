@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing Paginor need, when they are missing.
+set -eu
+packages="build-essential cmake pkg-config ccache nettle-dev zlib1g-dev libgtest-dev clang-format"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installiere:$missing"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
