@@ -71,6 +71,8 @@ class Conversion {
     host_.SetLineLabel("");
     TBusyGuard busy(state_.FBusy);
     state_.FBreak = false;
+    options_ = host_.Options();
+    state_.Images.Clear();
     state_.PageSizes.Clear();
     state_.Memo1.Clear();
     state_.Memo1.BeginUpdate();
@@ -122,6 +124,9 @@ class Conversion {
     Status(std::to_string(reader_.Pages.Count()) + " Seiten gefunden...");
     ReadPageDictionaries(reader_);
     ReadPageResources(reader_);
+    page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck,
+                                 [this](const std::string& line) { Status(line); })
+                       .Pages;
     Status("Lese Seiten...");
     ReadPages();
   }
@@ -161,6 +166,8 @@ class Conversion {
   TDocumentState& state_;
   TConversionHost& host_;
   TDocReader reader_;
+  TConvertOptions options_;
+  TPageImages page_images_;  // what each page's XObject names stand for
   std::optional<std::string> failure_;
   bool password_refused_ = false;
 };

@@ -2,6 +2,7 @@
 // coordinate the long operations with the user interface.
 #pragma once
 
+#include "images/image_extraction.h"
 #include "output/document.h"
 #include "pdf/dyna_array.h"
 
@@ -16,6 +17,8 @@ struct TDocumentState {
   TRichDocument Memo1;
   TPageSize* PageSize = nullptr;  // bound to PageSizes
   TDynaArray<TPageSize> PageSizes{&PageSize};
+  TImageRec* Image = nullptr;  // bound to Images
+  TDynaArray<TImageRec> Images{&Image};  // the decoded pictures, numbered from 1
 
   bool FBusy = false;   // a conversion or another long operation is running
   bool FBreak = false;  // the user asked to stop the running operation

@@ -45,7 +45,8 @@ TEST(Conversion, FourPagesReportTheirProgress) {
   EXPECT_EQ(run.host.labels, PageLabels(4));
   EXPECT_EQ(run.host.progress, (std::vector<int>{25, 50, 75, 100, 0}));
   EXPECT_EQ(run.host.status_lines,
-            (std::vector<std::string>{"4 Seiten gefunden...", "Lese Seiten..."}));
+            (std::vector<std::string>{"4 Seiten gefunden...", "0 Bilder/Objekte gefunden...",
+                                      "0 JPEG-Bilder gelesen...", "Lese Seiten..."}));
   EXPECT_EQ(run.host.page_count_label, "von 4");
   EXPECT_EQ(run.host.events, (std::vector<std::string>{"show", "text tab", "close"}));
   EXPECT_TRUE(run.host.messages.empty());
@@ -56,6 +57,21 @@ TEST(Conversion, FourPagesReportTheirProgress) {
   EXPECT_EQ(run.state.Memo1.UpdateCount(), 0);
   EXPECT_EQ(run.result.PageCount, 4);
   EXPECT_FALSE(run.result.Invalid);
+}
+
+TEST(Conversion, ImagesReplaceTheEarlierDocumentsAndFollowTheOption) {
+  Session run;
+  run.Convert(ReadFixture("images/img2pdf-png.pdf"));
+  EXPECT_EQ(run.state.Images.Count(), 3);
+  EXPECT_EQ(run.host.status_lines[1], "3 Bilder/Objekte gefunden...");
+  EXPECT_EQ(run.host.status_lines[2], "3 JPEG-Bilder gelesen...");
+  const TDIB kept = run.state.Images[0].Bitmap;  // a copy, as the gallery holds one
+
+  run.host.options.ReadPicsCheck = false;
+  run.Convert(ReadFixture("images/img2pdf-png.pdf"));
+  EXPECT_EQ(run.state.Images.Count(), 0);
+  EXPECT_TRUE(kept.HasBits());  // the copy outlives the list's release
+  EXPECT_EQ(run.host.status_lines.back(), "Lese Seiten...");
 }
 
 TEST(Conversion, ProgressIsTruncated) {
@@ -187,7 +203,8 @@ TEST(Conversion, UnsupportedFilterGoesToTheStatusList) {
   run.Convert(pdf.Build());
   EXPECT_TRUE(run.host.messages.empty());
   EXPECT_EQ(run.host.status_lines,
-            (std::vector<std::string>{"3 Seiten gefunden...", "Lese Seiten...",
+            (std::vector<std::string>{"3 Seiten gefunden...", "0 Bilder/Objekte gefunden...",
+                                      "0 JPEG-Bilder gelesen...", "Lese Seiten...",
                                       "Die Komprimierung /DCTDecode wird nicht unterstützt, "
                                       "deshalb kann die Seite 3 nicht gelesen werden!"}));
 }

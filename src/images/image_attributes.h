@@ -1,0 +1,35 @@
+// What an image dictionary says beyond its size and filter: colour space, decode parameters,
+// /Decode and /ImageMask, needed to decode and colour the picture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "images/readers.h"
+#include "pdf/doc_reader.h"
+#include "pdf/predictor.h"
+
+namespace paginor {
+
+enum class TColorFamily { Unknown, Gray, Rgb, Cmyk, Indexed };
+
+struct TImageAttributes {
+  TColorFamily Family = TColorFamily::Unknown;
+  TColorFamily Base = TColorFamily::Unknown;  // of an /Indexed space
+  int HiVal = 0;
+  std::string Lookup;     // /Indexed table bytes, Base components per entry
+  bool Inverted = false;  // /Decode [1 0]
+  bool ImageMask = false;
+  TPredictorParams Predictor;
+  TCcittParams Ccitt;
+};
+
+// Reads the attributes from an image dictionary's entries. Strings are decrypted with the key
+// of the object that holds them (the image, or a colour space or table object of its own).
+TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDictEntry>& entries,
+                                     int32_t obj_num, int32_t gen);
+
+// The colour table of a palette bitmap of the given depth for these attributes.
+std::vector<TRGBQuad> PaletteFor(const TImageAttributes& attributes, int bits);
+
+}  // namespace paginor

@@ -1,0 +1,202 @@
+#include "images/image_extraction.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "images/flate_image.h"
+#include "images/image_attributes.h"
+#include "images/readers.h"
+#include "pdf/filters.h"
+#include "pdf/literals.h"
+#include "pdf/predictor.h"
+
+namespace paginor {
+
+int TPageImages::ImageNumber(int page_index, const std::string& name) const {
+  if (page_index < 0 || page_index >= static_cast<int>(ids_by_page.size())) return 0;
+  const auto& names = ids_by_page[static_cast<std::size_t>(page_index)];
+  const auto it = names.find(name);
+  if (it == names.end() || it->second < 0 || it->second >= static_cast<int>(number_by_id.size())) {
+    return 0;
+  }
+  return number_by_id[static_cast<std::size_t>(it->second)];
+}
+
+namespace {
+
+bool IsReference(const TDictEntry& e) {
+  return e.Tokens.size() >= 4 && e.Tokens[3] == "R";
+}
+
+// Every page's /XObject names; one record per distinct object, in order of first appearance.
+// Returns the record id of each image in `images`, in list order (ids are list positions
+// before pruning).
+void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImages& pages) {
+  std::unordered_map<int32_t, int> id_of_object;
+  pages.ids_by_page.assign(static_cast<std::size_t>(reader.Pages.Count()), {});
+  for (int p = 0; p < reader.Pages.Count(); ++p) {
+    const TPageRec& page = reader.Pages[p];
+    if (!page.HasXObjects) continue;
+    auto& names = pages.ids_by_page[static_cast<std::size_t>(p)];
+    reader.SetPos(page.XObjectPos);
+    reader.ReadDict();
+    for (const TDictEntry& entry : reader.DictEntries) {
+      const std::string& name = entry.Tokens[0];
+      if (names.contains(name)) continue;
+      std::optional<int32_t> num;
+      if (IsReference(entry)) {
+        num = ParseInt32(entry.Tokens[1]);
+        if (num) {
+          const auto known = id_of_object.find(*num);
+          if (known != id_of_object.end()) {
+            names[name] = known->second;
+            continue;
+          }
+        }
+      }
+      const int id = images.Count();
+      TImageRec* image = images.Append();
+      image->Name = name;
+      if (IsReference(entry)) {
+        const auto gen = ParseInt32(entry.Tokens[2]);
+        const int64_t saved = reader.GetPos();
+        if (num && gen && reader.GotoObject(*num, *gen)) {
+          image->ObjectPos = static_cast<int32_t>(reader.GetPos());
+          image->ObjNum = *num;
+          image->Gen = *gen;
+        }
+        reader.SetPos(saved);
+        if (num) id_of_object[*num] = id;
+      } else {
+        image->ObjectPos = entry.ValuePos;
+      }
+      names[name] = id;
+    }
+    reader.FreeDict();
+  }
+}
+
+// The dictionary pass: size, depth, length and filter of each record, and what decoding
+// needs beyond them.
+std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
+                                                    TDynaArray<TImageRec>& images) {
+  std::vector<TImageAttributes> attributes;
+  for (TImageRec& image : images) {
+    reader.SetPos(image.ObjectPos);
+    reader.ReadDict();
+    image.StreamPos = static_cast<int32_t>(reader.GetPos());
+    // Looking up referenced values reads further dictionaries: work on a copy.
+    std::vector<TDictEntry> entries(reader.DictEntries.begin(), reader.DictEntries.end());
+    reader.FreeDict();
+    for (const TDictEntry& e : entries) {
+      const auto& t = e.Tokens;
+      if (t.size() < 2) continue;
+      const std::string& key = t[0];
+      if (key == "/Subtype" && t[1] == "/Image") {
+        image.IsImage = true;
+      } else if (key == "/Width") {
+        image.Width = ParseInt32(t[1]).value_or(image.Width);
+      } else if (key == "/Height") {
+        image.Height = ParseInt32(t[1]).value_or(image.Height);
+      } else if (key == "/BitsPerComponent") {
+        image.BitsPerComponent = ParseInt32(t[1]).value_or(image.BitsPerComponent);
+      } else if (key == "/Length" && IsReference(e)) {
+        const int64_t saved = reader.GetPos();
+        if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) image.Length = reader.ReadTokenInt();
+        reader.SetPos(saved);
+      } else if (key == "/Length" && t.size() == 2) {
+        image.Length = ParseInt32(t[1]).value_or(image.Length);
+      } else if (key == "/Filter") {
+        image.FilterKind = t[1] == "/DCTDecode"        ? TFilterKind::DCT
+                           : t[1] == "/FlateDecode"    ? TFilterKind::Flate
+                           : t[1] == "/CCITTFaxDecode" ? TFilterKind::CCITT
+                                                       : TFilterKind::None;
+      }
+    }
+    attributes.push_back(ReadImageAttributes(reader, entries, image.ObjNum, image.Gen));
+  }
+  return attributes;
+}
+
+// The stream data of a record: after "stream" and its one line end. A keyword followed by
+// other white space is still taken, the data starting after it.
+std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& image) {
+  reader.SetPos(image.StreamPos);
+  if (!reader.AtStreamData()) {
+    reader.SetPos(image.StreamPos);
+    if (reader.ReadToken() != "stream") return std::nullopt;
+  }
+  std::string data = reader.ReadBytes(image.Length);
+  if (reader.Encrypted) reader.Security.DecryptObject(image.ObjNum, image.Gen, data);
+  return data;
+}
+
+bool DecodeImage(TImageRec& image, const std::string& data, const TImageAttributes& a) {
+  const bool sized = image.IsImage && image.Width > 0 && image.Height > 0 &&
+                     image.BitsPerComponent > 0 && image.Length > 0;
+  switch (image.FilterKind) {
+    case TFilterKind::DCT:
+      if (!sized) return false;
+      ReadJpeg(image.Bitmap, data);
+      if (image.Bitmap.HasBits()) image.JpegData = data;
+      break;
+    case TFilterKind::Flate: {
+      if (!sized) return false;
+      const std::string samples = UndoPredictor(DecodeFlate(data), a.Predictor);
+      FlateSamplesToDib(image.Bitmap, samples, image.Width, image.Height, image.BitsPerComponent,
+                        a);
+      break;
+    }
+    case TFilterKind::CCITT:
+      if (!sized || image.Width <= 1 || image.Height <= 1) return false;
+      ReadCcitt(image.Bitmap, image.Width, image.Height, data, a.Ccitt);
+      if (image.Bitmap.HasBits() && a.Inverted) {
+        const TRGBQuad swapped[2] = {image.Bitmap.Colors()[1], image.Bitmap.Colors()[0]};
+        TDIB inverted;
+        newdib(inverted, image.Width, image.Height, 1, swapped, 2);
+        for (int32_t y = 0; y < image.Height && inverted.HasBits(); ++y) {
+          std::copy_n(image.Bitmap.Row(y), image.Bitmap.RowBytes(), inverted.Row(y));
+        }
+        image.Bitmap = inverted;
+      }
+      break;
+    case TFilterKind::None:
+      return false;
+  }
+  return image.Bitmap.HasBits();
+}
+
+}  // namespace
+
+TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
+                               bool read_pictures, const TImageStatusSink& status) {
+  TImageExtraction result;
+  images.Clear();
+  CollectImages(reader, images, result.Pages);
+  result.ImagesFound = images.Count();
+  status(std::to_string(result.ImagesFound) + " Bilder/Objekte gefunden...");
+  const std::vector<TImageAttributes> attributes = ReadImageDictionaries(reader, images);
+  if (read_pictures) {
+    for (int i = 0; i < images.Count(); ++i) {
+      TImageRec& image = images[i];
+      const std::optional<std::string> data = ReadImageStream(reader, image);
+      if (data && DecodeImage(image, *data, attributes[static_cast<std::size_t>(i)])) {
+        ++result.ImagesRead;
+      }
+    }
+  }
+  // Pruning: only decoded pictures stay; the survivors are numbered from 1 in list order.
+  result.Pages.number_by_id.assign(static_cast<std::size_t>(images.Count()), 0);
+  int number = 0;
+  for (int id = 0; id < images.Count(); ++id) {
+    if (images[id].Bitmap.HasBits())
+      result.Pages.number_by_id[static_cast<std::size_t>(id)] = ++number;
+  }
+  for (int i = images.Count() - 1; i >= 0; --i) {
+    if (!images[i].Bitmap.HasBits()) images.Delete(i);
+  }
+  status(std::to_string(result.ImagesRead) + " JPEG-Bilder gelesen...");
+  return result;
+}
+
+}  // namespace paginor
