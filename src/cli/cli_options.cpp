@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "images/image_files.h"
+
 namespace paginor {
 
 TCliParse ParseCommandLine(const std::vector<std::string>& args) {
@@ -23,6 +25,22 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
       options.password = password;
     } else if (arg.starts_with("--password=")) {
       options.password = arg.substr(11);
+    } else if (arg == "-i" || arg == "--images") {
+      std::string dir;
+      if (!value(dir)) return {std::nullopt, "Zu " + arg + " fehlt der Ordner."};
+      options.images_dir = dir;
+    } else if (arg == "--image-base") {
+      if (!value(options.image_base)) return {std::nullopt, "Zu --image-base fehlt der Name."};
+    } else if (arg == "--image-format") {
+      std::string format;
+      if (!value(format) || !FormatFromName(format)) {
+        return {std::nullopt,
+                "--image-format erwartet bmp, dib, gif, iff, jif, jpg, lbm, pcx, "
+                "rle, tga oder tif."};
+      }
+      options.image_format = format;
+    } else if (arg == "--no-images") {
+      options.read_images = false;
     } else if (arg == "--info") {
       options.info = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -47,6 +65,11 @@ std::string UsageText() {
   return "Aufruf: paginor-convert [OPTIONEN] EINGABE.pdf\n"
          "Liest eine PDF-Datei mit dem Leser von Paginor.\n"
          "\n"
+         "  -i, --images ORDNER jedes Bild als Datei: BASIS + Nummer (3 Stellen) + Endung\n"
+         "      --image-base TEXT  die Basis der Bildnamen, vorgegeben \"Bild\"\n"
+         "      --image-format F   bmp dib gif iff jif jpg lbm pcx rle tga tif; vorgegeben:\n"
+         "                     jpg für 24-Bit-Bilder, gif für die anderen\n"
+         "      --no-images    keine Bilder einlesen\n"
          "  -p, --password PW  Benutzerpasswort (ohne diese Option wird nur das leere\n"
          "                     Passwort versucht)\n"
          "      --info         Seitenzahl, Größe jeder Seite in Punkt und die Statuszeilen\n"

@@ -4,6 +4,8 @@
 #include <ostream>
 #include <string>
 
+#include "pdf/literals.h"
+
 namespace paginor {
 
 namespace {
@@ -23,6 +25,12 @@ void WriteInfoReport(const TDocumentState& state, std::ostream& out) {
   for (const TPageSize& size : state.PageSizes) {
     out << "Seite " << ++number << ": " << FormatPoints(size.Width) << " x "
         << FormatPoints(size.Height) << " pt\n";
+  }
+  out << "Bilder: " << state.Images.Count() << '\n';
+  number = 0;
+  for (const TImageRec& image : state.Images) {
+    out << "Bild " << PadNumber3(++number) << ": " << image.Name << ", " << image.Bitmap.Width()
+        << " x " << image.Bitmap.Height() << " Pixel, " << image.Bitmap.BitCount() << " Bit\n";
   }
 }
 

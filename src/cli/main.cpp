@@ -7,8 +7,10 @@
 
 #include "cli/cli_options.h"
 #include "cli/console_host.h"
+#include "cli/image_output.h"
 #include "cli/info_report.h"
 #include "convert/conversion.h"
+#include "images/image_files.h"
 
 namespace {
 
@@ -33,7 +35,9 @@ int main(int argc, char** argv) {
     return kConverted;
   }
 
-  TConsoleHost host({options.password, options.quiet, options.progress, {}},
+  TConvertOptions convert_options;
+  convert_options.ReadPicsCheck = options.read_images;
+  TConsoleHost host({options.password, options.quiet, options.progress, convert_options},
                     options.info ? std::cout : std::cerr, std::cerr);
   TDocumentState state;
   const TConversionResult result = openfilenow(state, host, options.input);
@@ -42,7 +46,14 @@ int main(int argc, char** argv) {
     return kUnreadable;
   }
   if (options.info) WriteInfoReport(state, std::cout);
+  // What was read is written even when the file turned out damaged.
+  bool written = true;
+  if (options.images_dir && !options.info) {
+    const std::optional<TDibFormat> format =
+        options.image_format ? FormatFromName(*options.image_format) : std::nullopt;
+    written = WriteImages(state, *options.images_dir, options.image_base, format, std::cerr);
+  }
   if (result.PasswordRefused) return kPassword;
   if (result.Invalid) return kNotValid;
-  return kConverted;
+  return written ? kConverted : kUnreadable;
 }

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "pdf/content_stream.h"
@@ -11,6 +12,9 @@
 #include "pdf/page_tree.h"
 #include "pdf/unlock.h"
 #include "pdf/xref.h"
+#include "text/fonts.h"
+#include "text/interpreter.h"
+#include "text/layout.h"
 
 namespace paginor {
 
@@ -76,6 +80,7 @@ class Conversion {
     state_.PageSizes.Clear();
     state_.Memo1.Clear();
     state_.Memo1.BeginUpdate();
+    state_.TextItems.Clear();
 
     try {
       std::string bytes;
@@ -124,6 +129,7 @@ class Conversion {
     Status(std::to_string(reader_.Pages.Count()) + " Seiten gefunden...");
     ReadPageDictionaries(reader_);
     ReadPageResources(reader_);
+    page_fonts_ = ReadFonts(reader_, fonts_, [this](const std::string& line) { Status(line); });
     page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck,
                                  [this](const std::string& line) { Status(line); })
                        .Pages;
@@ -144,9 +150,30 @@ class Conversion {
       host_.ProcessEvents();
       host_.SetProStatus(static_cast<int>(int64_t{number} * 100 / page_count));
       TPageContent content = ReadPageContent(reader_, page, number, status);
-      (void)content;  // the text phases take the page's content from here
+      if (content.PageOk && !content.ContentBuffer.empty()) {
+        InterpretAndLayout(std::move(content.ContentBuffer), page, number);
+      }
     }
     host_.SetProStatus(0);
+  }
+
+  void InterpretAndLayout(std::string content, const TPageRec& page, int number) {
+    if (!state_.MeasureFont) throw std::logic_error("no measuring font");
+    const TConvertOptions options = host_.Options();
+    TInterpreterContext context;
+    context.page_number = number;
+    context.fonts = &fonts_;
+    context.page_fonts = &page_fonts_;
+    context.images = &state_.Images;
+    context.page_images = &page_images_;
+    context.html_links = options.HTMLLinksCheck;
+    context.font = state_.MeasureFont.get();
+    context.process_events = [this] { host_.ProcessEvents(); };
+    InterpretPage(std::move(content), context, page_runs_);
+    const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
+                                options.TabsCheck};
+    LayoutPage(page_runs_, page.Height, layout, *state_.MeasureFont, state_.Memo1,
+               state_.TextItems);
   }
 
   // Runs on every path: what the user sees is consistent and the next file can be opened.
@@ -157,6 +184,8 @@ class Conversion {
     host_.SetPageCountLabel("von " + std::to_string(reader_.Pages.Count()));
     reader_.Pages.Clear();
     state_.Memo1.EndUpdate();
+    page_runs_.Clear();
+    fonts_.Clear();
     state_.Memo1.SetSelStart(0);
     state_.Memo1.SetSelLength(1);
     host_.ShowTextTab();
@@ -168,6 +197,11 @@ class Conversion {
   TDocReader reader_;
   TConvertOptions options_;
   TPageImages page_images_;  // what each page's XObject names stand for
+  TFontRec* current_font_ = nullptr;
+  TDynaArray<TFontRec> fonts_{&current_font_};  // its current record is the current font
+  TPageFonts page_fonts_;                       // what each page's font names stand for
+  TTextItem* page_run_ = nullptr;
+  TDynaArray<TTextItem> page_runs_{&page_run_};
   std::optional<std::string> failure_;
   bool password_refused_ = false;
 };

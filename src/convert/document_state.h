@@ -2,9 +2,13 @@
 // coordinate the long operations with the user interface.
 #pragma once
 
+#include <memory>
+
 #include "images/image_extraction.h"
 #include "output/document.h"
 #include "pdf/dyna_array.h"
+#include "text/measure_font.h"
+#include "text/text_item.h"
 
 namespace paginor {
 
@@ -17,8 +21,13 @@ struct TDocumentState {
   TRichDocument Memo1;
   TPageSize* PageSize = nullptr;  // bound to PageSizes
   TDynaArray<TPageSize> PageSizes{&PageSize};
-  TImageRec* Image = nullptr;  // bound to Images
-  TDynaArray<TImageRec> Images{&Image};  // the decoded pictures, numbered from 1
+  TImageRec* Image = nullptr;                  // bound to Images
+  TDynaArray<TImageRec> Images{&Image};        // the decoded pictures, numbered from 1
+  TTextItem* TextItem = nullptr;               // bound to TextItems
+  TDynaArray<TTextItem> TextItems{&TextItem};  // every page's runs, for the page preview
+  // The chosen font at the sizes of the text, in which all text is measured. Set by the
+  // program before the first conversion.
+  std::unique_ptr<TMeasureFont> MeasureFont;
 
   bool FBusy = false;   // a conversion or another long operation is running
   bool FBreak = false;  // the user asked to stop the running operation

@@ -1,13 +1,13 @@
 // JFIF through libjpeg at quality 90: palette pictures whose colours are all grey as one
 // grey channel, every other picture as full-resolution colour.
-#include <jpeglib.h>
-#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
-
 #include <array>
 #include <csetjmp>
 #include <cstddef>
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <exception>
 #include <memory>
+
+#include <jpeglib.h>
 
 #include "images/pixel_access.h"
 #include "images/writers.h"

@@ -1,6 +1,7 @@
 // The save side of the imaging layer: the dialog's filter text and the dispatch of a format
 // code to its writer.
 #include <cstddef>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -79,16 +80,20 @@ bool SaveDib(const TDIB& dib, const std::string& path, int format_code) {
   }
   const std::string bytes = EncodeDib(dib, static_cast<TDibFormat>(format_code));
   if (bytes.empty()) return false;
-  // The path is UTF-8 whatever the platform's narrow encoding.
-  const std::filesystem::path file_path(std::u8string(path.begin(), path.end()));
-  std::ofstream file(file_path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  if (!file) {
-    std::error_code ignored;
-    std::filesystem::remove(file_path, ignored);  // no half-written picture left behind
-    return false;
+  try {
+    // The path is UTF-8 whatever the platform's narrow encoding.
+    const std::filesystem::path file_path(std::u8string(path.begin(), path.end()));
+    std::ofstream file(file_path, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+      std::error_code ignored;
+      std::filesystem::remove(file_path, ignored);  // no half-written picture left behind
+      return false;
+    }
+  } catch (const std::exception&) {
+    return false;  // a path the platform cannot represent
   }
   return true;
 }

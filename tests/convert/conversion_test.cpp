@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/fake_font.h"
 #include "support/pdf_builder.h"
 #include "support/read_structure.h"
 #include "support/recording_host.h"
@@ -26,6 +27,7 @@ std::string Pages(int count) {
 }
 
 struct Session {
+  Session() { state.MeasureFont = testing::MakeFakeFont(); }
   RecordingHost host;
   TDocumentState state;
   TConversionResult result;
@@ -63,8 +65,8 @@ TEST(Conversion, ImagesReplaceTheEarlierDocumentsAndFollowTheOption) {
   Session run;
   run.Convert(ReadFixture("images/img2pdf-png.pdf"));
   EXPECT_EQ(run.state.Images.Count(), 3);
-  EXPECT_EQ(run.host.status_lines[1], "3 Bilder/Objekte gefunden...");
-  EXPECT_EQ(run.host.status_lines[2], "3 JPEG-Bilder gelesen...");
+  EXPECT_EQ(run.host.status_lines[2], "3 Bilder/Objekte gefunden...");
+  EXPECT_EQ(run.host.status_lines[3], "3 JPEG-Bilder gelesen...");
   const TDIB kept = run.state.Images[0].Bitmap;  // a copy, as the gallery holds one
 
   run.host.options.ReadPicsCheck = false;
@@ -129,6 +131,7 @@ TEST(Conversion, ASecondCallWhileBusyChangesNothing) {
 TEST(Conversion, AFileThatCannotBeOpenedGivesNoMessage) {
   RecordingHost host;
   TDocumentState state;
+  state.MeasureFont = testing::MakeFakeFont();
   state.Memo1.AddLine("vorher");
   *state.PageSizes.Append() = TPageSize{1, 2};
   const TConversionResult result = openfilenow(state, host, "/nicht/vorhanden.pdf");
@@ -143,6 +146,7 @@ TEST(Conversion, AFileThatCannotBeOpenedGivesNoMessage) {
 TEST(Conversion, OpensAFileFromDisk) {
   RecordingHost host;
   TDocumentState state;
+  state.MeasureFont = testing::MakeFakeFont();
   const TConversionResult result =
       openfilenow(state, host, std::string(PAGINOR_TEST_DATA) + "/gs-rc4-40-empty.pdf");
   EXPECT_TRUE(result.Opened);
@@ -203,7 +207,8 @@ TEST(Conversion, UnsupportedFilterGoesToTheStatusList) {
   run.Convert(pdf.Build());
   EXPECT_TRUE(run.host.messages.empty());
   EXPECT_EQ(run.host.status_lines,
-            (std::vector<std::string>{"3 Seiten gefunden...", "0 Bilder/Objekte gefunden...",
+            (std::vector<std::string>{"3 Seiten gefunden...", "0 Schriftarten gefunden...",
+                                      "0 Bilder/Objekte gefunden...",
                                       "0 JPEG-Bilder gelesen...", "Lese Seiten...",
                                       "Die Komprimierung /DCTDecode wird nicht unterstützt, "
                                       "deshalb kann die Seite 3 nicht gelesen werden!"}));

@@ -147,13 +147,16 @@ bool ToolOnPath(const std::string& tool) {
   return false;
 }
 
-PnmResult ReadWithTool(const std::string& tool, const std::filesystem::path& file) {
+PnmResult ReadWithTool(const std::string& tool, const std::filesystem::path& file,
+                       const std::vector<std::string>& options) {
   if (!ToolOnPath(tool)) {
     return Failure("netpbm tool '" + tool + "' not found on PATH; install netpbm");
   }
   const std::filesystem::path messages = file.string() + "." + tool + ".stderr";
-  const std::string command =
-      tool + " " + Quoted(file.string()) + " 2>" + Quoted(messages.string());
+  std::string command = tool;
+  for (const std::string& option : options)
+    command += " " + Quoted(option);
+  command += " " + Quoted(file.string()) + " 2>" + Quoted(messages.string());
   std::string output;
   int status = -1;
   {

@@ -40,8 +40,9 @@ PnmResult ParsePnm(std::string_view data);
 // True when tool is an executable file in a directory of PATH.
 bool ToolOnPath(const std::string& tool);
 
-// Runs `tool file` and parses what it prints; the error names the tool and quotes its
-// messages when it is missing, fails or prints no picture.
-PnmResult ReadWithTool(const std::string& tool, const std::filesystem::path& file);
+// Runs `tool options... file` and parses what it prints; the error names the tool and quotes
+// its messages when it is missing, fails or prints no picture.
+PnmResult ReadWithTool(const std::string& tool, const std::filesystem::path& file,
+                       const std::vector<std::string>& options = {});
 
 }  // namespace paginor::netpbm

@@ -1,0 +1,52 @@
+// Font resources: the few facts of each font dictionary that the interpreter uses, and the
+// mapping of shown bytes into output characters.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pdf/doc_reader.h"
+#include "pdf/dyna_array.h"
+#include "text/charsets.h"
+
+namespace paginor {
+
+struct TFontRec {
+  std::string Name;  // the resource name with its "/", as the first page naming it spells it
+  int32_t EncodingDictPos = 0;
+  int32_t FirstChar = 0;
+  TEncodingId Encoding = PDFDocEncoding;
+  int32_t FontDictPos = 0;
+  bool IsType3 = false;
+  bool HasEncodingDict = false;
+  double BBoxHeight = 1.0;
+  std::array<uint8_t, 256> DiffCodes{};
+  std::array<bool, 256> DiffDefined{};
+  std::array<double, 256> Widths{};  // entry i belongs to code FirstChar + i
+  std::array<bool, 256> WidthDefined{};
+};
+
+// Which font record each page's resource names stand for.
+struct TPageFonts {
+  std::vector<std::map<std::string, int>> index_by_page;  // page -> name -> index in Fonts
+  // The record index the name means on the page (0-based), or -1.
+  int Find(int page_index, const std::string& name) const;
+};
+
+// Collects one record per distinct font object of all pages (an inline font dictionary per
+// page and name), reads their dictionaries and /Differences, and writes the status line.
+TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
+                     const std::function<void(const std::string&)>& status);
+
+// One output character per byte: the /Differences code where defined, otherwise the byte
+// converted from the encoding.
+std::string MapToWinAnsi(std::string_view bytes, TEncodingId encoding,
+                         const std::array<uint8_t, 256>& diff_codes,
+                         const std::array<bool, 256>& diff_defined);
+
+}  // namespace paginor

@@ -1,0 +1,261 @@
+#include "text/interpreter.h"
+
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "pdf/doc_reader.h"
+#include "pdf/literals.h"
+
+namespace paginor {
+
+std::string ImageLink(int number, int bit_count) {
+  return std::string("<img src=\"bild") + PadNumber3(number) + (bit_count == 24 ? ".jpg" : ".gif") +
+         "\" border=0>";
+}
+
+namespace {
+
+struct Matrix {
+  double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+};
+
+// m × n, the product that cm applies to the CTM.
+Matrix Multiply(const Matrix& m, const Matrix& n) {
+  return {m.a * n.a + m.b * n.c, m.a * n.b + m.b * n.d,       m.c * n.a + m.d * n.c,
+          m.c * n.b + m.d * n.d, m.e * n.a + m.f * n.c + n.e, m.e * n.b + m.f * n.d + n.f};
+}
+
+// The data of the font selected by the last Tf on the page.
+struct FontData {
+  std::array<uint8_t, 256> diff_codes{};
+  std::array<bool, 256> diff_defined{};
+  std::array<double, 256> widths{};
+  std::array<bool, 256> width_defined{};
+  int32_t first_char = 0;
+  bool is_type3 = false;
+  double bbox_height = 1.0;
+};
+
+// Deeper nesting than this is no real file's; a hostile one must not grow without end.
+constexpr std::size_t kMaxSavedStates = 4096;
+
+class Interpreter {
+ public:
+  Interpreter(const TInterpreterContext& context, TDynaArray<TTextItem>& runs)
+      : ctx_(context), runs_(runs) {}
+
+  void Run(std::string content) {
+    TDocReader reader(std::move(content));
+    reader.SetPos(0);
+    auto last_pump = std::chrono::steady_clock::now();
+    int tokens = 0;
+    while (reader.GetPos() < reader.Size()) {
+      // The clock is read every few tokens; the user interface runs at most every ~20 ms.
+      if (ctx_.process_events && ++tokens % 64 == 0) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_pump >= std::chrono::milliseconds(20)) {
+          ctx_.process_events();
+          last_pump = now;
+        }
+      }
+      const std::string t = reader.ReadToken();
+      list_.push_back(t);
+      Operator(t);
+      if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
+    }
+  }
+
+ private:
+  std::size_t n() const { return list_.size(); }
+  const std::string& L(std::size_t i) const { return list_[i]; }
+  std::optional<double> Number(std::size_t i) const { return ParseNumber(list_[i]); }
+  double H() const {
+    return std::fabs(std::sqrt(tm_.a * tm_.a + tm_.b * tm_.b) *
+                     std::sqrt(ctm_.a * ctm_.a + ctm_.b * ctm_.b));
+  }
+  double V() const { return tm_.d * ctm_.d; }
+
+  void NextLine() {
+    tm_.e -= tl_ * tm_.c;
+    tm_.f -= tl_ * tm_.d;
+    line_offset_ = 0;
+  }
+
+  void Operator(const std::string& t) {
+    if (t == "q") {
+      if (stack_.size() < kMaxSavedStates) stack_.push_back(ctm_);
+    } else if (t == "Q") {
+      if (!stack_.empty()) {
+        ctm_ = stack_.back();
+        stack_.pop_back();
+      }
+    } else if (t == "Do") {
+      if (n() >= 2 && ctx_.html_links) ImageRun(L(n() - 2));
+    } else if (t == "cm") {
+      if (n() >= 7) {
+        double v[6];
+        for (std::size_t k = 0; k < 6; ++k) {
+          const auto x = Number(n() - 7 + k);
+          if (!x) return;
+          v[k] = *x;
+        }
+        ctm_ = Multiply({v[0], v[1], v[2], v[3], v[4], v[5]}, ctm_);
+      }
+    } else if (t == "BT") {
+      list_.clear();
+      tm_ = Matrix{};
+      line_offset_ = 0;
+    } else if (t == "ET") {
+      list_.clear();
+    } else if (t == "Tc") {
+      if (n() >= 2) tc_ = Number(n() - 2).value_or(tc_);
+    } else if (t == "Tw") {
+      if (n() >= 2) tw_ = Number(n() - 2).value_or(tw_);
+    } else if (t == "Tf") {
+      if (n() >= 3) {
+        const auto size = Number(n() - 2);
+        if (!size) return;
+        font_size_ = *size;
+        SelectFont(L(n() - 3));
+      }
+    } else if (t == "TL") {
+      if (n() >= 2) tl_ = Number(n() - 2).value_or(tl_);
+    } else if (t == "T*") {
+      NextLine();
+    } else if (t == "Td" || t == "TD") {
+      if (n() >= 3) {
+        const auto tx = Number(n() - 3);
+        const auto ty = Number(n() - 2);
+        if (tx && ty) {
+          tm_.e += *tx * tm_.a + *ty * tm_.c;
+          tm_.f += *tx * tm_.b + *ty * tm_.d;
+          if (t == "TD") tl_ = -*ty;
+        }
+      }
+      line_offset_ = 0;
+    } else if (t == "Tm") {
+      if (n() >= 7) {
+        double* fields[6] = {&tm_.a, &tm_.b, &tm_.c, &tm_.d, &tm_.e, &tm_.f};
+        for (std::size_t k = 0; k < 6; ++k) {
+          const auto x = Number(n() - 7 + k);
+          if (!x) break;
+          *fields[k] = *x;
+        }
+      }
+      line_offset_ = 0;
+    } else if (t == "Tj" || t == "TJ" || t == "'" || t == "\"") {
+      ShowText(t);
+    }
+  }
+
+  // A name the page's /Font dictionary binds selects that font; any other name keeps the
+  // current data and leaves the last record as the current font.
+  void SelectFont(const std::string& name) {
+    TDynaArray<TFontRec>& fonts = *ctx_.fonts;
+    const int index = ctx_.page_fonts ? ctx_.page_fonts->Find(ctx_.page_number - 1, name) : -1;
+    if (index < 0 || index >= fonts.Count()) {
+      if (fonts.Count() > 0) fonts.Select(fonts.Count() - 1);
+      return;
+    }
+    const TFontRec& font = *fonts.Select(index);
+    data_.diff_codes = font.DiffCodes;
+    data_.diff_defined = font.DiffDefined;
+    data_.widths = font.Widths;
+    data_.width_defined = font.WidthDefined;
+    data_.bbox_height = font.BBoxHeight;
+    data_.first_char = font.FirstChar;
+    data_.is_type3 = font.IsType3;
+  }
+
+  void ImageRun(const std::string& name) {
+    if (!ctx_.page_images || !ctx_.images) return;
+    const int number = ctx_.page_images->ImageNumber(ctx_.page_number - 1, name);
+    if (number <= 0 || number > ctx_.images->Count()) return;
+    TTextItem* run = runs_.Append();
+    run->Text = ImageLink(number, (*ctx_.images)[number - 1].Bitmap.BitCount());
+    run->Size = 12;
+    run->LineHeight = 12;
+    run->X = ctm_.e;
+    run->Y = ctm_.f + ctm_.d;
+    run->Page = ctx_.page_number;
+  }
+
+  void ShowText(const std::string& op) {
+    if (op == "'" || op == "\"") {
+      NextLine();
+      if (n() > 3) tc_ = Number(n() - 3).value_or(tc_);
+    }
+    std::string s;
+    extra_.clear();
+    const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
+    const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
+    const bool tj = op == "TJ";
+    for (std::size_t i = 0; i + 1 < n(); ++i) {
+      const std::string& u = L(i);
+      std::string r;
+      if (u.size() >= 2 && u[0] == '<') {
+        r = MapToWinAnsi(DecodeHexString(std::string_view(u).substr(1)), encoding, data_.diff_codes,
+                         data_.diff_defined);
+      } else if (u.size() >= 2 && u[0] == '(') {
+        r = MapToWinAnsi(UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2)), encoding,
+                         data_.diff_codes, data_.diff_defined);
+      } else {
+        if (tj && !extra_.empty()) {
+          if (const auto v = ParseNumber(u)) {
+            extra_.back() -= *v * std::fabs(font_size_ * V()) / 1000;
+          }
+        }
+        continue;
+      }
+      s += r;
+      for (const char ch : r)
+        extra_.push_back(ch == ' ' ? H() * tw_ : 0.0);
+    }
+    if (s.empty()) return;
+    TMeasureFont& font = *ctx_.font;
+    TTextItem* run = runs_.Append();
+    run->Text = s;
+    run->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + line_offset_;
+    run->Size = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * font_size_ * data_.bbox_height);
+    font.SetSize(run->Size);
+    run->LineHeight = font.MeasuredHeight();
+    run->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + run->LineHeight;
+    run->Page = ctx_.page_number;
+    run->CharWidths.resize(s.size());
+    run->Spacing.resize(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      const int j = static_cast<uint8_t>(s[i]) - data_.first_char;
+      if (j >= 0 && j <= 255 && data_.width_defined[static_cast<std::size_t>(j)]) {
+        const double w = data_.widths[static_cast<std::size_t>(j)];
+        run->CharWidths[i] =
+            data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
+      } else {
+        run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
+      }
+      run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
+      line_offset_ += run->CharWidths[i] + run->Spacing[i];
+    }
+  }
+
+  const TInterpreterContext& ctx_;
+  TDynaArray<TTextItem>& runs_;
+  std::vector<std::string> list_;
+  Matrix ctm_;
+  std::vector<Matrix> stack_;
+  Matrix tm_;
+  double tc_ = 0, tw_ = 0, tl_ = 0;
+  double font_size_ = 1.0;
+  double line_offset_ = 0;
+  FontData data_;
+  std::vector<double> extra_;
+};
+
+}  // namespace
+
+void InterpretPage(std::string content, const TInterpreterContext& context,
+                   TDynaArray<TTextItem>& page_runs) {
+  Interpreter(context, page_runs).Run(std::move(content));
+}
+
+}  // namespace paginor

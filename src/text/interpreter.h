@@ -1,0 +1,35 @@
+// The content stream interpreter: the text operators of one page into positioned text runs,
+// and image painting into image-link runs.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "images/image_extraction.h"
+#include "pdf/dyna_array.h"
+#include "text/fonts.h"
+#include "text/measure_font.h"
+#include "text/text_item.h"
+
+namespace paginor {
+
+struct TInterpreterContext {
+  int page_number = 1;                    // 1-based
+  TDynaArray<TFontRec>* fonts = nullptr;  // its current record is the current font
+  const TPageFonts* page_fonts = nullptr;
+  const TDynaArray<TImageRec>* images = nullptr;
+  const TPageImages* page_images = nullptr;
+  bool html_links = true;  // "HTML Links zu den Bildern"
+  TMeasureFont* font = nullptr;
+  // Lets the user interface run; called from the token loop at most every ~20 ms.
+  std::function<void()> process_events;
+};
+
+// Appends the page's runs to page_runs, in the order the content shows them.
+void InterpretPage(std::string content, const TInterpreterContext& context,
+                   TDynaArray<TTextItem>& page_runs);
+
+// The image link for image number k: <img src="bild007.jpg" border=0>.
+std::string ImageLink(int number, int bit_count);
+
+}  // namespace paginor

@@ -1,0 +1,203 @@
+#include "text/layout.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace paginor {
+
+namespace {
+
+constexpr double kTabStop = 36;
+constexpr double kTabAdvance = 914.22;
+constexpr double kSameLineFactor = 0.6;
+// Gaps a page cannot have: hostile coordinates must not make millions of blanks or lines.
+constexpr int64_t kMaxBlanks = 2000;
+constexpr int64_t kMaxEmptyLines = 2000;
+
+// The exchange procedure of both orderings: for each position, every later run that should
+// come first is swapped in. Its exact course decides the order of runs with equal keys.
+template <typename Before>
+void ExchangeOrder(TDynaArray<TTextItem>& runs, Before before) {
+  const int count = runs.Count();
+  for (int i = 0; i < count; ++i) {
+    for (int j = i + 1; j < count; ++j) {
+      if (before(runs[j], runs[i])) std::swap(runs[i], runs[j]);
+    }
+  }
+}
+
+std::string Format15(double value) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  return buffer;
+}
+
+class PageWriter {
+ public:
+  PageWriter(const TLayoutOptions& options, TMeasureFont& font, TRichDocument& document)
+      : options_(options), font_(font), document_(document) {}
+
+  void Write(TDynaArray<TTextItem>& runs, double page_height, double min_x) {
+    min_x_ = min_x;
+    page_top_ = page_height;
+    for (int index = 0; index < runs.Count(); ++index) {
+      const TTextItem& run = runs[index];
+      const bool first = index == 0;
+      std::string t = Expand(run);
+      if (first) {
+        font_.SetSize(run.Size);
+        document_.SetSelAttributesSize(static_cast<int>(RoundEven(run.Size)));
+        if (options_.VertLayCheck) AddEmptyLines((page_top_ - run.Y) / BlankHeight());
+      }
+      if (first || run.Line == prev_line_) {
+        ContinueParagraph(run, t);
+      } else {
+        StartParagraph(run, t);
+      }
+      last_y_ = run.Y;
+      prev_line_ = run.Line;
+    }
+    if (options_.VertLayCheck) AddEmptyLines(page_top_ / BlankHeight());
+  }
+
+ private:
+  double BlankWidth() const { return font_.MeasuredWidth(" "); }
+  double BlankHeight() const { return font_.MeasuredHeight(); }
+  // The measured width of n blanks: whole pixels added up, then in points.
+  double BlanksWidth(int64_t n) const {
+    return static_cast<double>(n * font_.TextWidthPixels(" ")) * 72.0 / font_.ScreenDpi();
+  }
+
+  void AddEmptyLines(double lines) {
+    if (!(lines >= 1)) return;  // also no lines for NaN or an infinite quotient
+    const auto k =
+        std::min<int64_t>(static_cast<int64_t>(std::trunc(std::min(lines, 1e9))), kMaxEmptyLines);
+    for (int64_t i = 0; i < k; ++i)
+      document_.AddLine("");
+  }
+
+  // The run's text with its inner gaps (character and word spacing, TJ offsets) as blanks; what
+  // does not make a whole blank is carried on.
+  std::string Expand(const TTextItem& run) {
+    std::string t;
+    t.reserve(run.Text.size());
+    for (std::size_t i = 0; i < run.Text.size(); ++i) {
+      t += run.Text[i];
+      if (i < run.Spacing.size()) carry_ += run.Spacing[i];
+      int64_t blanks = 0;
+      while (blanks < kMaxBlanks && BlanksWidth(blanks + 1) < carry_)
+        ++blanks;
+      t.append(static_cast<std::size_t>(blanks), ' ');
+      carry_ -= BlanksWidth(blanks);
+      if (blanks == kMaxBlanks) carry_ = 0;  // a gap no page has: drop the rest
+    }
+    return t;
+  }
+
+  // The smallest number of blanks whose width and `start` reach x.
+  std::string BlanksTo(double x, double start) const {
+    const double blank = BlankWidth();
+    if (!(blank > 0) || start >= x) return {};
+    int64_t b = static_cast<int64_t>(std::min(std::floor((x - start) / blank), 1e9));
+    if (b < 0) b = 0;
+    while (b > 0 && BlanksWidth(b - 1) + start >= x)
+      --b;
+    while (b < kMaxBlanks && BlanksWidth(b) + start < x)
+      ++b;
+    return std::string(static_cast<std::size_t>(std::min(b, kMaxBlanks)), ' ');
+  }
+
+  // Tabs in front of t for a run at offset from the left edge; returns TabOffset.
+  double PutTabs(double offset, std::string& t) {
+    if (!options_.TabsCheck) return 0;
+    const double n = RoundEven(offset / kTabStop);
+    const double tab_offset = std::max(0.0, n * kTabAdvance);
+    if (n > 0) {
+      const auto tabs = static_cast<std::size_t>(std::min<double>(n, kMaxBlanks));
+      t.insert(0, tabs, '\t');
+      line_width_ += n * (kTabAdvance - font_.MeasuredWidth("\t"));
+    }
+    return tab_offset;
+  }
+
+  void Count(const std::string& t) {
+    line_width_ += font_.MeasuredWidth(t);
+    max_height_ = std::max(max_height_, font_.MeasuredHeight());
+  }
+
+  void ContinueParagraph(const TTextItem& run, std::string& t) {
+    font_.SetSize(run.Size);
+    if (options_.HorzLayCheck) {
+      const double tab_offset = PutTabs(run.X - min_x_ - line_width_, t);
+      if (Format15(run.X - min_x_ - tab_offset) != Format15(line_width_)) {
+        t.insert(0, BlanksTo(run.X, line_width_ + min_x_ + tab_offset));
+      }
+    }
+    Count(t);
+    document_.SetSelAttributesSize(static_cast<int>(RoundEven(run.Size)));
+    document_.SetSelText(t);
+  }
+
+  void StartParagraph(const TTextItem& run, std::string& t) {
+    font_.SetSize(run.Size);
+    if (options_.VertLayCheck) AddEmptyLines((last_y_ - max_height_ - run.Y) / BlankHeight());
+    page_top_ = run.Y - max_height_;
+    max_height_ = 0;
+    line_width_ = 0;
+    if (options_.HorzLayCheck) {
+      const double tab_offset = PutTabs(run.X - min_x_, t);
+      t.insert(0, BlanksTo(run.X, min_x_ + tab_offset));
+      Count(t);
+    }
+    document_.SetSelAttributesSize(static_cast<int>(RoundEven(run.Size)));
+    document_.AddLine("");
+    document_.SetSelText(t);
+  }
+
+  const TLayoutOptions& options_;
+  TMeasureFont& font_;
+  TRichDocument& document_;
+  double min_x_ = 0;
+  double page_top_ = 0;
+  double last_y_ = 0;
+  double line_width_ = 0;
+  double max_height_ = 0;
+  double carry_ = 0;
+  int32_t prev_line_ = 0;
+};
+
+}  // namespace
+
+void LayoutPage(TDynaArray<TTextItem>& runs, double page_height, const TLayoutOptions& options,
+                TMeasureFont& font, TRichDocument& document, TDynaArray<TTextItem>& text_items) {
+  double min_x = 0;
+  if (runs.Count() > 0 && options.StartWTCheck) {
+    min_x = runs[0].X;
+    for (const TTextItem& run : runs)
+      min_x = std::min(min_x, run.X);
+    if (min_x < 0) min_x = 0;
+  }
+  ExchangeOrder(runs, [](const TTextItem& a, const TTextItem& b) { return a.Y > b.Y; });
+  int32_t line = 0;
+  double last_y = 0;
+  double last_height = 0;
+  for (int i = 0; i < runs.Count(); ++i) {
+    TTextItem& run = runs[i];
+    const bool same_line = i > 0 && last_y - kSameLineFactor * last_height <= run.Y &&
+                           run.Y - kSameLineFactor * run.LineHeight <= last_y;
+    if (i > 0 && !same_line) ++line;
+    if (i == 0 || !same_line) {
+      last_y = run.Y;
+      last_height = run.LineHeight;
+    }
+    run.Line = line;
+  }
+  ExchangeOrder(
+      runs, [](const TTextItem& a, const TTextItem& b) { return a.Line == b.Line && a.X < b.X; });
+  PageWriter(options, font, document).Write(runs, page_height, min_x);
+  text_items.AppendAll(std::move(runs));
+}
+
+}  // namespace paginor

@@ -1,0 +1,24 @@
+// The text layout: a page's runs ordered into lines and written into the rich text document,
+// with blanks, tabs and empty lines that imitate the page.
+#pragma once
+
+#include "output/document.h"
+#include "pdf/dyna_array.h"
+#include "text/measure_font.h"
+#include "text/text_item.h"
+
+namespace paginor {
+
+struct TLayoutOptions {
+  bool HorzLayCheck = true;  // indent and separate runs
+  bool VertLayCheck = true;  // empty lines for vertical distances
+  bool StartWTCheck = true;  // indentation from the leftmost run rather than the page edge
+  bool TabsCheck = false;    // indent with tab characters
+};
+
+// Writes the page's runs into the document and moves them, ordered and numbered by line, to
+// the end of text_items; page_runs is left empty.
+void LayoutPage(TDynaArray<TTextItem>& page_runs, double page_height, const TLayoutOptions& options,
+                TMeasureFont& font, TRichDocument& document, TDynaArray<TTextItem>& text_items);
+
+}  // namespace paginor

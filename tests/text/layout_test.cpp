@@ -1,0 +1,159 @@
+#include "text/layout.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_font.h"
+
+namespace paginor {
+namespace {
+
+// The fake font at size 12: a blank is 6 points wide and 14 points high.
+TTextItem MakeRun(const std::string& text, double x, double y, std::vector<double> spacing = {}) {
+  TTextItem run;
+  run.Text = text;
+  run.X = x;
+  run.Y = y;
+  run.Size = 12;
+  run.LineHeight = 14;
+  run.Page = 1;
+  run.Spacing = spacing.empty() ? std::vector<double>(text.size(), 0.0) : std::move(spacing);
+  run.CharWidths.assign(text.size(), 6.0);
+  return run;
+}
+
+struct Layout {
+  std::unique_ptr<TMeasureFont> font = testing::MakeFakeFont();
+  TRichDocument document;
+  TDynaArray<TTextItem> items;
+  TLayoutOptions options;
+
+  Layout() { options.VertLayCheck = false; }
+
+  std::string Page(std::vector<TTextItem> runs, double height = 842) {
+    TDynaArray<TTextItem> page;
+    for (TTextItem& run : runs)
+      *page.Append() = std::move(run);
+    LayoutPage(page, height, options, *font, document, items);
+    EXPECT_EQ(page.Count(), 0);
+    return document.Text();
+  }
+
+  std::vector<int> Lines() const {
+    std::vector<int> lines;
+    for (const TTextItem& item : items)
+      lines.push_back(item.Line);
+    return lines;
+  }
+};
+
+TEST(Layout, RunsJoinALineWhenTheirTopsAreClose) {
+  const struct {
+    std::vector<double> ys;
+    std::vector<int> lines;
+  } cases[] = {{{700, 698}, {0, 0}}, {{700, 690}, {0, 1}}, {{700, 694, 688}, {0, 0, 1}}};
+  for (const auto& c : cases) {
+    Layout layout;
+    std::vector<TTextItem> runs;
+    double x = 0;
+    for (double y : c.ys)
+      runs.push_back(MakeRun("a", x += 50, y));
+    layout.Page(runs);
+    EXPECT_EQ(layout.Lines(), c.lines);
+  }
+}
+
+TEST(Layout, OrdersTopToBottomAndLeftToRight) {
+  Layout layout;
+  layout.options.HorzLayCheck = false;
+  EXPECT_EQ(layout.Page({MakeRun("c", 10, 600), MakeRun("b", 200, 700), MakeRun("a", 10, 700)}),
+            "ab\nc");
+  ASSERT_EQ(layout.items.Count(), 3);
+  EXPECT_EQ(layout.items[0].Text, "a");  // the handed-over runs keep the final order
+}
+
+TEST(Layout, BlanksReproduceHorizontalGaps) {
+  const struct {
+    const char* name;
+    bool start_at_text;
+    std::vector<TTextItem> runs;
+    std::string text;
+  } cases[] = {
+      {"gap of 30 points", true, {MakeRun("ab", 72, 700), MakeRun("cd", 114, 700)}, "ab     cd"},
+      {"gap of 31 points", true, {MakeRun("ab", 72, 700), MakeRun("cd", 115, 700)}, "ab      cd"},
+      {"adjacent", true, {MakeRun("ab", 72, 700), MakeRun("cd", 84, 700)}, "abcd"},
+      {"overlapping", true, {MakeRun("ab", 72, 700), MakeRun("cd", 80, 700)}, "abcd"},
+      {"indent from the leftmost run",
+       true,
+       {MakeRun("a", 72, 700), MakeRun("b", 84, 680)},
+       "a\n  b"},
+      {"indent from the page edge", false, {MakeRun("a", 72, 700)}, std::string(12, ' ') + "a"},
+  };
+  for (const auto& c : cases) {
+    Layout layout;
+    layout.options.StartWTCheck = c.start_at_text;
+    EXPECT_EQ(layout.Page(c.runs), c.text) << c.name;
+  }
+  Layout off;
+  off.options.HorzLayCheck = false;
+  EXPECT_EQ(off.Page({MakeRun("ab", 72, 700), MakeRun("cd", 300, 700), MakeRun("e", 400, 650)}),
+            "abcd\ne");
+}
+
+TEST(Layout, TabsIndentAndLaterRunsFollowDirectly) {
+  Layout layout;
+  layout.options.TabsCheck = true;
+  layout.options.StartWTCheck = false;
+  EXPECT_EQ(layout.Page({MakeRun("a", 0, 700), MakeRun("b", 72, 680), MakeRun("c", 200, 680),
+                         MakeRun("d", 10, 660)}),
+            "a\n\t\tbc\n  d");  // 10 points right of the edge: no tab, two blanks
+}
+
+TEST(Layout, EmptyLinesReproduceVerticalGaps) {
+  Layout layout;
+  layout.options.VertLayCheck = true;
+  // Three empty lines above (Trunc(42 / 14)); between the lines Trunc((800 - 14 - 730) / 14)
+  // = 4; at the bottom Trunc((730 - 14) / 14) = 51.
+  const std::string text = layout.Page({MakeRun("a", 0, 800), MakeRun("b", 0, 730)});
+  EXPECT_EQ(text, "\n\n\na\n\n\n\n\nb" + std::string(51, '\n'));
+}
+
+TEST(Layout, PagesFollowEachOtherWithoutVerticalLayout) {
+  Layout layout;
+  layout.Page({MakeRun("eins", 0, 700)});
+  EXPECT_EQ(layout.Page({MakeRun("zwei", 0, 700)}), "einszwei");
+  EXPECT_EQ(layout.items.Count(), 2);
+}
+
+TEST(Layout, GapsInsideARunAreCarried) {
+  Layout layout;
+  // The first run's gaps are measured at the size the interpreter left the font at.
+  layout.font->SetSize(12);
+  // 0.9 of a blank gives none, 0.2 more gives one.
+  EXPECT_EQ(layout.Page({MakeRun("abc", 0, 700, {5.4, 1.2, 0})}), "ab c");
+}
+
+TEST(Layout, FirstRunGapsUseTheFontTheInterpreterLeft) {
+  Layout layout;  // still at 15 pixels: a blank of 7 points, so 6.6 points make none
+  EXPECT_EQ(layout.Page({MakeRun("abc", 0, 700, {5.4, 1.2, 0})}), "abc");
+}
+
+TEST(Layout, APageWithoutTextGivesOnlyItsEmptyLines) {
+  Layout layout;
+  layout.options.VertLayCheck = true;
+  // The measuring font has not been set: 15 pixels, a line of 17.
+  EXPECT_EQ(layout.Page({}), std::string(842 / 17, '\n'));
+  Layout off;
+  EXPECT_EQ(off.Page({}), "");
+}
+
+TEST(Layout, HostileCoordinatesStayBounded) {
+  Layout layout;
+  layout.options.VertLayCheck = true;
+  const std::string text = layout.Page(
+      {MakeRun("a", 1e300, 1e300), MakeRun("b", -1e300, -1e300, {1e300}), MakeRun("c", 0, 0)},
+      1e308);
+  EXPECT_LT(text.size(), 100000u);
+}
+
+}  // namespace
+}  // namespace paginor
