@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing Paginor need, when they are missing.
 set -eu
 packages="build-essential cmake pkg-config ccache nettle-dev zlib1g-dev libgtest-dev clang-format
-  libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev netpbm"
+  libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev netpbm qt6-base-dev
+  fonts-liberation2"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

@@ -1,87 +1,143 @@
 #include "cli/cli_options.h"
 
 #include "images/image_files.h"
+#include "pdf/literals.h"
 
 namespace paginor {
 
 TCliParse ParseCommandLine(const std::vector<std::string>& args) {
-  TCliOptions options;
+  TCliOptions o;
   bool inputs_only = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
+    std::string arg = args[i];
+    std::optional<std::string> inline_value;
+    if (!inputs_only && arg.starts_with("--") && arg.find('=') != std::string::npos) {
+      inline_value = arg.substr(arg.find('=') + 1);
+      arg = arg.substr(0, arg.find('='));
+    }
+    // The option's value: after "=", or the next argument.
     const auto value = [&](std::string& out) {
+      if (inline_value) {
+        out = *inline_value;
+        return true;
+      }
       if (i + 1 >= args.size()) return false;
       out = args[++i];
       return true;
     };
+    const auto number = [&](int& out, int min, int max) {
+      std::string text;
+      if (!value(text)) return false;
+      const auto n = ParseInt32(text);
+      if (!n || *n < min || *n > max) return false;
+      out = *n;
+      return true;
+    };
+    const auto missing = [&arg](const char* what) {
+      return TCliParse{std::nullopt, "Zu " + arg + " fehlt " + what + "."};
+    };
+    std::string text;
     if (inputs_only || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (!options.input.empty()) return {std::nullopt, "Nur eine PDF-Datei angeben."};
-      options.input = arg;
+      if (!o.input.empty()) return {std::nullopt, "Nur eine PDF-Datei angeben."};
+      o.input = arg;
     } else if (arg == "--") {
       inputs_only = true;
-    } else if (arg == "-p" || arg == "--password") {
-      std::string password;
-      if (!value(password)) return {std::nullopt, "Zu " + arg + " fehlt das Passwort."};
-      options.password = password;
-    } else if (arg.starts_with("--password=")) {
-      options.password = arg.substr(11);
+    } else if (arg == "-t" || arg == "--text") {
+      if (!value(text)) return missing("die Datei");
+      o.text_file = text;
+    } else if (arg == "-H" || arg == "--html") {
+      if (!value(text)) return missing("die Datei");
+      o.html_file = text;
+    } else if (arg == "-r" || arg == "--rtf") {
+      if (!value(text)) return missing("die Datei");
+      o.rtf_file = text;
     } else if (arg == "-i" || arg == "--images") {
-      std::string dir;
-      if (!value(dir)) return {std::nullopt, "Zu " + arg + " fehlt der Ordner."};
-      options.images_dir = dir;
+      if (!value(text)) return missing("der Ordner");
+      o.images_dir = text;
     } else if (arg == "--image-base") {
-      if (!value(options.image_base)) return {std::nullopt, "Zu --image-base fehlt der Name."};
+      if (!value(o.image_base)) return missing("der Name");
     } else if (arg == "--image-format") {
-      std::string format;
-      if (!value(format) || !FormatFromName(format)) {
+      if (!value(text) || !FormatFromName(text)) {
         return {std::nullopt,
                 "--image-format erwartet bmp, dib, gif, iff, jif, jpg, lbm, pcx, "
                 "rle, tga oder tif."};
       }
-      options.image_format = format;
+      o.image_format = text;
+    } else if (arg == "-p" || arg == "--password") {
+      if (!value(text)) return missing("das Passwort");
+      o.password = text;
+    } else if (arg == "--font") {
+      if (!value(o.font) || o.font.empty()) return missing("der Name der Schriftart");
+    } else if (arg == "--font-px") {
+      if (!number(o.font_px, 1, 1000)) return {std::nullopt, "--font-px erwartet 1 bis 1000."};
+    } else if (arg == "--dpi") {
+      if (!number(o.dpi, 1, 10000)) return {std::nullopt, "--dpi erwartet 1 bis 10000."};
+    } else if (arg == "--no-horizontal-layout") {
+      o.convert.HorzLayCheck = false;
+    } else if (arg == "--no-vertical-layout") {
+      o.convert.VertLayCheck = false;
+    } else if (arg == "--from-page-edge") {
+      o.convert.StartWTCheck = false;
+    } else if (arg == "--tabs") {
+      o.convert.TabsCheck = true;
+    } else if (arg == "--no-image-links") {
+      o.convert.HTMLLinksCheck = false;
     } else if (arg == "--no-images") {
-      options.read_images = false;
+      o.convert.ReadPicsCheck = false;
     } else if (arg == "--info") {
-      options.info = true;
+      o.info = true;
     } else if (arg == "-q" || arg == "--quiet") {
-      options.quiet = true;
+      o.quiet = true;
     } else if (arg == "--progress") {
-      options.progress = true;
+      o.progress = true;
     } else if (arg == "-h" || arg == "--help") {
-      options.help = true;
+      o.help = true;
     } else if (arg == "--version") {
-      options.version = true;
+      o.version = true;
     } else {
       return {std::nullopt, "Unbekannte Option: " + arg};
     }
   }
-  if (options.input.empty() && !options.help && !options.version) {
+  if (o.input.empty() && !o.help && !o.version) {
     return {std::nullopt, "Keine PDF-Datei angegeben."};
   }
-  return {options, {}};
+  return {o, {}};
 }
 
 std::string UsageText() {
   return "Aufruf: paginor-convert [OPTIONEN] EINGABE.pdf\n"
-         "Liest eine PDF-Datei mit dem Leser von Paginor.\n"
+         "Wandelt eine PDF-Datei in Text, HTML und Richtext um und zieht ihre Bilder heraus.\n"
          "\n"
-         "  -i, --images ORDNER jedes Bild als Datei: BASIS + Nummer (3 Stellen) + Endung\n"
+         "  -t, --text DATEI       reiner Text, UTF-8 (ohne Ausgabeoption: Text auf die\n"
+         "                         Standardausgabe)\n"
+         "  -H, --html DATEI       die HTML-Seite, die Bilddateien daneben\n"
+         "  -r, --rtf DATEI        Richtext\n"
+         "  -i, --images ORDNER    jedes Bild als Datei: BASIS + Nummer (3 Stellen) + Endung\n"
          "      --image-base TEXT  die Basis der Bildnamen, vorgegeben \"Bild\"\n"
          "      --image-format F   bmp dib gif iff jif jpg lbm pcx rle tga tif; vorgegeben:\n"
-         "                     jpg für 24-Bit-Bilder, gif für die anderen\n"
-         "      --no-images    keine Bilder einlesen\n"
-         "  -p, --password PW  Benutzerpasswort (ohne diese Option wird nur das leere\n"
-         "                     Passwort versucht)\n"
-         "      --info         Seitenzahl, Größe jeder Seite in Punkt und die Statuszeilen\n"
-         "                     der Umwandlung auf der Standardausgabe; keine Datei wird\n"
-         "                     geschrieben\n"
-         "  -q, --quiet        keine Statuszeilen\n"
-         "      --progress     ein Fortschrittsbalken auf der Standardfehlerausgabe\n"
-         "  -h, --help         diese Hilfe\n"
-         "      --version      die Version\n"
+         "                         jpg für 24-Bit-Bilder, gif für die anderen\n"
+         "  -p, --password PW      Benutzerpasswort (ohne diese Option wird nur das leere\n"
+         "                         Passwort versucht)\n"
+         "      --font NAME        Schriftart des Textes und der Messungen, vorgegeben Arial\n"
+         "      --font-px N        ihre Höhe in Pixeln, vorgegeben 15\n"
+         "      --dpi N            die Bildschirmauflösung für die Messungen, vorgegeben 96\n"
+         "      --no-horizontal-layout  horizontales Layout nicht ausgleichen\n"
+         "      --no-vertical-layout    vertikales Layout nicht ausgleichen\n"
+         "      --from-page-edge   Einrückung vom Seitenrand statt vom Textanfang\n"
+         "      --tabs             Tabs statt Leerzeichen\n"
+         "      --no-image-links   keine HTML-Links zu den Bildern\n"
+         "      --no-images        keine Bilder einlesen\n"
+         "      --info             Seitenzahl, Größe jeder Seite in Punkt, die Bilder und die\n"
+         "                         Statuszeilen auf der Standardausgabe; keine Datei wird\n"
+         "                         geschrieben\n"
+         "  -q, --quiet            keine Statuszeilen\n"
+         "      --progress         ein Fortschrittsbalken auf der Standardfehlerausgabe\n"
+         "  -h, --help             diese Hilfe\n"
+         "      --version          die Version\n"
          "\n"
-         "Rückgabewert: 0 umgewandelt, 1 keine gültige PDF-Datei, 2 falscher Aufruf,\n"
-         "3 Eingabe nicht lesbar, 4 Passwort nicht angenommen\n";
+         "Rückgabewert: 0 umgewandelt, 1 keine gültige PDF-Datei (was gelesen wurde, wird\n"
+         "trotzdem geschrieben), 2 falscher Aufruf, 3 Eingabe nicht lesbar, 4 Passwort nicht\n"
+         "angenommen\n";
 }
 
 }  // namespace paginor

@@ -1,20 +1,30 @@
 // paginor-convert: the headless converter. Parses its options, hands the file to the same
-// driver the window uses, and reports.
-#include <cstdio>
+// driver the window uses, and writes what was asked for.
+#include <QFont>
+#include <QGuiApplication>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/console_host.h"
-#include "cli/image_output.h"
 #include "cli/info_report.h"
+#include "cli/outputs.h"
 #include "convert/conversion.h"
 #include "images/image_files.h"
+#include "output/cp1252.h"
+#include "output/text_writer.h"
+#include "platform/qt_font_metrics.h"
 
 namespace {
 
 enum ExitStatus { kConverted = 0, kNotValid = 1, kUsage = 2, kUnreadable = 3, kPassword = 4 };
+
+// Qt's own notes (a missing runtime folder, font substitutions) are no concern of a script's.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+}
 
 }  // namespace
 
@@ -35,25 +45,45 @@ int main(int argc, char** argv) {
     return kConverted;
   }
 
-  TConvertOptions convert_options;
-  convert_options.ReadPicsCheck = options.read_images;
-  TConsoleHost host({options.password, options.quiet, options.progress, convert_options},
+  // Fonts are measured through Qt without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(QuietQtMessages);
+  int qt_argc = 1;
+  QGuiApplication app(qt_argc, argv);
+
+  TConsoleHost host({options.password, options.quiet, options.progress, options.convert},
                     options.info ? std::cout : std::cerr, std::cerr);
   TDocumentState state;
+  state.KeepTextItems = false;  // no page preview here
+  const QFont font(QString::fromStdString(options.font));
+  state.MeasureFont = MakeQtMeasureFont(font, options.dpi, options.font_px);
+  TTextAttributes default_font;
+  default_font.Name = Utf8ToCp1252(options.font).substr(0, 31);
+  default_font.Size = static_cast<int>(RoundEven(options.font_px * 72.0 / options.dpi));
+  state.Memo1.SetDefaultFont(default_font);
+
   const TConversionResult result = openfilenow(state, host, options.input);
   if (!result.Opened) {
     std::cerr << "paginor-convert: Die Datei kann nicht gelesen werden: " << options.input << '\n';
     return kUnreadable;
   }
-  if (options.info) WriteInfoReport(state, std::cout);
+  if (result.PasswordRefused) return kPassword;
+
   // What was read is written even when the file turned out damaged.
   bool written = true;
-  if (options.images_dir && !options.info) {
-    const std::optional<TDibFormat> format =
-        options.image_format ? FormatFromName(*options.image_format) : std::nullopt;
-    written = WriteImages(state, *options.images_dir, options.image_base, format, std::cerr);
+  if (options.info) {
+    WriteInfoReport(state, std::cout);
+  } else {
+    if (options.TextToStdout()) std::cout << DocumentToPlainText(state.Memo1) << std::flush;
+    if (options.text_file) written &= WriteTextFile(state, *options.text_file, std::cerr);
+    if (options.rtf_file) written &= WriteRtfFile(state, *options.rtf_file, std::cerr);
+    if (options.html_file) written &= WriteHtmlFile(state, host, *options.html_file, std::cerr);
+    if (options.images_dir) {
+      const std::optional<TDibFormat> format =
+          options.image_format ? FormatFromName(*options.image_format) : std::nullopt;
+      written &= WriteImages(state, *options.images_dir, options.image_base, format, std::cerr);
+    }
   }
-  if (result.PasswordRefused) return kPassword;
   if (result.Invalid) return kNotValid;
   return written ? kConverted : kUnreadable;
 }

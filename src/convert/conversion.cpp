@@ -174,6 +174,7 @@ class Conversion {
                                 options.TabsCheck};
     LayoutPage(page_runs_, page.Height, layout, *state_.MeasureFont, state_.Memo1,
                state_.TextItems);
+    if (!state_.KeepTextItems) state_.TextItems.Clear();
   }
 
   // Runs on every path: what the user sees is consistent and the next file can be opened.

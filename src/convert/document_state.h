@@ -25,6 +25,9 @@ struct TDocumentState {
   TDynaArray<TImageRec> Images{&Image};        // the decoded pictures, numbered from 1
   TTextItem* TextItem = nullptr;               // bound to TextItems
   TDynaArray<TTextItem> TextItems{&TextItem};  // every page's runs, for the page preview
+  // Without a page preview (the converter) the runs are not kept: they hold each character's
+  // advances and would be the bulk of a long document's memory.
+  bool KeepTextItems = true;
   // The chosen font at the sizes of the text, in which all text is measured. Set by the
   // program before the first conversion.
   std::unique_ptr<TMeasureFont> MeasureFont;

@@ -22,13 +22,15 @@ std::optional<TDibFormat> FormatFromName(std::string_view name) {
   if (lower == "jpeg") lower = "jpg";
   if (lower == "tiff") lower = "tif";
   for (std::size_t i = 0; i < kExtensions.size(); ++i) {
-    if (lower == kExtensions[i]) return static_cast<TDibFormat>(i + 2);
+    if (lower == kExtensions[i])
+      return static_cast<TDibFormat>(i + static_cast<int>(TDibFormat::Bmp));
   }
   return std::nullopt;
 }
 
 std::string ExtensionOf(TDibFormat format) {
-  const auto index = static_cast<std::size_t>(static_cast<int>(format) - 2);
+  const auto index =
+      static_cast<std::size_t>(static_cast<int>(format) - static_cast<int>(TDibFormat::Bmp));
   return index < kExtensions.size() ? kExtensions[index] : "bmp";
 }
 

@@ -19,7 +19,7 @@ struct FilterEntry {
   const char* pattern;
 };
 
-// In format code order: entry i has code i + 2.
+// In format code order: entry i (from 0) has code i + 3.
 constexpr FilterEntry kFilter[] = {
     {"Windows-Bitmap (*.bmp)", "*.bmp"},
     {"Geräteunabhängige Bitmap (*.dib)", "*.dib"},

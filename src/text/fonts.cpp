@@ -130,9 +130,11 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
     for (const TDictEntry& e : entries) {
       const std::string& name = e.Tokens[0];
       if (names.contains(name)) continue;
-      const std::optional<int32_t> num = IsReference(e) ? ParseInt32(e.Tokens[1]) : std::nullopt;
-      if (num) {
-        const auto known = index_of_object.find(*num);
+      // Font objects are told apart by their number; an inline dictionary is its own font.
+      int32_t num = -1;
+      if (IsReference(e)) num = ParseInt32(e.Tokens[1]).value_or(-1);
+      if (num >= 0) {
+        const auto known = index_of_object.find(num);
         if (known != index_of_object.end()) {
           names[name] = known->second;
           continue;
@@ -141,12 +143,8 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
       const int index = fonts.Count();
       TFontRec* font = fonts.Append();
       font->Name = name;
-      if (IsReference(e)) {
-        font->FontDictPos = Follow(reader, e).value_or(0);
-      } else {
-        font->FontDictPos = e.ValuePos;
-      }
-      if (num) index_of_object[*num] = index;
+      font->FontDictPos = IsReference(e) ? Follow(reader, e).value_or(0) : e.ValuePos;
+      if (num >= 0) index_of_object[num] = index;
       names[name] = index;
     }
   }

@@ -8,12 +8,11 @@ double RoundEven(double value) {
   return std::nearbyint(value);
 }
 
-TMeasureFont::TMeasureFont(std::unique_ptr<TFontMetricsSource> source)
+TMeasureFont::TMeasureFont(std::unique_ptr<TFontMetricsSource> source, int pixel_height)
     : source_(std::move(source)) {
   dpi_ = source_->ScreenDpi() > 0 ? source_->ScreenDpi() : 96;
-  // Until something sets a size: 15 pixels, the chosen font's own height.
-  metrics_ = &MetricsFor(15);
-  pixel_height_ = 15;
+  pixel_height_ = pixel_height > 0 ? pixel_height : 15;
+  metrics_ = &MetricsFor(pixel_height_);
 }
 
 const TMeasureFont::Metrics& TMeasureFont::MetricsFor(int pixel_height) {

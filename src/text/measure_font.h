@@ -25,7 +25,8 @@ class TFontMetricsSource {
 
 class TMeasureFont {
  public:
-  explicit TMeasureFont(std::unique_ptr<TFontMetricsSource> source);
+  // pixel_height: the chosen font's own height, what the font measures at before a size is set.
+  explicit TMeasureFont(std::unique_ptr<TFontMetricsSource> source, int pixel_height = 15);
 
   // The chosen font with a character height of size × dpi / 72 pixels (rounded half to even,
   // at least 1).

@@ -50,5 +50,32 @@ expect_in "help text" "$tmp/out" "Aufruf: paginor-convert"
 check "version" 0 "$bin" --version
 expect_in "version text" "$tmp/out" "1.4"
 
+# Outputs, through the real measuring font.
+check "text to stdout" 0 "$bin" -q "$example"
+expect_in "stdout title" "$tmp/out" "Paginor Beispiel"
+expect_in "stdout second page" "$tmp/out" "Zweite Seite"
+mkdir -p "$tmp/html"
+check "all outputs" 0 "$bin" -q --font "Liberation Serif" --font-px 20 --dpi 120 \
+  -t "$tmp/a.txt" -H "$tmp/html/a.htm" -r "$tmp/a.rtf" "$data/text/ps2pdf-columns.pdf"
+expect_in "UTF-8 text" "$tmp/a.txt" "Überschrift"
+expect_in "RTF header" "$tmp/a.rtf" '{\rtf1\ansi\ansicpg1252'
+expect_in "HTML face" "$tmp/html/a.htm" "<font face=Liberation Serif size="
+mkdir -p "$tmp/img"
+check "HTML with images" 0 "$bin" -q -H "$tmp/img/p.htm" "$data/images/img2pdf-png.pdf"
+expect_in "image link" "$tmp/img/p.htm" '<img src="bild001.jpg" border=0>'
+for f in bild001.jpg bild002.gif bild003.gif; do
+  if [ -s "$tmp/img/$f" ]; then passed=$((passed + 1)); else
+    echo "FAIL image file $f missing"; failures=$((failures + 1)); fi
+done
+check "images in a format" 0 "$bin" -q -i "$tmp/bmp" --image-format bmp --image-base x \
+  "$data/images/img2pdf-jpeg.pdf"
+for n in 1 2 3 4; do
+  if [ -s "$tmp/bmp/x00$n.bmp" ]; then passed=$((passed + 1)); else
+    echo "FAIL x00$n.bmp missing"; failures=$((failures + 1)); fi
+done
+check "no image links" 0 "$bin" -q --no-image-links -H "$tmp/img/q.htm" "$data/images/img2pdf-png.pdf"
+if grep -q "<img" "$tmp/img/q.htm"; then echo "FAIL links written"; failures=$((failures + 1)); fi
+check "bad dpi" 2 "$bin" --dpi 0 "$example"
+
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -47,8 +47,9 @@ TEST(Conversion, FourPagesReportTheirProgress) {
   EXPECT_EQ(run.host.labels, PageLabels(4));
   EXPECT_EQ(run.host.progress, (std::vector<int>{25, 50, 75, 100, 0}));
   EXPECT_EQ(run.host.status_lines,
-            (std::vector<std::string>{"4 Seiten gefunden...", "0 Bilder/Objekte gefunden...",
-                                      "0 JPEG-Bilder gelesen...", "Lese Seiten..."}));
+            (std::vector<std::string>{"4 Seiten gefunden...", "0 Schriftarten gefunden...",
+                                      "0 Bilder/Objekte gefunden...", "0 JPEG-Bilder gelesen...",
+                                      "Lese Seiten..."}));
   EXPECT_EQ(run.host.page_count_label, "von 4");
   EXPECT_EQ(run.host.events, (std::vector<std::string>{"show", "text tab", "close"}));
   EXPECT_TRUE(run.host.messages.empty());
@@ -208,8 +209,8 @@ TEST(Conversion, UnsupportedFilterGoesToTheStatusList) {
   EXPECT_TRUE(run.host.messages.empty());
   EXPECT_EQ(run.host.status_lines,
             (std::vector<std::string>{"3 Seiten gefunden...", "0 Schriftarten gefunden...",
-                                      "0 Bilder/Objekte gefunden...",
-                                      "0 JPEG-Bilder gelesen...", "Lese Seiten...",
+                                      "0 Bilder/Objekte gefunden...", "0 JPEG-Bilder gelesen...",
+                                      "Lese Seiten...",
                                       "Die Komprimierung /DCTDecode wird nicht unterstützt, "
                                       "deshalb kann die Seite 3 nicht gelesen werden!"}));
 }

@@ -24,7 +24,8 @@ TEST(Cp1252, BytesBecomeUtf8) {
       {"Latin-1 half", "\xA0\xA9\xFF", "\xC2\xA0©ÿ"},
       {"zero byte", std::string(1, '\0'), std::string(1, '\0')},
   };
-  for (const Case& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8) << c.name;
+  for (const Case& c : cases)
+    EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8) << c.name;
 }
 
 TEST(Cp1252, Utf8BecomesBytesOrQuestionMarks) {
@@ -41,10 +42,11 @@ TEST(Cp1252, Utf8BecomesBytesOrQuestionMarks) {
       {"no such character", "中x😀", "?x?"},
       {"lone continuation byte", "a\x80z", "a?z"},
       {"truncated sequence", "a\xC3", "a?"},
-      {"overlong encoding", "\xC0\xAF", "??"},
+      {"overlong encodings", "\xC0\xAF|\xE0\x80\xAF|\xF0\x82\x82\xAC", "??|???|????"},
       {"surrogate", "\xED\xA0\x80", "???"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.name;
+  for (const Case& c : cases)
+    EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.name;
 }
 
 TEST(Cp1252, EveryByteRoundTrips) {

@@ -27,8 +27,12 @@ TEST(RichDocument, LineCountIgnoresAnEmptyLastLine) {
     int count;
   };
   const Case cases[] = {
-      {"empty", "", 0},          {"one line", "abc", 1},         {"closed line", "abc\n", 1},
-      {"blank line", "abc\n\n", 2}, {"two lines", "abc\ndef", 2}, {"only a break", "\n", 1},
+      {"empty", "", 0},
+      {"one line", "abc", 1},
+      {"closed line", "abc\n", 1},
+      {"blank line", "abc\n\n", 2},
+      {"two lines", "abc\ndef", 2},
+      {"only a break", "\n", 1},
   };
   for (const Case& c : cases) {
     const TRichDocument doc = WithText(c.text);
@@ -130,7 +134,8 @@ TEST(RichDocument, SelTextReplacesTheSelectionAndItsLines) {
     doc.SetSelText(c.inserted);
     EXPECT_EQ(doc.Text(), c.text) << c.name;
     std::vector<std::string> lines;
-    for (int i = 0; i < doc.LineCount(); ++i) lines.push_back(doc.Line(i));
+    for (int i = 0; i < doc.LineCount(); ++i)
+      lines.push_back(doc.Line(i));
     EXPECT_EQ(lines, c.lines) << c.name;
     EXPECT_EQ(doc.SelStart(), c.start + static_cast<int64_t>(c.inserted.size())) << c.name;
     EXPECT_EQ(doc.SelLength(), 0) << c.name;
@@ -176,7 +181,8 @@ TEST(RichDocument, SizeOfASelectionChangesOnlyItsCharacters) {
   doc.SetSelLength(2);
   doc.SetSelAttributesSize(20);
   const int expected[] = {11, 11, 20, 20, 11, 11};
-  for (int64_t p = 0; p < 6; ++p) EXPECT_EQ(doc.AttributesAt(p).Size, expected[p]) << p;
+  for (int64_t p = 0; p < 6; ++p)
+    EXPECT_EQ(doc.AttributesAt(p).Size, expected[p]) << p;
   doc.SetSelStart(6);
   EXPECT_EQ(doc.SelAttributes().Size, 11) << "the insertion attributes stay";
 
@@ -330,15 +336,21 @@ void ExpectSame(const TRichDocument& doc, const Model& m, int step) {
   EXPECT_EQ(doc.SelAttributes(), m.length == 0 ? m.insertion : m.attrs[m.start]);
   EXPECT_EQ(doc.Paragraph(), m.paras[m.LineOf(m.start)]);
   ASSERT_EQ(doc.LineTotal(), static_cast<int>(m.paras.size()));
-  for (int i = 0; i < doc.LineTotal(); ++i) EXPECT_EQ(doc.LineParagraph(i), m.paras[i]) << i;
+  for (int i = 0; i < doc.LineTotal(); ++i)
+    EXPECT_EQ(doc.LineParagraph(i), m.paras[i]) << i;
   for (int64_t p = 0; p < m.size(); ++p) {
     const TAttributeRun run = doc.RunAt(p);
     ASSERT_EQ(run.Attributes, m.attrs[p]) << p;
     ASSERT_LE(run.Start, p);
     ASSERT_GT(run.End, p);
-    for (int64_t q = run.Start; q < run.End; ++q) ASSERT_EQ(m.attrs[q], m.attrs[p]) << q;
-    if (run.Start > 0) ASSERT_NE(m.attrs[run.Start - 1], m.attrs[p]) << "run not maximal";
-    if (run.End < m.size()) ASSERT_NE(m.attrs[run.End], m.attrs[p]) << "run not maximal";
+    for (int64_t q = run.Start; q < run.End; ++q)
+      ASSERT_EQ(m.attrs[q], m.attrs[p]) << q;
+    if (run.Start > 0) {
+      ASSERT_NE(m.attrs[run.Start - 1], m.attrs[p]) << "run not maximal";
+    }
+    if (run.End < m.size()) {
+      ASSERT_NE(m.attrs[run.End], m.attrs[p]) << "run not maximal";
+    }
   }
 }
 
@@ -350,8 +362,8 @@ TEST(RichDocument, AgreesWithASimpleModelUnderRandomEdits) {
   const TTextAttributes pool[] = {Font("Arial", 11), Font("Arial", 14),
                                   Font("Times New Roman", 11, 0x0000FF, {fsBold}),
                                   Font("Arial", 11, clWindowText, {fsItalic, fsUnderline})};
-  const TParaAttributes paras[] = {{}, {TAlignment::Center, TNumbering::None},
-                                   {TAlignment::Right, TNumbering::Bullet}};
+  const TParaAttributes paras[] = {
+      {}, {TAlignment::Center, TNumbering::None}, {TAlignment::Right, TNumbering::Bullet}};
   TRichDocument doc;
   Model m;
   for (int step = 0; step < 3000; ++step) {
@@ -372,7 +384,8 @@ TEST(RichDocument, AgreesWithASimpleModelUnderRandomEdits) {
       case 2:
       case 3: {
         std::string s;
-        for (int64_t k = pick(0, 5); k > 0; --k) s += "ab\n"[pick(0, 2)];
+        for (int64_t k = pick(0, 5); k > 0; --k)
+          s += "ab\n"[pick(0, 2)];
         if (m.size() > 60) {  // keep the document small: remove instead
           doc.SetSelStart(0);
           doc.SetSelLength(20);
@@ -388,14 +401,16 @@ TEST(RichDocument, AgreesWithASimpleModelUnderRandomEdits) {
         const int size = static_cast<int>(pick(10, 12));
         doc.SetSelAttributesSize(size);
         if (m.length == 0) m.insertion.Size = size;
-        for (int64_t q = m.start; q < m.start + m.length; ++q) m.attrs[q].Size = size;
+        for (int64_t q = m.start; q < m.start + m.length; ++q)
+          m.attrs[q].Size = size;
         break;
       }
       case 5: {
         const TTextAttributes& a = pool[pick(0, 3)];
         doc.SetSelAttributes(a);
         if (m.length == 0) m.insertion = a;
-        for (int64_t q = m.start; q < m.start + m.length; ++q) m.attrs[q] = a;
+        for (int64_t q = m.start; q < m.start + m.length; ++q)
+          m.attrs[q] = a;
         break;
       }
       case 6: {
@@ -403,7 +418,8 @@ TEST(RichDocument, AgreesWithASimpleModelUnderRandomEdits) {
         doc.SetParagraphAlignment(para.Alignment);
         doc.SetParagraphNumbering(para.Numbering);
         const int last = m.LineOf(m.length == 0 ? m.start : m.start + m.length - 1);
-        for (int i = m.LineOf(m.start); i <= last; ++i) m.paras[i] = para;
+        for (int i = m.LineOf(m.start); i <= last; ++i)
+          m.paras[i] = para;
         break;
       }
       case 7: {

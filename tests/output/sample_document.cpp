@@ -33,8 +33,9 @@ TRichDocument SampleDocument() {
   doc.SetDefaultFont(plain);
   doc.Clear();
   AppendPieces(doc, {TAlignment::Center, TNumbering::None},
-               {{Font("Times New Roman", 16, clWindowText, {fsBold}), "\xDC"
-                                                                     "berschrift"}});
+               {{Font("Times New Roman", 16, clWindowText, {fsBold}),
+                 "\xDC"
+                 "berschrift"}});
   AppendBreak(doc, plain);
   AppendPieces(doc, left, {});
   AppendBreak(doc, plain);

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Makes the text fixtures of tests/data/text with real tools: ghostscript's ps2pdf and groff's
+# PDF output (fonts with /Differences). Needs ghostscript and groff.
+set -eu
+cd "$(dirname "$0")"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+cat > "$tmp/columns.ps" <<'PS'
+%!PS
+/Helvetica findfont 11 scalefont setfont
+72 760 moveto (Erste Spalte, erste Zeile) show
+320 760 moveto (Zweite Spalte) show
+72 746 moveto (Erste Spalte, zweite Zeile) show
+/Helvetica-Bold findfont 16 scalefont setfont
+72 700 moveto (Gr\344\337ere \334berschrift) show
+/Courier findfont 10 scalefont setfont
+108 660 moveto (eingerueckt: a + b = c) show
+showpage
+/Times-Roman findfont 12 scalefont setfont
+72 760 moveto (Seite zwei \374ber alles) show
+showpage
+PS
+ps2pdf -dCompatibilityLevel=1.4 "$tmp/columns.ps" ps2pdf-columns.pdf
+
+cat > "$tmp/doc.ms" <<'MS'
+.TL
+Ein Bericht
+.PP
+Die fi- und fl-Ligaturen, \[u00E4] und \[u00FC], kommen aus groff.
+.PP
+Zweiter Absatz mit "Anf\[u00FC]hrungszeichen" und einem Gedankenstrich \[em] hier.
+MS
+groff -ms -Tpdf "$tmp/doc.ms" >groff-ms.pdf

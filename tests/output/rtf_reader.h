@@ -1,0 +1,33 @@
+// A small RTF reader for the tests: it tokenises control words, control symbols, groups and
+// text, and interprets the subset of RTF that a document needs (font and colour tables,
+// character formatting, paragraphs with alignment and a leading "\bullet\tab").
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/document.h"
+
+namespace paginor::testing {
+
+struct RTFParagraph {
+  TParaAttributes paragraph;
+  std::string text;                         // Windows-1252
+  std::vector<TTextAttributes> attributes;  // one per character of text
+  TTextAttributes mark;                     // the attributes in force at its \par
+};
+
+struct RTFContent {
+  std::string error;  // empty when the file was read to its end without a fault
+  std::vector<std::string> control_words;  // of the header group, in order, with parameters
+  std::vector<std::string> fonts;          // by number \fN (numbers must be 0, 1, ...)
+  std::vector<TColor> colors;              // entry 0 is the automatic colour, clWindowText
+  int default_font = -1;
+  int codepage = -1;
+  std::vector<RTFParagraph> paragraphs;
+};
+
+RTFContent ReadRTF(std::string_view rtf);
+
+}  // namespace paginor::testing
