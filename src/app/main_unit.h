@@ -1,0 +1,176 @@
+// TMainForm: the main window. It owns the per-document state, shows the work as five tabs
+// and is the conversion's host: progress, status lines, password, messages, options.
+#pragma once
+
+#include <QEvent>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "convert/document_state.h"
+#include "convert/host.h"
+
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QScrollArea;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QTextBrowser;
+class QTextEdit;
+class QTreeView;
+
+namespace paginor {
+
+class TEnterPassForm;
+class THTMLStatusForm;
+class TOpenPDFForm;
+
+// The main window's user message: a progress percentage for the status bar and both
+// progress windows.
+class TProgressEvent final : public QEvent {
+ public:
+  static QEvent::Type Kind();
+  explicit TProgressEvent(int percent) : QEvent(Kind()), percent_(percent) {}
+  int Percent() const { return percent_; }
+
+ private:
+  int percent_;
+};
+
+class TMainForm final : public QMainWindow, public TConversionHost {
+ public:
+  // program_dir: the per-user data folder where "folders.dat" lives.
+  explicit TMainForm(const QString& program_dir, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Converts the PDF file named by the first argument, if it names one.
+  void FormShow(const QStringList& arguments);
+  void openfilenow(const QString& path);
+
+  // The conversion's host.
+  void ShowProgress() override;
+  void CloseProgress() override;
+  void SetLineLabel(const std::string& text) override;
+  void AddStatusLine(const std::string& line) override;
+  void SetProStatus(int percent) override;
+  void ProcessEvents() override;
+  TConvertOptions Options() override;
+  void ShowMessage(const std::string& text, const std::string& caption, TMessageIcon icon) override;
+  std::optional<std::string> AskPassword() override;
+  void SetPageCountLabel(const std::string& text) override;
+  void ShowTextTab() override;
+
+  // Progress drawing.
+  void StatusBar1DrawPanel(QPainter& painter, const QRect& rect);
+  void SBarPaintMore();
+
+  // Commands.
+  void EndeBtnClick();
+  void ueberbtnClick();
+  void ReadNewBtnClick();
+  void PageControl2Change(int index);
+  void RTFToHTML();
+  void SaveBtnClick();
+  void HTMLBtnClick();
+  void SaveRTFBtnClick();
+  void JamShellList1DblClick();
+  void PrefListBoxDblClick();
+  void ChooseFontBtnClick();
+
+  // The per-document state, FBusy and FBreak with it.
+  TDocumentState FDoc;
+  QString FProgramDir;
+  QString FFileName;
+  std::vector<std::string> FHTMLLines;
+  int FProgress = 0;
+  QRect FProgressRect;
+  QFont FChosenFont;  // FontDialog1's font
+
+  // Components, by the names the program's behaviour uses.
+  QTabWidget* PageControl2 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QWidget* ProgressPanel = nullptr;
+  TOpenPDFForm* OpenPDFForm = nullptr;
+  THTMLStatusForm* HTMLStatusForm = nullptr;
+  TEnterPassForm* EnterPassForm = nullptr;
+  // Tab 0
+  QListWidget* PrefListBox = nullptr;
+  QTreeView* JamShellTree1 = nullptr;
+  QTreeView* JamShellList1 = nullptr;
+  QComboBox* FilterComboBox1 = nullptr;
+  QFileSystemModel* FolderModel = nullptr;
+  QFileSystemModel* FileModel = nullptr;
+  // Tab 1
+  QCheckBox* HorzLayCheck = nullptr;
+  QCheckBox* VertLayCheck = nullptr;
+  QCheckBox* StartWTCheck = nullptr;
+  QCheckBox* HTMLLinksCheck = nullptr;
+  QCheckBox* TabsCheck = nullptr;
+  QCheckBox* ReadPicsCheck = nullptr;
+  QSpinBox* SpaceWidthEd = nullptr;
+  QPushButton* ReadNewBtn = nullptr;
+  QPushButton* ChooseFontBtn = nullptr;
+  QLabel* Label4 = nullptr;
+  QSpinBox* ZoomEd = nullptr;
+  QSpinBox* PageEd = nullptr;
+  QLabel* Label6 = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  QWidget* PaintBox1 = nullptr;
+  // Tab 2
+  QTextEdit* Memo1 = nullptr;
+  QPushButton* HTMLBtn = nullptr;
+  QPushButton* SaveBtn = nullptr;
+  QPushButton* SaveRTFBtn = nullptr;
+  // Tab 3
+  QLineEdit* DirectoryEdit1 = nullptr;
+  QLineEdit* BaseEd = nullptr;
+  QPushButton* SaveAllPicsBtn = nullptr;
+  QScrollArea* ScrollBox2 = nullptr;
+  QWidget* PaintBox2 = nullptr;
+  // Tab 4
+  QTextBrowser* WebBrowser1 = nullptr;
+
+  // The private temporary folder of this run, removed at exit; "htmlout" goes inside it.
+  QString TemporaryDir() const { return temp_dir_.path(); }
+  // Favourite folders as the list shows them.
+  std::vector<std::string> Favourites() const;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* MakeFilesTab();
+  QWidget* MakeConfigTab();
+  QWidget* MakeTextTab();
+  QWidget* MakeImagesTab();
+  QWidget* MakeHtmlTab();
+  QWidget* MakeBottomStrip();
+  void MakeStatusBar();
+  void LoadFavourites();
+  void AddToPrefFolders(const QString& folder);
+  void OpenFromList(const QString& path);
+  // Writes the view's edits back into the document before anything reads it.
+  void SyncDocumentFromView();
+  void ShowDocumentInView();
+  void HtmlPreview();
+  void ApplyChosenFont();
+
+  QTemporaryDir temp_dir_;
+  bool view_edited_ = false;
+  bool filling_view_ = false;
+  bool close_pending_ = false;  // closing was confirmed while an operation ran
+};
+
+}  // namespace paginor

@@ -1,0 +1,166 @@
+// Tab 0: the folder tree, the file list of PDF files, and the favourite folders.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QSplitter>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "app/main_unit.h"
+#include "app/shell_logic.h"
+#include "platform/rich_text_bridge.h"
+
+namespace paginor {
+
+namespace {
+
+// Enter in a view acts as a double click. While an entry's name is being edited the keys go
+// to the editor, not to the view, so the rename keeps its Enter.
+class EnterOpens final : public QObject {
+ public:
+  EnterOpens(QAbstractItemView* view, std::function<void()> open)
+      : QObject(view), open_(std::move(open)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    open_();
+    return true;
+  }
+
+ private:
+  std::function<void()> open_;
+};
+
+}  // namespace
+
+QWidget* TMainForm::MakeFilesTab() {
+  auto* box = new QWidget(this);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* favourites = new QHBoxLayout;
+  favourites->addWidget(new QLabel("Lieblings Ordner:", box));
+  PrefListBox = new QListWidget(box);
+  PrefListBox->setFixedHeight(PrefListBox->fontMetrics().height() * 2 + 8);
+  favourites->addWidget(PrefListBox, 1);
+  layout->addLayout(favourites);
+
+  auto* splitter = new QSplitter(box);
+  FolderModel = new QFileSystemModel(this);
+  FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  FolderModel->setRootPath(QDir::rootPath());
+  JamShellTree1 = new QTreeView(splitter);
+  JamShellTree1->setModel(FolderModel);
+  for (int column = 1; column < FolderModel->columnCount(); ++column) {
+    JamShellTree1->hideColumn(column);
+  }
+  JamShellTree1->header()->hide();
+  FileModel = new QFileSystemModel(this);
+  FileModel->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+  FileModel->setNameFilters({"*.pdf", "*.PDF"});
+  FileModel->setNameFilterDisables(false);
+  FileModel->setRootPath(QDir::rootPath());
+  JamShellList1 = new QTreeView(splitter);
+  JamShellList1->setModel(FileModel);
+  JamShellList1->setRootIsDecorated(false);
+  JamShellList1->setItemsExpandable(false);
+  JamShellList1->setSortingEnabled(true);
+  JamShellList1->sortByColumn(0, Qt::AscendingOrder);
+  JamShellList1->setEditTriggers(QAbstractItemView::EditKeyPressed);
+  splitter->addWidget(JamShellTree1);
+  splitter->addWidget(JamShellList1);
+  splitter->setSizes({241, 400});
+  layout->addWidget(splitter, 1);
+  FilterComboBox1 = new QComboBox(box);
+  FilterComboBox1->addItem("PDF-Dateien (*.pdf)", "*.pdf");
+  layout->addWidget(FilterComboBox1);
+
+  connect(JamShellTree1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            JamShellList1->setRootIndex(FileModel->index(FolderModel->filePath(current)));
+          });
+  connect(JamShellList1, &QTreeView::doubleClicked, this, &TMainForm::JamShellList1DblClick);
+  connect(PrefListBox, &QListWidget::itemDoubleClicked, this, &TMainForm::PrefListBoxDblClick);
+  connect(FilterComboBox1, &QComboBox::currentIndexChanged, this, [this](int) {
+    const QString mask = FilterComboBox1->currentData().toString();
+    FileModel->setNameFilters({mask, mask.toUpper()});
+  });
+  JamShellList1->installEventFilter(
+      new EnterOpens(JamShellList1, [this] { JamShellList1DblClick(); }));
+  PrefListBox->installEventFilter(new EnterOpens(PrefListBox, [this] { PrefListBoxDblClick(); }));
+  return box;
+}
+
+void TMainForm::JamShellList1DblClick() {
+  const QModelIndex index = JamShellList1->currentIndex();
+  if (!index.isValid()) return;
+  if (FileModel->isDir(index)) {
+    // The list shows the sub-folder; the tree follows it.
+    JamShellTree1->setCurrentIndex(FolderModel->index(FileModel->filePath(index)));
+    JamShellList1->setRootIndex(index);
+    return;
+  }
+  QString folder = FolderModel->filePath(JamShellTree1->currentIndex());
+  if (folder.isEmpty()) folder = FileModel->filePath(JamShellList1->rootIndex());
+  if (!folder.endsWith('/')) folder += '/';
+  OpenFromList(folder + FileModel->fileName(index));
+}
+
+void TMainForm::OpenFromList(const QString& path) {
+  QString folder = QFileInfo(path).absolutePath();
+  if (!folder.endsWith('/')) folder += '/';
+  AddToPrefFolders(folder);
+  FFileName = path;
+  openfilenow(path);
+}
+
+void TMainForm::PrefListBoxDblClick() {
+  const QListWidgetItem* item = PrefListBox->currentItem();
+  if (item == nullptr) return;
+  const QModelIndex folder = FolderModel->index(item->text());
+  JamShellTree1->setCurrentIndex(folder);
+  JamShellTree1->scrollTo(folder);
+  JamShellList1->setRootIndex(FileModel->index(item->text()));
+}
+
+std::vector<std::string> TMainForm::Favourites() const {
+  std::vector<std::string> folders;
+  for (int i = 0; i < PrefListBox->count(); ++i) {
+    folders.push_back(PrefListBox->item(i)->text().toStdString());
+  }
+  return folders;
+}
+
+void TMainForm::LoadFavourites() {
+  QFile file(FProgramDir + "/folders.dat");
+  if (!file.open(QIODevice::ReadOnly)) return;
+  const QByteArray bytes = file.readAll();
+  // The file keeps the platform's 8-bit code page, here Windows-1252.
+  for (const std::string& folder : ParseFavourites(std::string_view(bytes.data(), bytes.size()))) {
+    PrefListBox->addItem(Cp1252ToQString(folder));
+  }
+}
+
+void TMainForm::AddToPrefFolders(const QString& folder) {
+  std::vector<std::string> folders;
+  for (int i = 0; i < PrefListBox->count(); ++i) {
+    folders.push_back(QStringToCp1252(PrefListBox->item(i)->text()));
+  }
+  paginor::AddToPrefFolders(folders, QStringToCp1252(folder));
+  PrefListBox->clear();
+  for (const std::string& f : folders)
+    PrefListBox->addItem(Cp1252ToQString(f));
+  QFile file(FProgramDir + "/folders.dat");
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+  const std::string bytes = FormatFavourites(folders);
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+}  // namespace paginor
