@@ -3,7 +3,7 @@
 set -eu
 packages="build-essential cmake pkg-config ccache nettle-dev zlib1g-dev libgtest-dev clang-format
   libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev netpbm qt6-base-dev
-  fonts-liberation2"
+  fonts-liberation2 qt6-translations-l10n"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

@@ -84,6 +84,8 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void JamShellList1DblClick();
   void PrefListBoxDblClick();
   void ChooseFontBtnClick();
+  // Opening a file as the file list does: its folder becomes the newest favourite.
+  void OpenFromList(const QString& path);
 
   // The per-document state, FBusy and FBreak with it.
   TDocumentState FDoc;
@@ -160,7 +162,6 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void MakeStatusBar();
   void LoadFavourites();
   void AddToPrefFolders(const QString& folder);
-  void OpenFromList(const QString& path);
   // Writes the view's edits back into the document before anything reads it.
   void SyncDocumentFromView();
   void ShowDocumentInView();

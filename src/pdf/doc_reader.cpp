@@ -173,18 +173,40 @@ void TDocReader::ReadDict() {
     Invalid = true;
     return;
   }
+  const TCapLimits& limits = Caps.Limits;
+  if (DictionaryTokens >= limits.DocumentDictionaryTokens) {
+    Caps.Reached(TCap::Document);
+    return;
+  }
   int n = 0;
   int arrays = 0;
   int dicts = 0;
+  std::size_t kept = 0;
   TDictEntry* current = nullptr;
+  const auto depth = [&arrays, &dicts] { return std::max(arrays, 0) + std::max(dicts, 0); };
   for (;;) {
     const bool line_start = PrecededByLineEnd();
     std::string t = ReadToken();
+    // A bracket counts at the depth of what it encloses, so both brackets of a pair are kept
+    // or both dropped.
+    const int depth_before = depth();
     if (t == "[") ++arrays;
     if (t == "]") --arrays;
     if (t == "<<") ++dicts;
     if (t == ">>") --dicts;
     const bool closing = t.starts_with(">>") && dicts < 0;
+    if (closing) break;
+    if (std::max(depth_before, depth()) > limits.Nesting) {
+      Caps.Reached(TCap::Nesting);
+      if (PastEnd()) break;
+      continue;
+    }
+    if (kept >= limits.DictionaryTokens ||
+        DictionaryTokens >= limits.DocumentDictionaryTokens) {
+      Caps.Reached(kept >= limits.DictionaryTokens ? TCap::Dictionary : TCap::Document);
+      if (PastEnd()) break;
+      continue;
+    }
     if (t != ">>" && dicts == 0) {
       // A key starts a new entry at the start of a line, or once the entry has a value.
       if ((line_start || n >= 2) && t.starts_with('/') && arrays <= 0) n = 0;
@@ -194,11 +216,13 @@ void TDocReader::ReadDict() {
       }
     }
     // Tokens before the first entry (a dictionary opening with "<<" twice) have no entry.
-    if (!closing && current != nullptr) {
+    if (current != nullptr) {
       current->Tokens.push_back(std::move(t));
       ++n;
+      ++kept;
+      ++DictionaryTokens;
     }
-    if (closing || PastEnd()) break;
+    if (PastEnd()) break;
   }
 }
 

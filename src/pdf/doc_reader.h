@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/caps.h"
 #include "pdf/dyna_array.h"
 #include "pdf/records.h"
 #include "pdf/security.h"
@@ -60,7 +61,9 @@ class TDocReader {
   int32_t ReadTokenInt();
 
   // Reads the dictionary at the cursor into DictEntries; sets Invalid when it does not start
-  // with "<<". Each ReadDict is paired with a FreeDict.
+  // with "<<". Each ReadDict is paired with a FreeDict. Tokens nested deeper than the
+  // Nesting cap, and those past the Dictionary cap, are read over but not kept; once the
+  // file's dictionaries have given the Document cap's number of tokens, nothing more is read.
   void ReadDict();
   void FreeDict();
   // Right after a stream's dictionary: "stream" and LF or CR LF; the cursor then rests on
@@ -89,6 +92,8 @@ class TDocReader {
   int32_t PagesNum = 0, PagesGen = 0;
 
   TSecurityHandler Security;
+  TCaps Caps;
+  std::size_t DictionaryTokens = 0;  // tokens kept by every ReadDict so far
 
  private:
   std::string buffer_;

@@ -13,8 +13,9 @@ bool IsReference(const TDictEntry& entry) {
   return entry.Tokens.size() >= 4 && entry.Tokens[3] == "R";
 }
 
-// Reads "n g R n g R ... ]" at the cursor, calling emit for each complete group. The third
-// token of a group is not compared with "R"; a number that does not convert ends the array.
+// Reads "n g R n g R ... ]" at the cursor, calling emit for each complete group while emit
+// returns true. The third token of a group is not compared with "R"; a number that does not
+// convert ends the array.
 template <typename Emit>
 void ReadReferenceArray(TDocReader& reader, Emit emit) {
   while (!reader.PastEnd()) {
@@ -25,7 +26,7 @@ void ReadReferenceArray(TDocReader& reader, Emit emit) {
     const auto gen = ParseInt32(reader.ReadToken());
     if (!gen) return;
     reader.ReadToken();
-    emit(*num, *gen);
+    if (!emit(*num, *gen)) return;
   }
 }
 
@@ -65,20 +66,33 @@ void ReadMediaBox(const TDictEntry& entry, TPageRec& page) {
   page.Height = *y1 - *y0;
 }
 
-void AppendContent(TPageRec& page, std::optional<int32_t> num, std::optional<int32_t> gen) {
+// The content streams of all pages are counted against the page tree cap: a shared array of
+// references must not multiply into every page.
+bool AppendContent(TDocReader& reader, TPageRec& page, std::optional<int32_t> num,
+                   std::optional<int32_t> gen, std::size_t& streams) {
+  if (streams >= reader.Caps.Limits.ContentStreams) {
+    reader.Caps.Reached(TCap::PageTree);
+    return false;
+  }
+  ++streams;
   TContentRef* ref = page.Contents.Append();
   if (num && gen) {
     ref->ObjNum = *num;
     ref->Gen = *gen;
     ref->Valid = true;
   }
+  return true;
 }
 
-void ReadContents(TDocReader& reader, const TDictEntry& entry, TPageRec& page) {
+void ReadContents(TDocReader& reader, const TDictEntry& entry, TPageRec& page,
+                  std::size_t& streams) {
   const auto& t = entry.Tokens;
   if (t[1] == "[") {
     for (std::size_t j = 0; j <= (t.size() - 4) / 3; ++j) {
-      AppendContent(page, ParseInt32(t[3 * j + 2]), ParseInt32(t[3 * j + 3]));
+      if (!AppendContent(reader, page, ParseInt32(t[3 * j + 2]), ParseInt32(t[3 * j + 3]),
+                         streams)) {
+        break;
+      }
     }
     return;
   }
@@ -86,10 +100,11 @@ void ReadContents(TDocReader& reader, const TDictEntry& entry, TPageRec& page) {
   CursorKeeper keep(reader);
   if (!reader.GotoObject(ParseInt32(t[1]).value_or(0))) return;
   if (reader.ReadToken() == "[") {
-    ReadReferenceArray(reader,
-                       [&page](int32_t num, int32_t gen) { AppendContent(page, num, gen); });
+    ReadReferenceArray(reader, [&](int32_t num, int32_t gen) {
+      return AppendContent(reader, page, num, gen, streams);
+    });
   } else {
-    AppendContent(page, ParseInt32(t[1]), ParseInt32(t[2]));
+    AppendContent(reader, page, ParseInt32(t[1]), ParseInt32(t[2]), streams);
   }
 }
 
@@ -112,8 +127,13 @@ void ReadCatalog(TDocReader& reader) {
   if (!reader.PagesFound) reader.Invalid = true;
 }
 
-bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids) {
+bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids, std::size_t max_kids) {
   bool found = false;
+  const auto room = [&] {
+    if (kids.size() < max_kids) return true;
+    reader.Caps.Reached(TCap::PageTree);
+    return false;
+  };
   reader.ReadDict();
   for (const TDictEntry& entry : reader.DictEntries) {
     const auto& t = entry.Tokens;
@@ -121,6 +141,7 @@ bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids) {
     if (t[1] == "[") {
       for (std::size_t j = 1; j <= (t.size() - 3) / 3; ++j) {
         if (t[3 * j + 1] != "R") continue;
+        if (!room()) break;
         // A reference that does not convert still takes its place in the list, as object 0.
         TKidRef& kid = kids.emplace_back();
         const auto num = ParseInt32(t[3 * j - 1]);
@@ -135,9 +156,11 @@ bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids) {
       CursorKeeper keep(reader);
       const auto num = ParseInt32(t[1]);
       if (num && reader.GotoObject(*num) && reader.ReadToken() == "[") {
-        ReadReferenceArray(reader, [&kids, &found](int32_t n, int32_t g) {
+        ReadReferenceArray(reader, [&](int32_t n, int32_t g) {
+          if (!room()) return false;
           kids.push_back(TKidRef{n, g, false, false});
           found = true;
+          return true;
         });
       }
     }
@@ -155,8 +178,13 @@ void WalkPageTree(TDocReader& reader) {
     std::vector<TKidRef> children;
     std::size_t next = 0;
   };
+  // Every /Kids entry read counts against the cap, so that nodes sharing one large array
+  // cannot multiply it.
+  const std::size_t max_kids = reader.Caps.Limits.KidsEntries;
+  std::size_t kids_read = 0;
   std::vector<Frame> stack(1);
-  ReadKids(reader, stack.back().children);
+  ReadKids(reader, stack.back().children, max_kids);
+  kids_read += stack.back().children.size();
   std::unordered_set<int32_t> listed{reader.PagesNum};
   while (!stack.empty()) {
     Frame& frame = stack.back();
@@ -174,7 +202,9 @@ void WalkPageTree(TDocReader& reader) {
     }
     reader.Kids[index].Visited = true;
     Frame node;
-    if (ReadKids(reader, node.children)) {
+    const bool has_kids = ReadKids(reader, node.children, max_kids - kids_read);
+    kids_read += node.children.size();
+    if (has_kids) {
       reader.Kids[index].IsNode = true;
       stack.push_back(std::move(node));  // frame is not used after this
     }
@@ -189,6 +219,7 @@ void WalkPageTree(TDocReader& reader) {
 }
 
 void ReadPageDictionaries(TDocReader& reader) {
+  std::size_t streams = 0;
   for (TPageRec& page : reader.Pages) {
     if (!reader.GotoObject(page.ObjNum, page.Gen)) {
       reader.Invalid = true;
@@ -206,7 +237,7 @@ void ReadPageDictionaries(TDocReader& reader) {
           page.HasResources = true;
         }
       } else if (key == "/Contents" && t.size() >= 4) {
-        ReadContents(reader, entry, page);
+        ReadContents(reader, entry, page, streams);
       }
     }
     reader.FreeDict();
@@ -214,25 +245,48 @@ void ReadPageDictionaries(TDocReader& reader) {
 }
 
 void ReadPageResources(TDocReader& reader) {
+  // Pages that share a resource dictionary share what it says, so it is read once: many pages
+  // naming one large dictionary must not multiply the reading.
+  struct Found {
+    int32_t font_pos = 0;
+    int32_t xobject_pos = 0;
+    bool has_fonts = false;
+    bool has_xobjects = false;
+  };
+  std::unordered_map<int32_t, Found> known;
   for (TPageRec& page : reader.Pages) {
     if (!page.HasResources) continue;
-    reader.SetPos(page.ResourcesPos);
-    reader.ReadDict();
-    for (const TDictEntry& entry : reader.DictEntries) {
-      const std::string& key = entry.Tokens[0];
-      if (key == "/Font") {
-        if (const auto pos = DictionaryPosition(reader, entry)) {
-          page.FontPos = *pos;
-          page.HasFonts = true;
-        }
-      } else if (key == "/XObject") {
-        if (const auto pos = DictionaryPosition(reader, entry)) {
-          page.XObjectPos = *pos;
-          page.HasXObjects = true;
+    auto it = known.find(page.ResourcesPos);
+    if (it == known.end()) {
+      Found found;
+      reader.SetPos(page.ResourcesPos);
+      reader.ReadDict();
+      for (const TDictEntry& entry : reader.DictEntries) {
+        const std::string& key = entry.Tokens[0];
+        if (key == "/Font") {
+          if (const auto pos = DictionaryPosition(reader, entry)) {
+            found.font_pos = *pos;
+            found.has_fonts = true;
+          }
+        } else if (key == "/XObject") {
+          if (const auto pos = DictionaryPosition(reader, entry)) {
+            found.xobject_pos = *pos;
+            found.has_xobjects = true;
+          }
         }
       }
+      reader.FreeDict();
+      it = known.emplace(page.ResourcesPos, found).first;
     }
-    reader.FreeDict();
+    const Found& found = it->second;
+    if (found.has_fonts) {
+      page.FontPos = found.font_pos;
+      page.HasFonts = true;
+    }
+    if (found.has_xobjects) {
+      page.XObjectPos = found.xobject_pos;
+      page.HasXObjects = true;
+    }
   }
 }
 

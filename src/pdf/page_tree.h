@@ -2,6 +2,7 @@
 // resources, content streams) and each page's resource dictionary (fonts, XObjects).
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "pdf/doc_reader.h"
@@ -12,8 +13,9 @@ namespace paginor {
 void ReadCatalog(TDocReader& reader);
 
 // Reads the dictionary at the cursor and collects the references of its /Kids array, in
-// order. True when at least one reference converted completely.
-bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids);
+// order, while kids holds fewer than max_kids (the page tree cap once they are reached).
+// True when at least one reference converted completely.
+bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids, std::size_t max_kids = SIZE_MAX);
 
 // Walks the tree from the root depth-first, children in /Kids order, so the pages come in
 // document order. Every object without a /Kids reference is a page; an object number met a

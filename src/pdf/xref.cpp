@@ -13,7 +13,7 @@ namespace {
 // Object numbers from this on are not stored: every object takes more than four bytes of the
 // file, and a hostile subsection header must not make us allocate gigabytes.
 int64_t TableLimit(const TDocReader& reader) {
-  return reader.Size() / 4 + 4096;
+  return std::min(reader.Size() / 4 + 4096, reader.Caps.Limits.XrefEntries);
 }
 
 // Finds "%%EOF" and then "startxref" two non-empty lines above it; returns the offset it
@@ -50,6 +50,7 @@ void ReadSubsections(TDocReader& reader, int32_t first, int32_t count) {
   for (;;) {
     const int64_t end = static_cast<int64_t>(first) + count;
     const int64_t stored_end = std::min(end, TableLimit(reader));
+    if (end > stored_end) reader.Caps.Reached(TCap::Xref);
     if (stored_end > reader.XrefCount()) reader.XrefTable.resize(static_cast<size_t>(stored_end));
     for (int64_t i = first; i < end && !reader.PastEnd(); ++i) {
       const int32_t offset = reader.ReadTokenInt();

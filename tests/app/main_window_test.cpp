@@ -1,0 +1,270 @@
+// The real main window on the offscreen platform, its dialogs answered by a script.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextEdit>
+
+#include "app/main_unit.h"
+#include "app/progress_forms.h"
+#include "fake_dialogs.h"
+#include "support/pdf_builder.h"
+
+namespace paginor {
+namespace {
+
+using testing::FakeDialogs;
+using testing::PdfBuilder;
+
+QString Data(const QString& name) {
+  return QString(PAGINOR_TEST_DATA) + "/" + name;
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(data_dir.isValid());
+    auto fake = std::make_unique<FakeDialogs>();
+    dialogs = fake.get();
+    previous = SetDialogs(std::move(fake));
+    form = std::make_unique<TMainForm>(data_dir.path());
+    form->show();
+  }
+  void TearDown() override {
+    dialogs->answer = QMessageBox::Ok;
+    form.reset();
+    SetDialogs(std::move(previous));
+  }
+  // A file of `pages` pages with one line each, written into the test's folder.
+  QString Pages(int pages, const QString& name = "pages.pdf") {
+    PdfBuilder pdf;
+    std::vector<std::string> contents;
+    for (int p = 1; p <= pages; ++p) {
+      contents.push_back("BT /F1 12 Tf 72 700 Td (Seite " + std::to_string(p) + ") Tj ET");
+    }
+    pdf.AddSimplePages(contents);
+    const QString path = data_dir.path() + "/" + name;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    const std::string bytes = pdf.Build();
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+  }
+
+  QTemporaryDir data_dir;
+  FakeDialogs* dialogs = nullptr;
+  std::unique_ptr<TDialogs> previous;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainWindow, StartsOnTheFirstTabWithTheOptionsDefaults) {
+  EXPECT_EQ(form->windowTitle(), "Paginor 1.4");
+  EXPECT_EQ(form->PageControl2->count(), 5);
+  EXPECT_EQ(form->PageControl2->tabText(3), "Bilder ausgeben");
+  EXPECT_EQ(form->PageControl2->currentIndex(), 0);
+  const TConvertOptions options = form->Options();
+  EXPECT_TRUE(options.HorzLayCheck && options.VertLayCheck && options.StartWTCheck &&
+              options.HTMLLinksCheck && options.ReadPicsCheck);
+  EXPECT_FALSE(options.TabsCheck);
+  EXPECT_EQ(form->Label6->text(), "von 0");
+  EXPECT_EQ(form->Label4->text(), "Optimieren auf: Arial");
+}
+
+TEST_F(MainWindow, ConvertsTheFileOfTheCommandLine) {
+  form->FormShow({Data("images/img2pdf-png.pdf")});
+  EXPECT_EQ(form->PageControl2->currentIndex(), 2);
+  EXPECT_EQ(form->Label6->text(), "von 3");
+  EXPECT_EQ(form->FDoc.Images.Count(), 3);
+  EXPECT_TRUE(form->FFileName.isEmpty());  // not remembered for "PDF Neu lesen"
+  EXPECT_FALSE(form->OpenPDFForm->isVisible());
+  EXPECT_TRUE(dialogs->messages.empty());
+
+  form->FormShow({Data("images/img2pdf-png.txt")});  // not a PDF name: nothing happens
+  EXPECT_EQ(form->FDoc.Images.Count(), 3);
+}
+
+TEST_F(MainWindow, ProgressInBothBarsAndTheStatusLog) {
+  std::vector<int> window_bar;
+  QObject::connect(form->OpenPDFForm->ProgressBar1, &QProgressBar::valueChanged,
+                   [&window_bar](int v) { window_bar.push_back(v); });
+  std::vector<int> html_bar;
+  QObject::connect(form->HTMLStatusForm->ProgressBar1, &QProgressBar::valueChanged,
+                   [&html_bar](int v) { html_bar.push_back(v); });
+  form->openfilenow(Pages(4));
+  EXPECT_EQ(window_bar, (std::vector<int>{25, 50, 75, 100, 0}));
+  EXPECT_EQ(html_bar, (std::vector<int>{25, 50, 75, 100, 0}));
+  EXPECT_EQ(form->FProgress, 0);
+  EXPECT_EQ(form->OpenPDFForm->Label2->text(), "Lese Seite 4...");
+  const QString log = form->OpenPDFForm->StatusMemo->toPlainText();
+  EXPECT_TRUE(log.startsWith("4 Seiten gefunden..."));
+  form->openfilenow(Pages(1, "one.pdf"));
+  // The log keeps earlier conversions.
+  EXPECT_TRUE(form->OpenPDFForm->StatusMemo->toPlainText().startsWith(log));
+}
+
+TEST_F(MainWindow, CancelStopsBeforeTheNextPageAndASecondOpenStepsAside) {
+  const QString ten = Pages(10);
+  const QString other = Pages(3, "other.pdf");
+  QObject::connect(form->OpenPDFForm->ProgressBar1, &QProgressBar::valueChanged, [&](int v) {
+    if (v != 20) return;       // page 2
+    form->openfilenow(other);  // FBusy: returns at once
+    QTest::mouseClick(form->OpenPDFForm->BreakBtn, Qt::LeftButton);
+  });
+  form->openfilenow(ten);
+  EXPECT_EQ(form->FDoc.PageSizes.Count(), 2);
+  EXPECT_EQ(form->Label6->text(), "von 10");
+  EXPECT_FALSE(form->FDoc.FBusy);
+  EXPECT_TRUE(form->Memo1->toPlainText().contains("Seite 2"));
+  EXPECT_FALSE(form->Memo1->toPlainText().contains("Seite 3"));
+}
+
+TEST_F(MainWindow, InvalidFileMessageOnce) {
+  const QString path = data_dir.path() + "/kaputt.pdf";
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("%PDF-1.4\nkein Inhalt\n");
+  file.close();
+  form->openfilenow(path);
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text, "Dies ist keine gültige PDF-Datei.");
+  EXPECT_EQ(dialogs->messages[0].caption, "Paginor");
+  EXPECT_EQ(dialogs->messages[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(form->Label6->text(), "von 0");
+}
+
+TEST_F(MainWindow, PasswordDialogFlow) {
+  form->openfilenow(Data("qpdf-rc4-40-empty.pdf"));
+  EXPECT_EQ(dialogs->password_prompts, 0);
+  dialogs->passwords = {QString("falsch"), QString("geheim")};
+  form->openfilenow(Data("qpdf-rc4-40-geheim.pdf"));
+  EXPECT_EQ(dialogs->password_prompts, 2);
+  EXPECT_EQ(dialogs->Texts(), (std::vector<QString>{"Das Passwort war leider falsch!"}));
+  EXPECT_EQ(form->Label6->text(), "von 2");
+  EXPECT_TRUE(form->Memo1->toPlainText().contains("Geheimer Text"));
+}
+
+TEST_F(MainWindow, FavouritesMoveToTheTopAndPersist) {
+  const QString a = data_dir.path() + "/A/";
+  const QString b = data_dir.path() + "/B/";
+  QDir().mkpath(a);
+  QDir().mkpath(b);
+  QFile::copy(Pages(1), a + "x.pdf");
+  QFile::copy(Pages(1, "y0.pdf"), b + "y.pdf");
+  form->OpenFromList(a + "x.pdf");
+  form->OpenFromList(b + "y.pdf");
+  form->OpenFromList(a + "x.pdf");
+  EXPECT_EQ(FileBytes(data_dir.path() + "/folders.dat"), (a + "\r\n" + b + "\r\n").toUtf8());
+  EXPECT_EQ(form->FFileName, a + "x.pdf");
+  // A new window reads them back.
+  form = std::make_unique<TMainForm>(data_dir.path());
+  EXPECT_EQ(form->Favourites(), (std::vector<std::string>{a.toStdString(), b.toStdString()}));
+}
+
+TEST_F(MainWindow, HtmlPreviewOnEachVisit) {
+  form->openfilenow(Data("images/img2pdf-png.pdf"));
+  form->PageControl2->setCurrentIndex(4);
+  const std::size_t first = form->FHTMLLines.size();
+  ASSERT_GT(first, 2u);
+  EXPECT_FALSE(QDir(form->TemporaryDir() + "/htmlout").exists());
+  const QTextDocument* page = form->WebBrowser1->document();
+  EXPECT_FALSE(page->resource(QTextDocument::ImageResource, QUrl("bild001.jpg")).isNull());
+  EXPECT_FALSE(page->resource(QTextDocument::ImageResource, QUrl("bild003.gif")).isNull());
+  form->PageControl2->setCurrentIndex(2);
+  form->PageControl2->setCurrentIndex(4);
+  ASSERT_EQ(form->FHTMLLines.size(), first + 1);
+  EXPECT_EQ(form->FHTMLLines[first - 1], "<div align=left><br>");
+  EXPECT_EQ(form->FHTMLLines.back(), "</nobr></body></html>");
+}
+
+TEST_F(MainWindow, SaveCommandsWriteTheirFiles) {
+  form->openfilenow(Data("text/ps2pdf-columns.pdf"));
+  const QString dir = data_dir.path();
+  dialogs->save_names = {dir + "/a.txt", dir + "/a.htm", dir + "/a.rtf"};
+  form->SaveBtnClick();
+  form->HTMLBtnClick();
+  form->SaveRTFBtnClick();
+  EXPECT_TRUE(QString::fromUtf8(FileBytes(dir + "/a.txt")).contains("Überschrift"));
+  EXPECT_TRUE(FileBytes(dir + "/a.htm").startsWith("<html><body bgcolor=#FFFFFF><nobr>\r\n"));
+  EXPECT_TRUE(FileBytes(dir + "/a.rtf").startsWith("{\\rtf1\\ansi\\ansicpg1252"));
+  EXPECT_EQ(dialogs->filters,
+            (std::vector<QString>{"Textdateien (*.txt)", "HTML-Dateien (*.htm *.html)",
+                                  "Richttext-Datei (*.rtf)"}));
+  // An edit in the view reaches the saved text.
+  form->Memo1->moveCursor(QTextCursor::End);
+  form->Memo1->insertPlainText("Nachtrag");
+  dialogs->save_names = {dir + "/b.txt"};
+  form->SaveBtnClick();
+  EXPECT_TRUE(FileBytes(dir + "/b.txt").contains("Nachtrag"));
+
+  form->openfilenow(Data("images/img2pdf-png.pdf"));
+  dialogs->save_names = {dir + "/p.htm"};
+  form->HTMLBtnClick();
+  EXPECT_TRUE(FileBytes(dir + "/p.htm").contains("<img src=\"bild001.jpg\" border=0>"));
+  EXPECT_TRUE(QFile::exists(dir + "/bild001.jpg"));
+  EXPECT_TRUE(QFile::exists(dir + "/bild002.gif"));
+}
+
+TEST_F(MainWindow, ClosingAsksFirst) {
+  dialogs->answer = QMessageBox::Cancel;
+  form->EndeBtnClick();
+  EXPECT_TRUE(form->isVisible());
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].caption, "Programm beenden");
+  EXPECT_EQ(dialogs->messages[0].text,
+            "Hiermit beenden Sie das Programm! Alle nicht gespeicherten Daten gehen verloren!");
+  dialogs->answer = QMessageBox::Ok;
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainWindow, ClosingDuringAConversionWaitsForIt) {
+  const QString ten = Pages(10);
+  QObject::connect(form->OpenPDFForm->ProgressBar1, &QProgressBar::valueChanged, [&](int v) {
+    if (v == 30) form->close();
+  });
+  form->openfilenow(ten);
+  EXPECT_EQ(form->FDoc.PageSizes.Count(), 3);  // stopped at the next page
+  EXPECT_FALSE(form->isVisible());
+}
+
+// The colour of the status bar's progress panel at a fraction of its width.
+QRgb PanelPixel(TMainForm& form, double fraction) {
+  const QImage image = form.ProgressPanel->grab().toImage();
+  return image.pixel(static_cast<int>(image.width() * fraction), image.height() / 2);
+}
+
+TEST_F(MainWindow, StatusBarBarGrowsAndShrinks) {
+  const QRgb navy = qRgb(0, 0, 128);
+  form->SetProStatus(50);
+  form->SetProStatus(30);
+  EXPECT_EQ(form->FProgress, 30);
+  EXPECT_EQ(PanelPixel(*form, 0.28), navy);
+  EXPECT_NE(PanelPixel(*form, 0.35), navy);
+  form->SetProStatus(60);
+  EXPECT_EQ(PanelPixel(*form, 0.58), navy);
+  EXPECT_NE(PanelPixel(*form, 0.65), navy);
+  EXPECT_EQ(form->FProgressRect.width(), form->ProgressPanel->width());
+
+  TProgressEvent event(75);
+  QCoreApplication::sendEvent(form.get(), &event);
+  EXPECT_EQ(form->FProgress, 75);
+  EXPECT_EQ(form->OpenPDFForm->ProgressBar1->value(), 75);
+  EXPECT_EQ(form->HTMLStatusForm->ProgressBar1->value(), 75);
+}
+
+}  // namespace
+}  // namespace paginor
