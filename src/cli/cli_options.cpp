@@ -84,6 +84,8 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
       o.convert.HTMLLinksCheck = false;
     } else if (arg == "--no-images") {
       o.convert.ReadPicsCheck = false;
+    } else if (arg == "--strict") {
+      o.convert.ModernCheck = false;
     } else if (arg == "--info") {
       o.info = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -127,6 +129,8 @@ std::string UsageText() {
          "      --tabs             Tabs statt Leerzeichen\n"
          "      --no-image-links   keine HTML-Links zu den Bildern\n"
          "      --no-images        keine Bilder einlesen\n"
+         "      --strict           nur klassische PDF-Dateien lesen (\"Moderne und beschädigte\n"
+         "                         PDF-Dateien lesen\" aus)\n"
          "      --info             Seitenzahl, Größe jeder Seite in Punkt, die Bilder und die\n"
          "                         Statuszeilen auf der Standardausgabe; keine Datei wird\n"
          "                         geschrieben\n"

@@ -9,7 +9,9 @@
 
 #include "pdf/content_stream.h"
 #include "pdf/doc_reader.h"
+#include "pdf/inherited.h"
 #include "pdf/page_tree.h"
+#include "pdf/repair.h"
 #include "pdf/unlock.h"
 #include "pdf/xref.h"
 #include "text/fonts.h"
@@ -88,7 +90,10 @@ class Conversion {
       if (status == LoadStatus::TooLarge) throw std::bad_alloc();
       if (status == LoadStatus::Loaded) {
         result.Opened = true;
+        reader_.Caps.Limits = state_.Caps;
+        reader_.Caps.SetSink([this](const std::string& line) { Status(line); });
         reader_.LoadBuffer(std::move(bytes));
+        reader_.Modern = options_.ModernCheck;
         ReadDocument();
       }
     } catch (const std::bad_alloc&) {
@@ -113,6 +118,7 @@ class Conversion {
 
   void ReadDocument() {
     ReadXrefAndTrailer(reader_);
+    if (reader_.Repaired) Status("Die Datei war beschädigt und wurde repariert.");
     if (reader_.Invalid) return;
     if (reader_.Encrypted) {
       HostPasswordPrompt prompt(host_);
@@ -123,11 +129,14 @@ class Conversion {
       reader_.Invalid = true;
       return;
     }
+    // Objects inside object streams need the document's key to be read.
+    if (reader_.Modern) ExpandObjectStreams(reader_);
     ReadCatalog(reader_);
     if (reader_.Invalid) return;
     WalkPageTree(reader_);
     Status(std::to_string(reader_.Pages.Count()) + " Seiten gefunden...");
     ReadPageDictionaries(reader_);
+    if (reader_.Modern) ApplyInheritedAttributes(reader_);
     ReadPageResources(reader_);
     page_fonts_ = ReadFonts(reader_, fonts_, [this](const std::string& line) { Status(line); });
     page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck,
@@ -142,7 +151,7 @@ class Conversion {
     const TStatusLineSink status = [this](const std::string& line) { Status(line); };
     reader_.Pages.First();
     while (reader_.Pages.Next()) {
-      if (state_.FBreak) break;
+      if (state_.FBreak || DocumentFull()) break;
       TPageRec& page = *reader_.Page;
       const int number = reader_.Pages.Index();
       *state_.PageSizes.Append() = TPageSize{page.Width, page.Height};
@@ -157,6 +166,16 @@ class Conversion {
     host_.SetProStatus(0);
   }
 
+  // The budgets of the whole file: once one is spent, further pages are not read.
+  bool DocumentFull() {
+    const TCapLimits& limits = reader_.Caps.Limits;
+    const bool full = reader_.StreamBytes > limits.DocumentContentBytes ||
+                      state_.Memo1.TextLength() >= limits.DocumentTextLength ||
+                      (state_.KeepTextItems && state_.TextItems.Count() >= limits.DocumentRuns);
+    if (full) reader_.Caps.Reached(TCap::Document);
+    return full;
+  }
+
   void InterpretAndLayout(std::string content, const TPageRec& page, int number) {
     if (!state_.MeasureFont) throw std::logic_error("no measuring font");
     const TConvertOptions options = host_.Options();
@@ -169,11 +188,12 @@ class Conversion {
     context.html_links = options.HTMLLinksCheck;
     context.font = state_.MeasureFont.get();
     context.process_events = [this] { host_.ProcessEvents(); };
+    context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
                                 options.TabsCheck};
-    LayoutPage(page_runs_, page.Height, layout, *state_.MeasureFont, state_.Memo1,
-               state_.TextItems);
+    LayoutPage(page_runs_, page.Height, layout, *state_.MeasureFont, state_.Memo1, state_.TextItems,
+               &reader_.Caps);
     if (!state_.KeepTextItems) state_.TextItems.Clear();
   }
 

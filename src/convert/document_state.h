@@ -6,6 +6,7 @@
 
 #include "images/image_extraction.h"
 #include "output/document.h"
+#include "pdf/caps.h"
 #include "pdf/dyna_array.h"
 #include "text/measure_font.h"
 #include "text/text_item.h"
@@ -31,6 +32,9 @@ struct TDocumentState {
   // The chosen font at the sizes of the text, in which all text is measured. Set by the
   // program before the first conversion.
   std::unique_ptr<TMeasureFont> MeasureFont;
+
+  // The caps that a hostile file cannot push a conversion past; tests lower them.
+  TCapLimits Caps;
 
   bool FBusy = false;   // a conversion or another long operation is running
   bool FBreak = false;  // the user asked to stop the running operation

@@ -10,6 +10,9 @@ struct TConvertOptions {
   bool HTMLLinksCheck = true;  // "HTML Links zu den Bildern"
   bool TabsCheck = false;      // "Tabs statt Leerzeichen (für HTML nicht geeignet!)"
   bool ReadPicsCheck = true;   // "Bilder einlesen"
+  // "Moderne und beschädigte PDF-Dateien lesen": cross-reference and object streams, repair of
+  // damaged files, inherited page attributes. Off: the classic reader alone.
+  bool ModernCheck = true;
 };
 
 }  // namespace paginor

@@ -34,15 +34,27 @@ bool IsReference(const TDictEntry& e) {
 void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImages& pages) {
   std::unordered_map<int32_t, int> id_of_object;
   pages.ids_by_page.assign(static_cast<std::size_t>(reader.Pages.Count()), {});
+  // The names of all pages count against the resource cap: many pages naming one large
+  // dictionary must not multiply it.
+  std::size_t names_left = reader.Caps.Limits.ResourceNames;
   for (int p = 0; p < reader.Pages.Count(); ++p) {
     const TPageRec& page = reader.Pages[p];
     if (!page.HasXObjects) continue;
+    if (names_left == 0) {
+      reader.Caps.Reached(TCap::Resources);
+      break;
+    }
     auto& names = pages.ids_by_page[static_cast<std::size_t>(p)];
     reader.SetPos(page.XObjectPos);
     reader.ReadDict();
     for (const TDictEntry& entry : reader.DictEntries) {
       const std::string& name = entry.Tokens[0];
       if (names.contains(name)) continue;
+      if (names_left == 0) {
+        reader.Caps.Reached(TCap::Resources);
+        break;
+      }
+      --names_left;
       std::optional<int32_t> num;
       if (IsReference(entry)) {
         num = ParseInt32(entry.Tokens[1]);
@@ -131,7 +143,27 @@ std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& 
   return data;
 }
 
-bool DecodeImage(TImageRec& image, const std::string& data, const TImageAttributes& a) {
+// The pixel memory of the bitmap that decoding the record would make at least, from its
+// dictionary: JPEG pictures become 24 bits, CCITT pictures 1 bit, Flate pictures 24 bits for
+// RGB and otherwise the palette depth of their samples.
+int64_t BitmapBytesFor(const TImageRec& image, const TImageAttributes& a) {
+  int depth = 1;
+  switch (image.FilterKind) {
+    case TFilterKind::DCT:
+      depth = 24;
+      break;
+    case TFilterKind::Flate:
+      depth = a.Family == TColorFamily::Rgb ? 24 : std::clamp(image.BitsPerComponent, 1, 8);
+      break;
+    case TFilterKind::CCITT:
+    case TFilterKind::None:
+      break;
+  }
+  return int64_t{DibRowBytes(image.Width, depth)} * image.Height;
+}
+
+bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& data,
+                 const TImageAttributes& a) {
   const bool sized = image.IsImage && image.Width > 0 && image.Height > 0 &&
                      image.BitsPerComponent > 0 && image.Length > 0;
   switch (image.FilterKind) {
@@ -142,7 +174,9 @@ bool DecodeImage(TImageRec& image, const std::string& data, const TImageAttribut
       break;
     case TFilterKind::Flate: {
       if (!sized) return false;
-      const std::string samples = UndoPredictor(DecodeFlate(data), a.Predictor);
+      std::string samples = DecodeFlate(data);
+      reader.CountStreamBytes(static_cast<int64_t>(samples.size()));
+      if (a.Predictor.Predictor >= 2) samples = UndoPredictor(samples, a.Predictor);
       FlateSamplesToDib(image.Bitmap, samples, image.Width, image.Height, image.BitsPerComponent,
                         a);
       break;
@@ -177,11 +211,26 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
   status(std::to_string(result.ImagesFound) + " Bilder/Objekte gefunden...");
   const std::vector<TImageAttributes> attributes = ReadImageDictionaries(reader, images);
   if (read_pictures) {
+    const TCapLimits& limits = reader.Caps.Limits;
+    int64_t pixel_bytes = 0;  // of the pictures decoded so far
     for (int i = 0; i < images.Count(); ++i) {
       TImageRec& image = images[i];
+      const TImageAttributes& a = attributes[static_cast<std::size_t>(i)];
+      if (image.Width > 0 && image.Height > 0 && BitmapBytesFor(image, a) > limits.ImageBytes) {
+        reader.Caps.Reached(TCap::Image);
+        continue;
+      }
+      if (pixel_bytes >= limits.ImagesBytes) {
+        reader.Caps.Reached(TCap::Images);
+        break;
+      }
+      if (!reader.CountStreamBytes(0)) break;
       const std::optional<std::string> data = ReadImageStream(reader, image);
-      if (data && DecodeImage(image, *data, attributes[static_cast<std::size_t>(i)])) {
+      if (!data) continue;
+      reader.CountStreamBytes(static_cast<int64_t>(data->size()));
+      if (DecodeImage(reader, image, *data, a)) {
         ++result.ImagesRead;
+        pixel_bytes += int64_t{image.Bitmap.RowBytes()} * image.Bitmap.Height();
       }
     }
   }

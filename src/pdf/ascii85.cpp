@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 
 #include "pdf/filters.h"
@@ -18,7 +19,8 @@ void AppendGroup(std::string& out, const int* digits, int bytes) {
 
 }  // namespace
 
-std::string DecodeASCII85(std::string_view data) {
+std::string DecodeASCII85(std::string_view data, std::size_t limit, bool* limit_reached) {
+  if (limit_reached != nullptr) *limit_reached = false;
   // Trailing line ends, and the "~>" before them, are not part of the data.
   std::size_t end = data.size();
   while (end > 0 && (data[end - 1] == '\r' || data[end - 1] == '\n'))
@@ -26,10 +28,16 @@ std::string DecodeASCII85(std::string_view data) {
   if (end >= 2 && data[end - 2] == '~' && data[end - 1] == '>') end -= 2;
 
   std::string out;
-  out.reserve(end / 5 * 4 + 4);
+  out.reserve(std::min(end / 5 * 4 + 4, limit));
   int digits[5];
   int n = 0;
   for (std::size_t i = 0; i < end; ++i) {
+    // "z" makes four bytes of one: the limit is checked as the output grows.
+    if (out.size() > limit) {
+      if (limit_reached != nullptr) *limit_reached = true;
+      out.resize(limit);
+      return out;
+    }
     const auto ch = static_cast<unsigned char>(data[i]);
     if (ch == 'z' && n == 0) {
       out.append(4, '\0');
@@ -52,6 +60,10 @@ std::string DecodeASCII85(std::string_view data) {
     while (n < 5)
       digits[n++] = 84;
     AppendGroup(out, digits, kept - 1);
+  }
+  if (out.size() > limit) {
+    if (limit_reached != nullptr) *limit_reached = true;
+    out.resize(limit);
   }
   return out;
 }

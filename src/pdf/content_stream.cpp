@@ -66,8 +66,10 @@ std::string PrintableName(const std::string& name) {
 TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number,
                              const TStatusLineSink& status) {
   TPageContent result;
+  const std::size_t limit = reader.Caps.Limits.ContentBytes;
   for (TContentRef& ref : page.Contents) {
     if (!ref.Valid || !reader.GotoObject(ref.ObjNum, ref.Gen)) continue;
+    if (!reader.CountStreamBytes(0)) break;
     const StreamHeader header = ReadStreamHeader(reader, ref);
     if (!ref.HasLength || !reader.AtStreamData()) {
       reader.Invalid = true;
@@ -75,16 +77,19 @@ TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number
     }
     // A stream claiming more bytes than the file holds gets what is there.
     std::string data = reader.ReadBytes(ref.Length);
+    reader.CountStreamBytes(static_cast<int64_t>(data.size()));
     if (reader.Encrypted) reader.Security.DecryptObject(ref.ObjNum, ref.Gen, data);
     if (data.empty()) continue;
     bool stopped = false;
+    bool cut = false;
     for (const std::string& filter : header.filters) {
+      bool reached = false;
       if (filter == "/ASCII85Decode") {
-        data = DecodeASCII85(data);
+        data = DecodeASCII85(data, limit, &reached);
       } else if (filter == "/FlateDecode") {
-        data = DecodeFlate(data);
+        data = DecodeFlate(data, limit, &reached);
       } else if (filter == "/LZWDecode") {
-        data = DecodeLZW(data);
+        data = DecodeLZW(data, limit, &reached);
       } else {
         status("Die Komprimierung " + PrintableName(filter) +
                " wird nicht unterstützt, deshalb kann die Seite " + std::to_string(page_number) +
@@ -93,10 +98,21 @@ TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number
         stopped = true;
         break;
       }
+      reader.CountStreamBytes(static_cast<int64_t>(data.size()));
+      cut = cut || reached;
     }
     if (stopped) continue;
+    // The page's streams together stay within the cap as well; what fits is kept.
+    const std::size_t room = limit - std::min(limit, result.ContentBuffer.size());
+    if (data.size() + 1 > room) {
+      data.resize(room > 0 ? room - 1 : 0);
+      cut = true;
+    }
+    if (cut) reader.Caps.Reached(TCap::Content);
+    if (room == 0) break;
     result.ContentBuffer += data;
     result.ContentBuffer += '\n';
+    if (cut) break;
   }
   return result;
 }

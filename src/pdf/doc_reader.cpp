@@ -15,8 +15,15 @@ TDocReader::TDocReader(std::string bytes) {
 
 void TDocReader::LoadBuffer(std::string bytes) {
   buffer_ = std::move(bytes);
+  file_size_ = Size();
   cursor_ = Size();
   Invalid = false;
+}
+
+int64_t TDocReader::AppendToBuffer(std::string_view bytes) {
+  const int64_t at = Size();
+  buffer_.append(bytes);
+  return at;
 }
 
 void TDocReader::ReleaseBuffer() {
@@ -228,6 +235,13 @@ void TDocReader::ReadDict() {
 
 void TDocReader::FreeDict() {
   DictEntries.Clear();
+}
+
+bool TDocReader::CountStreamBytes(int64_t n) {
+  StreamBytes += std::max<int64_t>(n, 0);
+  if (StreamBytes <= Caps.Limits.DocumentContentBytes) return true;
+  Caps.Reached(TCap::Document);
+  return false;
 }
 
 bool TDocReader::AtStreamData() {

@@ -92,12 +92,35 @@ class TDocReader {
   int32_t PagesNum = 0, PagesGen = 0;
 
   TSecurityHandler Security;
+
+  // "Moderne und beschädigte PDF-Dateien lesen": cross-reference streams, object streams,
+  // repair, inherited page attributes.
+  bool Modern = false;
+  // The table had to be rebuilt by scanning the file.
+  bool Repaired = false;
+  // Objects stored in object streams, until ExpandObjectStreams writes them out.
+  struct TCompressedRef {
+    int32_t ObjNum = 0;
+    int32_t StreamNum = 0;
+    int32_t Index = 0;
+  };
+  std::vector<TCompressedRef> Compressed;
+  // The parent node of every page tree node and page, for inherited attributes.
+  std::vector<std::pair<int32_t, int32_t>> ParentOf;  // (object, its parent), in walk order
+  // Bytes of the file itself; what follows was written out of object streams.
+  int64_t FileSize() const { return file_size_; }
+  // Appends bytes after the file (and what was appended before); returns where they start.
+  int64_t AppendToBuffer(std::string_view bytes);
   TCaps Caps;
   std::size_t DictionaryTokens = 0;  // tokens kept by every ReadDict so far
+  int64_t StreamBytes = 0;           // stream data copied and decoded so far
+  // Adds n bytes of stream work; false (and the Document cap) once the file's budget is spent.
+  bool CountStreamBytes(int64_t n);
 
  private:
   std::string buffer_;
   int64_t cursor_ = 0;
+  int64_t file_size_ = 0;
 };
 
 }  // namespace paginor

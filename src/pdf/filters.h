@@ -8,12 +8,17 @@
 
 namespace paginor {
 
-// No single stream inflates past this; what was inflated up to here is kept.
+// No single stream decodes past this; what was decoded up to here is kept.
 constexpr std::size_t kMaxInflatedSize = std::size_t{256} << 20;
 
-std::string DecodeASCII85(std::string_view data);
-std::string DecodeFlate(std::string_view data, std::size_t limit = kMaxInflatedSize);
+// Each decoder stops at `limit` bytes of output; limit_reached, when given, says whether the
+// data would have given more.
+std::string DecodeASCII85(std::string_view data, std::size_t limit = kMaxInflatedSize,
+                          bool* limit_reached = nullptr);
+std::string DecodeFlate(std::string_view data, std::size_t limit = kMaxInflatedSize,
+                        bool* limit_reached = nullptr);
 // /LZWDecode as PDF defines it: 9 to 12 bit codes, clear 256, end of data 257, early change.
-std::string DecodeLZW(std::string_view data, std::size_t limit = kMaxInflatedSize);
+std::string DecodeLZW(std::string_view data, std::size_t limit = kMaxInflatedSize,
+                      bool* limit_reached = nullptr);
 
 }  // namespace paginor

@@ -26,9 +26,21 @@ class Inflater {
   bool ok_ = false;
 };
 
+// Whether the stream, its output full, would give at least one more byte.
+bool MoreOutput(z_stream& zs, std::string_view data, std::size_t consumed) {
+  unsigned char byte = 0;
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data() + consumed));
+  zs.avail_in = static_cast<uInt>(std::min<std::size_t>(data.size() - consumed, UINT_MAX));
+  zs.next_out = &byte;
+  zs.avail_out = 1;
+  const int status = inflate(&zs, Z_NO_FLUSH);
+  return (status == Z_OK || status == Z_STREAM_END) && zs.avail_out == 0;
+}
+
 }  // namespace
 
-std::string DecodeFlate(std::string_view data, std::size_t limit) {
+std::string DecodeFlate(std::string_view data, std::size_t limit, bool* limit_reached) {
+  if (limit_reached != nullptr) *limit_reached = false;
   std::string out;
   Inflater inflater;
   if (!inflater.ok() || data.empty()) return out;
@@ -41,7 +53,10 @@ std::string DecodeFlate(std::string_view data, std::size_t limit) {
   std::size_t consumed = 0;
   for (;;) {
     if (produced == out.size()) {
-      if (out.size() >= limit) break;
+      if (out.size() >= limit) {
+        if (limit_reached != nullptr) *limit_reached = MoreOutput(zs, data, consumed);
+        break;
+      }
       out.resize(std::min(limit, out.size() + step));
     }
     const std::size_t in_chunk = std::min<std::size_t>(data.size() - consumed, UINT_MAX);

@@ -68,15 +68,20 @@ struct Table {
 
 }  // namespace
 
-std::string DecodeLZW(std::string_view data, std::size_t limit) {
+std::string DecodeLZW(std::string_view data, std::size_t limit, bool* limit_reached) {
   std::string out;
   BitReader bits(data);
   Table table;
   int width = 9;
   int previous = -1;
-  while (out.size() < limit) {
+  bool reached = false;
+  for (;;) {
     const int code = bits.Read(width);
     if (code < 0 || code == kEndOfData) break;
+    if (out.size() >= limit) {
+      reached = true;
+      break;
+    }
     if (code == kClear) {
       table.Reset();
       width = 9;
@@ -100,6 +105,7 @@ std::string DecodeLZW(std::string_view data, std::size_t limit) {
     // Early change: the width grows one code before the table would need it.
     if (table.next + 1 >= (1 << width) && width < 12) ++width;
   }
+  if (limit_reached != nullptr) *limit_reached = reached;
   if (out.size() > limit) out.resize(limit);
   return out;
 }

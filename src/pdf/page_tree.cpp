@@ -1,6 +1,7 @@
 #include "pdf/page_tree.h"
 
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "pdf/literals.h"

@@ -5,6 +5,8 @@
 #include <set>
 
 #include "pdf/literals.h"
+#include "pdf/repair.h"
+#include "pdf/xref_stream.h"
 
 namespace paginor {
 
@@ -55,8 +57,10 @@ void ReadSubsections(TDocReader& reader, int32_t first, int32_t count) {
     for (int64_t i = first; i < end && !reader.PastEnd(); ++i) {
       const int32_t offset = reader.ReadTokenInt();
       const int32_t gen = reader.ReadTokenInt();
-      reader.ReadToken();  // "n" or "f": a free entry is stored like any other
-      if (i < 0 || i >= reader.XrefCount()) continue;
+      // "n" or "f": a free entry is stored like any other, except by the modern reader, for
+      // which it leaves the number to an older section or to the hybrid file's stream.
+      const bool free_entry = reader.ReadToken() == "f";
+      if (i < 0 || i >= reader.XrefCount() || (free_entry && reader.Modern)) continue;
       TXrefEntry& entry = reader.XrefTable[static_cast<size_t>(i)];
       if (!entry.Loaded) entry = TXrefEntry{offset, gen, true};
     }
@@ -78,14 +82,17 @@ bool IsReference(const TDictEntry& entry) {
   return entry.Tokens.size() >= 4 && entry.Tokens[3] == "R";
 }
 
-// Reads the trailer dictionary after "trailer"; returns the /Prev offset or `prev` unchanged.
-int32_t ReadTrailer(TDocReader& reader, int32_t prev) {
-  reader.ReadDict();
-  for (const TDictEntry& entry : reader.DictEntries) {
-    const auto& tokens = entry.Tokens;
+}  // namespace
+
+int64_t XrefTableLimit(const TDocReader& reader) { return TableLimit(reader); }
+
+int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
+                            int32_t prev, int32_t* xref_stream) {
+  for (const TDictEntry* entry = begin; entry != end; ++entry) {
+    const auto& tokens = entry->Tokens;
     if (tokens.empty()) continue;
     const std::string& key = tokens[0];
-    if (key == "/Root" && IsReference(entry) && !reader.RootFound) {
+    if (key == "/Root" && IsReference(*entry) && !reader.RootFound) {
       const auto num = ParseInt32(tokens[1]);
       const auto gen = ParseInt32(tokens[2]);
       if (num && gen) {
@@ -98,7 +105,7 @@ int32_t ReadTrailer(TDocReader& reader, int32_t prev) {
       const std::string& id = tokens[2];
       reader.Security.FileId =
           (id.starts_with('(') && id.size() > 1) ? id.substr(1, id.size() - 2) : id;
-    } else if (key == "/Encrypt" && IsReference(entry) && !reader.Encrypted) {
+    } else if (key == "/Encrypt" && IsReference(*entry) && !reader.Encrypted) {
       const auto num = ParseInt32(tokens[1]);
       const auto gen = ParseInt32(tokens[2]);
       if (num && gen) {
@@ -108,8 +115,20 @@ int32_t ReadTrailer(TDocReader& reader, int32_t prev) {
       }
     } else if (key == "/Prev" && tokens.size() >= 2) {
       prev = ParseInt32(tokens[1]).value_or(prev);
+    } else if (key == "/XRefStm" && tokens.size() >= 2 && xref_stream != nullptr) {
+      *xref_stream = ParseInt32(tokens[1]).value_or(-1);
     }
   }
+  return prev;
+}
+
+namespace {
+
+// Reads the trailer dictionary after "trailer"; returns the /Prev offset or `prev` unchanged.
+int32_t ReadTrailer(TDocReader& reader, int32_t prev, int32_t* xref_stream) {
+  reader.ReadDict();
+  prev = ApplyTrailerEntries(reader, reader.DictEntries.begin(), reader.DictEntries.end(), prev,
+                             xref_stream);
   reader.FreeDict();
   return prev;
 }
@@ -118,26 +137,41 @@ int32_t ReadTrailer(TDocReader& reader, int32_t prev) {
 
 void ReadXrefAndTrailer(TDocReader& reader) {
   const std::optional<int32_t> start = FindStartXref(reader);
-  if (!start) return;
+  if (!start) {
+    if (reader.Modern) RepairXref(reader);
+    return;
+  }
   int32_t section = *start;
   std::set<int32_t> sections_read;
   for (;;) {
     sections_read.insert(section);
     reader.SetPos(section);
-    if (!reader.MatchLiteral("xref")) {
+    int32_t prev = section;
+    if (reader.MatchLiteral("xref")) {
+      reader.SkipToNextLine();
+      const int32_t first = reader.ReadTokenInt();
+      const int32_t count = reader.ReadTokenInt();
+      ReadSubsections(reader, first, count);
+      if (reader.Invalid) break;
+      int32_t xref_stream = -1;
+      prev = ReadTrailer(reader, section, reader.Modern ? &xref_stream : nullptr);
+      if (reader.Invalid) break;
+      // A hybrid file lists its compressed objects in a stream the trailer names.
+      if (xref_stream >= 0 && !sections_read.contains(xref_stream)) {
+        sections_read.insert(xref_stream);
+        int32_t ignored = xref_stream;
+        ReadXrefStream(reader, xref_stream, ignored);
+      }
+    } else if (!reader.Modern || !ReadXrefStream(reader, section, prev)) {
       reader.Invalid = true;
-      return;
+      break;
     }
-    reader.SkipToNextLine();
-    const int32_t first = reader.ReadTokenInt();
-    const int32_t count = reader.ReadTokenInt();
-    ReadSubsections(reader, first, count);
-    if (reader.Invalid) return;
-    const int32_t prev = ReadTrailer(reader, section);
-    if (reader.Invalid) return;
     // A /Prev naming a section already read (itself included) ends the chain.
-    if (sections_read.contains(prev)) return;
+    if (sections_read.contains(prev)) break;
     section = prev;
+  }
+  if (reader.Modern && (reader.Invalid || !reader.RootFound || !OffsetsLeadToObjects(reader))) {
+    RepairXref(reader);
   }
 }
 

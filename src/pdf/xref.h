@@ -9,4 +9,13 @@ namespace paginor {
 // to the oldest. Fills XrefTable, /Root, /Encrypt and /ID, or sets Invalid.
 void ReadXrefAndTrailer(TDocReader& reader);
 
+// Takes /Root, /Encrypt, /ID (and /XRefStm when asked) from trailer entries; returns /Prev, or
+// prev when there is none.
+int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
+                            int32_t prev, int32_t* xref_stream);
+
+// Object numbers from this on are not stored: every object takes more than four bytes of the
+// file, and a hostile count must not make us allocate gigabytes.
+int64_t XrefTableLimit(const TDocReader& reader);
+
 }  // namespace paginor

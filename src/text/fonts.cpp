@@ -1,6 +1,7 @@
 #include "text/fonts.h"
 
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "pdf/literals.h"
@@ -44,13 +45,51 @@ void ReadWidthsObject(TDocReader& reader, TFontRec& font, int32_t pos) {
   const int64_t saved = reader.GetPos();
   reader.SetPos(pos);
   if (reader.ReadToken() == "[") {
-    for (std::size_t i = 0; !reader.PastEnd(); ++i) {
+    // Entries past the 256th are not stored, so they are not read either.
+    for (std::size_t i = 0; i < font.Widths.size() && !reader.PastEnd(); ++i) {
       const std::string t = reader.ReadToken();
       if (t == "]") break;
       StoreWidth(font, i, t);
     }
   }
   reader.SetPos(saved);
+}
+
+std::optional<TEncodingId> EncodingNamed(const std::string& name) {
+  if (name == "/StandardEncoding") return StandardEncoding;
+  if (name == "/MacRomanEncoding") return MacRomanEncoding;
+  if (name == "/WinAnsiEncoding") return WinAnsiEncoding;
+  if (name == "/PDFDocEncoding") return PDFDocEncoding;
+  return std::nullopt;
+}
+
+// A /Differences array from t[at] ("[") to its "]".
+void ReadDifferencesArray(const std::vector<std::string>& t, std::size_t at, TFontRec& font) {
+  int64_t code = 0;
+  for (std::size_t i = at + 1; i < t.size() && t[i] != "]"; ++i) {
+    if (t[i].starts_with('/')) {
+      const auto w = GlyphNameToWinAnsi(std::string_view(t[i]).substr(1));
+      if (w && code >= 0 && code <= 255) {
+        font.DiffCodes[static_cast<std::size_t>(code)] = *w;
+        font.DiffDefined[static_cast<std::size_t>(code)] = true;
+      }
+      ++code;
+    } else {
+      code = ParseInt32(t[i]).value_or(static_cast<int32_t>(std::min<int64_t>(code, INT32_MAX)));
+    }
+  }
+}
+
+// The keys of an encoding dictionary written inline, from t[at] on: /BaseEncoding and
+// /Differences.
+void ReadEncodingTokens(const std::vector<std::string>& t, std::size_t at, TFontRec& font) {
+  for (std::size_t i = at; i + 1 < t.size(); ++i) {
+    if (t[i] == "/BaseEncoding") {
+      if (const auto e = EncodingNamed(t[i + 1])) font.Encoding = *e;
+    } else if (t[i] == "/Differences" && t[i + 1] == "[") {
+      ReadDifferencesArray(t, i + 1, font);
+    }
+  }
 }
 
 void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
@@ -80,6 +119,8 @@ void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
         font.EncodingDictPos = *pos;
         font.HasEncodingDict = true;
       }
+    } else if (key == "/Encoding" && t[1] == "<<" && reader.Modern) {
+      ReadEncodingTokens(t, 2, font);
     } else if (key == "/Encoding") {
       if (t[1] == "/StandardEncoding") font.Encoding = StandardEncoding;
       if (t[1] == "/MacRomanEncoding") font.Encoding = MacRomanEncoding;
@@ -94,6 +135,9 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
   reader.ReadDict();
   for (const TDictEntry& e : reader.DictEntries) {
     const auto& t = e.Tokens;
+    if (t[0] == "/BaseEncoding" && t.size() >= 2 && reader.Modern) {
+      if (const auto base = EncodingNamed(t[1])) font.Encoding = *base;
+    }
     if (t[0] != "/Differences" || t.size() < 4 || t[1] != "[") continue;
     int64_t code = 0;
     for (std::size_t i = 2; i + 1 < t.size(); ++i) {
@@ -119,9 +163,17 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
   TPageFonts pages;
   pages.index_by_page.assign(static_cast<std::size_t>(reader.Pages.Count()), {});
   std::unordered_map<int32_t, int> index_of_object;
+  // The names of all pages count against the resource cap: many pages naming one large
+  // dictionary must not multiply it.
+  std::size_t names_left = reader.Caps.Limits.ResourceNames;
+  const auto room = [&reader](bool left) {
+    if (!left) reader.Caps.Reached(TCap::Resources);
+    return left;
+  };
   for (int p = 0; p < reader.Pages.Count(); ++p) {
     const TPageRec& page = reader.Pages[p];
     if (!page.HasFonts) continue;
+    if (!room(names_left > 0)) break;
     auto& names = pages.index_by_page[static_cast<std::size_t>(p)];
     reader.SetPos(page.FontPos);
     reader.ReadDict();
@@ -130,6 +182,8 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
     for (const TDictEntry& e : entries) {
       const std::string& name = e.Tokens[0];
       if (names.contains(name)) continue;
+      if (!room(names_left > 0)) break;
+      --names_left;
       // Font objects are told apart by their number; an inline dictionary is its own font.
       int32_t num = -1;
       if (IsReference(e)) num = ParseInt32(e.Tokens[1]).value_or(-1);
@@ -140,6 +194,7 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
           continue;
         }
       }
+      if (!room(fonts.Count() < reader.Caps.Limits.FontRecords)) continue;
       const int index = fonts.Count();
       TFontRec* font = fonts.Append();
       font->Name = name;

@@ -37,13 +37,15 @@ struct FontData {
   double bbox_height = 1.0;
 };
 
-// Deeper nesting than this is no real file's; a hostile one must not grow without end.
-constexpr std::size_t kMaxSavedStates = 4096;
+const TCapLimits& LimitsOf(const TInterpreterContext& context) {
+  static const TCapLimits defaults;
+  return context.caps != nullptr ? context.caps->Limits : defaults;
+}
 
 class Interpreter {
  public:
   Interpreter(const TInterpreterContext& context, TDynaArray<TTextItem>& runs)
-      : ctx_(context), runs_(runs) {}
+      : ctx_(context), limits_(LimitsOf(context)), runs_(runs), first_run_(runs.Count()) {}
 
   void Run(std::string content) {
     TDocReader reader(std::move(content));
@@ -60,6 +62,11 @@ class Interpreter {
         }
       }
       const std::string t = reader.ReadToken();
+      if (list_.size() >= limits_.Operands) {
+        // Operators take their operands from the end: the older half goes.
+        Reached(TCap::Operands);
+        list_.erase(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(list_.size() / 2));
+      }
       list_.push_back(t);
       Operator(t);
       if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
@@ -82,9 +89,24 @@ class Interpreter {
     line_offset_ = 0;
   }
 
+  void Reached(TCap cap) const {
+    if (ctx_.caps != nullptr) ctx_.caps->Reached(cap);
+  }
+
+  // Whether the page may have another run.
+  bool RunRoom() const {
+    if (runs_.Count() - first_run_ < limits_.Runs) return true;
+    Reached(TCap::Runs);
+    return false;
+  }
+
   void Operator(const std::string& t) {
     if (t == "q") {
-      if (stack_.size() < kMaxSavedStates) stack_.push_back(ctm_);
+      if (stack_.size() < limits_.SavedStates) {
+        stack_.push_back(ctm_);
+      } else {
+        Reached(TCap::SavedStates);
+      }
     } else if (t == "Q") {
       if (!stack_.empty()) {
         ctm_ = stack_.back();
@@ -171,7 +193,7 @@ class Interpreter {
   void ImageRun(const std::string& name) {
     if (!ctx_.page_images || !ctx_.images) return;
     const int number = ctx_.page_images->ImageNumber(ctx_.page_number - 1, name);
-    if (number <= 0 || number > ctx_.images->Count()) return;
+    if (number <= 0 || number > ctx_.images->Count() || !RunRoom()) return;
     TTextItem* run = runs_.Append();
     run->Text = ImageLink(number, (*ctx_.images)[number - 1].Bitmap.BitCount());
     run->Size = 12;
@@ -212,7 +234,7 @@ class Interpreter {
       for (const char ch : r)
         extra_.push_back(ch == ' ' ? H() * tw_ : 0.0);
     }
-    if (s.empty()) return;
+    if (s.empty() || !RunRoom()) return;
     TMeasureFont& font = *ctx_.font;
     TTextItem* run = runs_.Append();
     run->Text = s;
@@ -239,7 +261,9 @@ class Interpreter {
   }
 
   const TInterpreterContext& ctx_;
+  const TCapLimits& limits_;
   TDynaArray<TTextItem>& runs_;
+  const int first_run_;  // the runs before this one belong to earlier pages
   std::vector<std::string> list_;
   Matrix ctm_;
   std::vector<Matrix> stack_;

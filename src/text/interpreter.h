@@ -6,6 +6,7 @@
 #include <string>
 
 #include "images/image_extraction.h"
+#include "pdf/caps.h"
 #include "pdf/dyna_array.h"
 #include "text/fonts.h"
 #include "text/measure_font.h"
@@ -23,6 +24,9 @@ struct TInterpreterContext {
   TMeasureFont* font = nullptr;
   // Lets the user interface run; called from the token loop at most every ~20 ms.
   std::function<void()> process_events;
+  // The operand list, the saved states and the page's runs stay within these caps; without
+  // them, within the default values.
+  TCaps* caps = nullptr;
 };
 
 // Appends the page's runs to page_runs, in the order the content shows them.

@@ -3,7 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
+
+#include "text/exchange_order.h"
 
 namespace paginor {
 
@@ -12,19 +16,45 @@ namespace {
 constexpr double kTabStop = 36;
 constexpr double kTabAdvance = 914.22;
 constexpr double kSameLineFactor = 0.6;
-// Gaps a page cannot have: hostile coordinates must not make millions of blanks or lines.
-constexpr int64_t kMaxBlanks = 2000;
-constexpr int64_t kMaxEmptyLines = 2000;
 
-// The exchange procedure of both orderings: for each position, every later run that should
-// come first is swapped in. Its exact course decides the order of runs with equal keys.
-template <typename Before>
-void ExchangeOrder(TDynaArray<TTextItem>& runs, Before before) {
-  const int count = runs.Count();
-  for (int i = 0; i < count; ++i) {
-    for (int j = i + 1; j < count; ++j) {
-      if (before(runs[j], runs[i])) std::swap(runs[i], runs[j]);
-    }
+// Moves the runs at `places` (ascending) into the order the exchange procedure gives them
+// with these keys, one per place.
+void PlaceInExchangeOrder(TDynaArray<TTextItem>& runs, const std::vector<int>& places,
+                          const std::vector<double>& keys) {
+  const std::vector<int> order = ExchangeOrder(keys);
+  std::vector<TTextItem> moved;
+  moved.reserve(places.size());
+  for (const int k : order)
+    moved.push_back(std::move(runs[places[static_cast<std::size_t>(k)]]));
+  for (std::size_t k = 0; k < places.size(); ++k)
+    runs[places[k]] = std::move(moved[k]);
+}
+
+// The first ordering: higher runs first (a.Y > b.Y is "before").
+void OrderByHeight(TDynaArray<TTextItem>& runs) {
+  std::vector<int> places(static_cast<std::size_t>(runs.Count()));
+  std::vector<double> keys(places.size());
+  for (int i = 0; i < runs.Count(); ++i) {
+    places[static_cast<std::size_t>(i)] = i;
+    keys[static_cast<std::size_t>(i)] = -runs[i].Y;
+  }
+  PlaceInExchangeOrder(runs, places, keys);
+}
+
+// The second ordering: a run comes before another of the same line that starts further
+// right. Runs of different lines are never exchanged, so each line is ordered on its own in
+// the places it holds.
+void OrderWithinLines(TDynaArray<TTextItem>& runs) {
+  std::map<int32_t, std::vector<int>> places_of_line;
+  for (int i = 0; i < runs.Count(); ++i)
+    places_of_line[runs[i].Line].push_back(i);
+  std::vector<double> keys;
+  for (const auto& [line, places] : places_of_line) {
+    if (places.size() < 2) continue;
+    keys.resize(places.size());
+    for (std::size_t k = 0; k < places.size(); ++k)
+      keys[k] = runs[places[k]].X;
+    PlaceInExchangeOrder(runs, places, keys);
   }
 }
 
@@ -36,13 +66,19 @@ std::string Format15(double value) {
 
 class PageWriter {
  public:
-  PageWriter(const TLayoutOptions& options, TMeasureFont& font, TRichDocument& document)
-      : options_(options), font_(font), document_(document) {}
+  PageWriter(const TLayoutOptions& options, TMeasureFont& font, TRichDocument& document,
+             TCaps* caps)
+      : options_(options),
+        font_(font),
+        document_(document),
+        caps_(caps),
+        limits_(caps != nullptr ? caps->Limits : kDefaultLimits) {}
 
   void Write(TDynaArray<TTextItem>& runs, double page_height, double min_x) {
     min_x_ = min_x;
     page_top_ = page_height;
     for (int index = 0; index < runs.Count(); ++index) {
+      if (!TextRoom()) return;
       const TTextItem& run = runs[index];
       const bool first = index == 0;
       std::string t = Expand(run);
@@ -63,6 +99,21 @@ class PageWriter {
   }
 
  private:
+  static inline const TCapLimits kDefaultLimits{};
+
+  void Reached(TCap cap) const {
+    if (caps_ != nullptr) caps_->Reached(cap);
+  }
+
+  // Whether the document may grow further; the text of the whole conversion is capped.
+  bool TextRoom(std::size_t more = 0) const {
+    if (document_.TextLength() + static_cast<int64_t>(more) < limits_.DocumentTextLength) {
+      return true;
+    }
+    Reached(TCap::Document);
+    return false;
+  }
+
   double BlankWidth() const { return font_.MeasuredWidth(" "); }
   double BlankHeight() const { return font_.MeasuredHeight(); }
   // The measured width of n blanks: whole pixels added up, then in points.
@@ -72,9 +123,10 @@ class PageWriter {
 
   void AddEmptyLines(double lines) {
     if (!(lines >= 1)) return;  // also no lines for NaN or an infinite quotient
-    const auto k =
-        std::min<int64_t>(static_cast<int64_t>(std::trunc(std::min(lines, 1e9))), kMaxEmptyLines);
-    for (int64_t i = 0; i < k; ++i)
+    const auto wanted = static_cast<int64_t>(std::trunc(std::min(lines, 1e9)));
+    if (wanted > limits_.EmptyLines) Reached(TCap::EmptyLines);
+    const int64_t k = std::min(wanted, limits_.EmptyLines);
+    for (int64_t i = 0; i < k && TextRoom(); ++i)
       document_.AddLine("");
   }
 
@@ -83,15 +135,16 @@ class PageWriter {
   std::string Expand(const TTextItem& run) {
     std::string t;
     t.reserve(run.Text.size());
-    for (std::size_t i = 0; i < run.Text.size(); ++i) {
+    for (std::size_t i = 0; i < run.Text.size() && TextRoom(t.size()); ++i) {
       t += run.Text[i];
       if (i < run.Spacing.size()) carry_ += run.Spacing[i];
       int64_t blanks = 0;
-      while (blanks < kMaxBlanks && BlanksWidth(blanks + 1) < carry_)
+      while (blanks < limits_.Blanks && BlanksWidth(blanks + 1) < carry_)
         ++blanks;
+      if (blanks == limits_.Blanks && BlanksWidth(blanks + 1) < carry_) Reached(TCap::Blanks);
       t.append(static_cast<std::size_t>(blanks), ' ');
       carry_ -= BlanksWidth(blanks);
-      if (blanks == kMaxBlanks) carry_ = 0;  // a gap no page has: drop the rest
+      if (blanks == limits_.Blanks) carry_ = 0;  // a gap no page has: drop the rest
     }
     return t;
   }
@@ -104,9 +157,12 @@ class PageWriter {
     if (b < 0) b = 0;
     while (b > 0 && BlanksWidth(b - 1) + start >= x)
       --b;
-    while (b < kMaxBlanks && BlanksWidth(b) + start < x)
+    while (b < limits_.Blanks && BlanksWidth(b) + start < x)
       ++b;
-    return std::string(static_cast<std::size_t>(std::min(b, kMaxBlanks)), ' ');
+    if (b > limits_.Blanks || (b == limits_.Blanks && BlanksWidth(b) + start < x)) {
+      Reached(TCap::Blanks);
+    }
+    return std::string(static_cast<std::size_t>(std::min(b, limits_.Blanks)), ' ');
   }
 
   // Tabs in front of t for a run at offset from the left edge; returns TabOffset.
@@ -115,7 +171,9 @@ class PageWriter {
     const double n = RoundEven(offset / kTabStop);
     const double tab_offset = std::max(0.0, n * kTabAdvance);
     if (n > 0) {
-      const auto tabs = static_cast<std::size_t>(std::min<double>(n, kMaxBlanks));
+      if (n > static_cast<double>(limits_.Blanks)) Reached(TCap::Blanks);
+      const auto tabs =
+          static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.Blanks)));
       t.insert(0, tabs, '\t');
       line_width_ += n * (kTabAdvance - font_.MeasuredWidth("\t"));
     }
@@ -159,6 +217,8 @@ class PageWriter {
   const TLayoutOptions& options_;
   TMeasureFont& font_;
   TRichDocument& document_;
+  TCaps* caps_;
+  const TCapLimits& limits_;
   double min_x_ = 0;
   double page_top_ = 0;
   double last_y_ = 0;
@@ -170,16 +230,8 @@ class PageWriter {
 
 }  // namespace
 
-void LayoutPage(TDynaArray<TTextItem>& runs, double page_height, const TLayoutOptions& options,
-                TMeasureFont& font, TRichDocument& document, TDynaArray<TTextItem>& text_items) {
-  double min_x = 0;
-  if (runs.Count() > 0 && options.StartWTCheck) {
-    min_x = runs[0].X;
-    for (const TTextItem& run : runs)
-      min_x = std::min(min_x, run.X);
-    if (min_x < 0) min_x = 0;
-  }
-  ExchangeOrder(runs, [](const TTextItem& a, const TTextItem& b) { return a.Y > b.Y; });
+void OrderPageRuns(TDynaArray<TTextItem>& runs) {
+  OrderByHeight(runs);
   int32_t line = 0;
   double last_y = 0;
   double last_height = 0;
@@ -194,9 +246,21 @@ void LayoutPage(TDynaArray<TTextItem>& runs, double page_height, const TLayoutOp
     }
     run.Line = line;
   }
-  ExchangeOrder(
-      runs, [](const TTextItem& a, const TTextItem& b) { return a.Line == b.Line && a.X < b.X; });
-  PageWriter(options, font, document).Write(runs, page_height, min_x);
+  OrderWithinLines(runs);
+}
+
+void LayoutPage(TDynaArray<TTextItem>& runs, double page_height, const TLayoutOptions& options,
+                TMeasureFont& font, TRichDocument& document, TDynaArray<TTextItem>& text_items,
+                TCaps* caps) {
+  double min_x = 0;
+  if (runs.Count() > 0 && options.StartWTCheck) {
+    min_x = runs[0].X;
+    for (const TTextItem& run : runs)
+      min_x = std::min(min_x, run.X);
+    if (min_x < 0) min_x = 0;
+  }
+  OrderPageRuns(runs);
+  PageWriter(options, font, document, caps).Write(runs, page_height, min_x);
   text_items.AppendAll(std::move(runs));
 }
 

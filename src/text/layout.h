@@ -3,6 +3,7 @@
 #pragma once
 
 #include "output/document.h"
+#include "pdf/caps.h"
 #include "pdf/dyna_array.h"
 #include "text/measure_font.h"
 #include "text/text_item.h"
@@ -16,9 +17,16 @@ struct TLayoutOptions {
   bool TabsCheck = false;    // indent with tab characters
 };
 
+// Orders a page's runs as the layout writes them: from the top down (the exchange procedure
+// on the height), numbered by line, and within each line from the left (the exchange
+// procedure again).
+void OrderPageRuns(TDynaArray<TTextItem>& runs);
+
 // Writes the page's runs into the document and moves them, ordered and numbered by line, to
-// the end of text_items; page_runs is left empty.
+// the end of text_items; page_runs is left empty. The blanks and empty lines of one gap and the
+// document's length stay within the caps (the default values without caps).
 void LayoutPage(TDynaArray<TTextItem>& page_runs, double page_height, const TLayoutOptions& options,
-                TMeasureFont& font, TRichDocument& document, TDynaArray<TTextItem>& text_items);
+                TMeasureFont& font, TRichDocument& document, TDynaArray<TTextItem>& text_items,
+                TCaps* caps = nullptr);
 
 }  // namespace paginor

@@ -1,0 +1,109 @@
+#include "pdf/inherited.h"
+
+#include <optional>
+#include <set>
+
+#include "pdf/literals.h"
+
+namespace paginor {
+
+namespace {
+
+constexpr int kMaxAncestors = 256;
+
+struct Box {
+  double width = 0;
+  double height = 0;
+};
+
+// [llx lly urx ury] from tokens starting at "[".
+std::optional<Box> BoxOf(const std::vector<std::string>& t, std::size_t at) {
+  if (at + 4 >= t.size() || t[at] != "[") return std::nullopt;
+  const auto x0 = ParseNumber(t[at + 1]);
+  const auto y0 = ParseNumber(t[at + 2]);
+  const auto x1 = ParseNumber(t[at + 3]);
+  const auto y1 = ParseNumber(t[at + 4]);
+  if (!x0 || !y0 || !x1 || !y1) return std::nullopt;
+  return Box{*x1 - *x0, *y1 - *y0};
+}
+
+std::optional<Box> ReadBox(TDocReader& reader, const TDictEntry& e) {
+  const auto& t = e.Tokens;
+  if (t.size() >= 4 && t[3] == "R") {
+    const int64_t saved = reader.GetPos();
+    std::vector<std::string> tokens{t[0]};
+    if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
+      for (int i = 0; i < 6 && !reader.PastEnd(); ++i)
+        tokens.push_back(reader.ReadToken());
+    }
+    reader.SetPos(saved);
+    return BoxOf(tokens, 1);
+  }
+  return BoxOf(t, 1);
+}
+
+struct Found {
+  std::optional<int32_t> resources;
+  std::optional<Box> media;
+  std::optional<Box> crop;
+  std::optional<int32_t> parent;
+};
+
+// What the dictionary of object num says of the attributes.
+Found ReadAttributes(TDocReader& reader, int32_t num) {
+  Found found;
+  if (!reader.GotoObject(num)) return found;
+  reader.ReadDict();
+  const std::vector<TDictEntry> entries(reader.DictEntries.begin(), reader.DictEntries.end());
+  reader.FreeDict();
+  for (const TDictEntry& e : entries) {
+    const auto& t = e.Tokens;
+    if (t[0] == "/Resources" && t.size() >= 2) {
+      if (t.size() >= 4 && t[3] == "R") {
+        const int64_t saved = reader.GetPos();
+        if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
+          found.resources = static_cast<int32_t>(reader.GetPos());
+        }
+        reader.SetPos(saved);
+      } else {
+        found.resources = e.ValuePos;
+      }
+    } else if (t[0] == "/MediaBox") {
+      found.media = ReadBox(reader, e);
+    } else if (t[0] == "/CropBox") {
+      found.crop = ReadBox(reader, e);
+    } else if (t[0] == "/Parent" && t.size() >= 4 && t[3] == "R") {
+      found.parent = ParseInt32(t[1]);
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+void ApplyInheritedAttributes(TDocReader& reader) {
+  for (TPageRec& page : reader.Pages) {
+    Found own = ReadAttributes(reader, page.ObjNum);
+    std::set<int32_t> seen{page.ObjNum};
+    std::optional<int32_t> parent = own.parent;
+    for (int depth = 0;
+         parent && depth < kMaxAncestors && (!own.resources || !own.media || !own.crop); ++depth) {
+      if (!seen.insert(*parent).second) break;  // a cycle
+      const Found above = ReadAttributes(reader, *parent);
+      if (!own.resources) own.resources = above.resources;
+      if (!own.media) own.media = above.media;
+      if (!own.crop) own.crop = above.crop;
+      parent = above.parent;
+    }
+    if (own.resources && !page.HasResources) {
+      page.ResourcesPos = *own.resources;
+      page.HasResources = true;
+    }
+    if (const std::optional<Box> box = own.crop ? own.crop : own.media) {
+      page.Width = box->width;
+      page.Height = box->height;
+    }
+  }
+}
+
+}  // namespace paginor

@@ -1,0 +1,199 @@
+// "Moderne und beschädigte PDF-Dateien lesen": files with cross-reference and object streams,
+// hybrid files and damaged files convert to the text of the same document written classically.
+#include <gtest/gtest.h>
+
+#include "convert/conversion.h"
+#include "output/text_writer.h"
+#include "pdf/repair.h"
+#include "pdf/xref.h"
+#include "support/fake_font.h"
+#include "support/pdf_builder.h"
+#include "support/read_structure.h"
+#include "support/recording_host.h"
+
+namespace paginor {
+namespace {
+
+using testing::PdfBuilder;
+using testing::ReadFixture;
+using testing::RecordingHost;
+
+const char* const kRepaired = "Die Datei war beschädigt und wurde repariert.";
+
+struct Converted {
+  std::string text;
+  TConversionResult result;
+  std::vector<std::string> status;
+  std::vector<std::string> messages;
+};
+
+Converted Convert(std::string file, bool modern = true) {
+  RecordingHost host;
+  host.options.ModernCheck = modern;
+  TDocumentState state;
+  state.MeasureFont = testing::MakeFakeFont(96);
+  Converted c;
+  c.result = ConvertBuffer(state, host, std::move(file));
+  c.text = DocumentToPlainText(state.Memo1);
+  c.status = host.status_lines;
+  c.messages = host.MessageTexts();
+  return c;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(ModernFiles, ObjectStreamsGiveTheClassicText) {
+  const struct {
+    const char* classic;
+    const char* streams;
+  } cases[] = {{"text/ps2pdf-columns.pdf", "modern/ps2pdf-columns-objstm.pdf"},
+               {"text/groff-ms.pdf", "modern/groff-ms-objstm.pdf"},
+               {"images/img2pdf-png.pdf", "modern/img2pdf-png-objstm.pdf"}};
+  for (const auto& c : cases) {
+    const Converted classic = Convert(ReadFixture(c.classic));
+    const Converted streams = Convert(ReadFixture(c.streams));
+    EXPECT_FALSE(streams.result.Invalid) << c.streams;
+    EXPECT_FALSE(Has(streams.status, kRepaired)) << c.streams;
+    EXPECT_GT(classic.text.size(), 20u);
+    EXPECT_EQ(streams.text, classic.text) << c.streams;
+    // The classic reader refuses them, as it always did.
+    const Converted strict = Convert(ReadFixture(c.streams), false);
+    EXPECT_TRUE(strict.result.Invalid) << c.streams;
+    EXPECT_EQ(strict.messages, (std::vector<std::string>{"Dies ist keine gültige PDF-Datei."}));
+  }
+}
+
+TEST(ModernFiles, InheritedResourcesAndBoxes) {
+  PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2,
+          "<< /Type /Pages /Kids [3 0 R] /Resources << /Font << /F1 10 0 R >> >> "
+          "/MediaBox 11 0 R >>");
+  pdf.Set(3, "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R] /CropBox [0 0 300 400] >>");
+  pdf.Set(4, "<< /Type /Page /Parent 3 0 R /Contents 5 0 R >>");
+  pdf.Set(5, "<< /Length 42 >>\nstream\nBT /F1 12 Tf 72 300 Td (\\212berall) Tj ET\nendstream");
+  pdf.Set(10, "<< /Type /Font /Encoding << /BaseEncoding /MacRomanEncoding >> >>");
+  pdf.Set(11, "[0 0 612 792]");
+  pdf.root = 1;
+  const std::string file = pdf.Build();
+  RecordingHost host;
+  TDocumentState state;
+  state.MeasureFont = testing::MakeFakeFont(96);
+  ConvertBuffer(state, host, file);
+  ASSERT_EQ(state.PageSizes.Count(), 1);
+  EXPECT_EQ(state.PageSizes[0].Width, 300);  // the crop box, inherited from the node
+  EXPECT_EQ(state.PageSizes[0].Height, 400);
+  EXPECT_NE(DocumentToPlainText(state.Memo1)
+                .find("\xC3\xA4"
+                      "berall"),
+            std::string::npos);
+  EXPECT_TRUE(Has(host.status_lines, "1 Schriftarten gefunden..."));
+
+  const Converted strict = Convert(file, false);  // nothing is inherited
+  EXPECT_TRUE(Has(strict.status, "0 Schriftarten gefunden..."));
+}
+
+// A classic table whose trailer names a cross-reference stream for the compressed objects.
+std::string HybridFile() {
+  PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] >>");
+  pdf.Set(3, "<< /Type /Page /Resources << /Font << /F1 8 0 R >> >> /Contents 4 0 R >>");
+  pdf.Set(4, "<< /Length 38 >>\nstream\nBT /F1 12 Tf 72 700 Td (Hybrid) Tj ET\nendstream");
+  const std::string font = "<< /Type /Font /Encoding /WinAnsiEncoding >>";
+  const std::string header = "8 0 ";
+  pdf.Set(5, "<< /Type /ObjStm /N 1 /First " + std::to_string(header.size()) + " /Length " +
+                 std::to_string(header.size() + font.size()) + " >>\nstream\n" + header + font +
+                 "\nendstream");
+  // Rows of /W [1 2 1]: object 8 is the first object of stream 5.
+  const std::string rows = std::string("\x02\x00\x05\x00", 4);
+  pdf.Set(6, "<< /Type /XRef /Size 9 /W [1 2 1] /Index [8 1] /Length 4 >>\nstream\n" + rows +
+                 "\nendstream");
+  pdf.root = 1;
+  pdf.Build();
+  pdf.trailer_extra = "/XRefStm " + std::to_string(pdf.OffsetOf(6));
+  return pdf.Build();
+}
+
+TEST(ModernFiles, HybridCrossReference) {
+  const Converted modern = Convert(HybridFile());
+  EXPECT_FALSE(modern.result.Invalid);
+  EXPECT_NE(modern.text.find("Hybrid"), std::string::npos);
+  EXPECT_TRUE(Has(modern.status, "1 Schriftarten gefunden..."));
+  // The classic reader reads the table alone: the font object is not in it.
+  const Converted strict = Convert(HybridFile(), false);
+  EXPECT_NE(strict.text.find("Hybrid"), std::string::npos);
+  EXPECT_TRUE(strict.result.Invalid);
+}
+
+TEST(ModernFiles, DamagedFilesAreRepaired) {
+  const std::string classic = ReadFixture("text/ps2pdf-columns.pdf");
+  const std::string expected = Convert(classic).text;
+  const struct {
+    const char* name;
+    std::string file;
+    bool same_text;
+  } cases[] = {
+      {"last 10 % missing", classic.substr(0, classic.size() * 9 / 10), true},
+      {"offsets shifted by 7", "garbage" + classic, true},
+      {"20 KB of garbage appended", classic + std::string(20 * 1024, 'x'), true},
+      {"last 50 % missing", classic.substr(0, classic.size() / 2), false},
+      {"last 90 % missing", classic.substr(0, classic.size() / 10), false},
+  };
+  for (const auto& c : cases) {
+    const Converted repaired = Convert(c.file);
+    if (c.same_text) {
+      EXPECT_EQ(repaired.text, expected) << c.name;
+    }
+    EXPECT_TRUE(repaired.messages.empty() || !c.same_text) << c.name;
+    const Converted strict = Convert(c.file, false);
+    if (std::string(c.name) != "20 KB of garbage appended") {
+      EXPECT_TRUE(strict.result.Invalid) << c.name;  // the classic reader gives up
+    }
+  }
+  const Converted cut = Convert(classic.substr(0, classic.size() * 9 / 10));
+  EXPECT_TRUE(Has(cut.status, kRepaired));
+  EXPECT_FALSE(cut.result.Invalid);
+}
+
+TEST(ModernFiles, HostileStreamsStayBounded) {
+  const struct {
+    const char* name;
+    std::string dict;
+    std::string rows;
+  } cases[] = {
+      {"W of 9 bytes", "/W [9 9 9] /Size 3", std::string(54, '\x01')},
+      {"overlapping Index", "/W [1 2 1] /Index [0 3 1 3 0 2000000000] /Size 3",
+       std::string(16, '\x01')},
+      {"huge Size", "/W [1 4 1] /Size 2000000000", std::string(60, '\x01')},
+  };
+  for (const auto& c : cases) {
+    PdfBuilder pdf;
+    pdf.Set(1, "<< /Type /XRef " + c.dict + " /Length " + std::to_string(c.rows.size()) +
+                   " >>\nstream\n" + c.rows + "\nendstream");
+    std::string file = pdf.Build();
+    file = file.substr(0, file.find("xref\n")) + "startxref\n" + std::to_string(pdf.OffsetOf(1)) +
+           "\n%%EOF\n";
+    TDocReader reader(file);
+    reader.Modern = true;
+    ReadXrefAndTrailer(reader);
+    EXPECT_LT(reader.XrefCount(), 100000) << c.name;
+  }
+  // An object stream that claims 2 000 000 000 objects.
+  PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [] >>");
+  pdf.Set(3, "<< /Type /ObjStm /N 2000000000 /First 4 /Length 10 >>\nstream\n9 0 (abc)\nendstream");
+  pdf.root = 1;
+  TDocReader reader(pdf.Build());
+  reader.Modern = true;
+  ReadXrefAndTrailer(reader);
+  reader.Compressed.push_back({1, 3, 0});
+  ExpandObjectStreams(reader);
+  EXPECT_LT(reader.Size(), 10000);
+}
+
+}  // namespace
+}  // namespace paginor
