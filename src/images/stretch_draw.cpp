@@ -190,6 +190,34 @@ void StretchRows(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, in
   }
 }
 
+// The four ways of drawing, chosen by the bitmap's depth, the screen's depth and the target.
+void DrawMapped(TDeviceContext& dc, const TMapping& m, const TDIB& dib, bool printer,
+                bool halftone, uint32_t rop, TPalette palette) {
+  const int bits = DIBBitCount(dib);
+  const int32_t src_top = DIBHeight(dib) - m.SrcY - m.SrcHeight;
+  // A halftoned copy that cannot be made (too large) leaves the picture to the other ways.
+  if (bits == 24 && halftone && dc.ScreenBitsPerPixel() <= 8 &&
+      DrawHalftoned(dc, m, dib, rop, palette)) {
+    return;
+  }
+  if (bits == 24 && !printer) {
+    StretchRows24(dc, m.X, m.Y, m.DestWidth, m.DestHeight, dib, m.SrcX, src_top, m.SrcWidth,
+                  m.SrcHeight);
+    return;
+  }
+  if (bits == 8 && !printer) {
+    StretchRows8(dc, m.X, m.Y, m.DestWidth, m.DestHeight, dib, m.SrcX, src_top, m.SrcWidth,
+                 m.SrcHeight);
+    return;
+  }
+  if (dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, m.SrcX, m.SrcY, m.SrcWidth,
+                       m.SrcHeight, dib, rop) != GDI_ERROR) {
+    return;
+  }
+  if ((dc.RasterCaps() & RC_DIBTODEV) != 0 && DrawResampled(dc, m, dib)) return;
+  DrawThroughCompatibleBitmap(dc, m, dib, rop);
+}
+
 }  // namespace
 
 void StretchRows24(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
@@ -233,22 +261,7 @@ void StretchDrawDIB(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
     previous = dc.SelectPalette(palette);
     dc.RealizePalette();
   }
-  const int bits = DIBBitCount(dib);
-  const bool halftoned = bits == 24 && Halftone && dc.ScreenBitsPerPixel() <= 8 &&
-                         DrawHalftoned(dc, m, dib, Rop, palette);
-  if (halftoned) {
-    // drawn
-  } else if (bits == 24 && !printer) {
-    StretchRows24(dc, m.X, m.Y, m.DestWidth, m.DestHeight, dib, m.SrcX,
-                  H - m.SrcY - m.SrcHeight, m.SrcWidth, m.SrcHeight);
-  } else if (bits == 8 && !printer) {
-    StretchRows8(dc, m.X, m.Y, m.DestWidth, m.DestHeight, dib, m.SrcX, H - m.SrcY - m.SrcHeight,
-                 m.SrcWidth, m.SrcHeight);
-  } else if (dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, m.SrcX, m.SrcY, m.SrcWidth,
-                              m.SrcHeight, dib, Rop) == GDI_ERROR) {
-    const bool resampled = (dc.RasterCaps() & RC_DIBTODEV) != 0 && DrawResampled(dc, m, dib);
-    if (!resampled) DrawThroughCompatibleBitmap(dc, m, dib, Rop);
-  }
+  DrawMapped(dc, m, dib, printer, Halftone, Rop, palette);
   if (dib.HasPalette()) dc.SelectPalette(previous);
 }
 

@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <set>
+#include <unordered_map>
+#include <vector>
 
 #include "pdf/literals.h"
 
@@ -82,18 +84,42 @@ Found ReadAttributes(TDocReader& reader, int32_t num) {
 }  // namespace
 
 void ApplyInheritedAttributes(TDocReader& reader) {
+  // What each node passes down, its own ancestors' included: nodes are shared by many pages
+  // and hold long /Kids arrays, so each is read once.
+  std::unordered_map<int32_t, Found> passed_down;
+  const auto inherited = [&](std::optional<int32_t> node) {
+    // The chain up to the first node already known (or the root), then back down.
+    std::vector<std::pair<int32_t, Found>> chain;
+    std::set<int32_t> seen;
+    Found known;
+    while (node && chain.size() < kMaxAncestors && seen.insert(*node).second) {
+      const auto it = passed_down.find(*node);
+      if (it != passed_down.end()) {
+        known = it->second;
+        break;
+      }
+      Found own = ReadAttributes(reader, *node);
+      const std::optional<int32_t> parent = own.parent;
+      chain.emplace_back(*node, std::move(own));
+      node = parent;
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      Found& f = it->second;
+      if (!f.resources) f.resources = known.resources;
+      if (!f.media) f.media = known.media;
+      if (!f.crop) f.crop = known.crop;
+      known = f;
+      passed_down[it->first] = f;
+    }
+    return known;
+  };
   for (TPageRec& page : reader.Pages) {
     Found own = ReadAttributes(reader, page.ObjNum);
-    std::set<int32_t> seen{page.ObjNum};
-    std::optional<int32_t> parent = own.parent;
-    for (int depth = 0;
-         parent && depth < kMaxAncestors && (!own.resources || !own.media || !own.crop); ++depth) {
-      if (!seen.insert(*parent).second) break;  // a cycle
-      const Found above = ReadAttributes(reader, *parent);
+    if (!own.resources || !own.media || !own.crop) {
+      const Found above = inherited(own.parent);
       if (!own.resources) own.resources = above.resources;
       if (!own.media) own.media = above.media;
       if (!own.crop) own.crop = above.crop;
-      parent = above.parent;
     }
     if (own.resources && !page.HasResources) {
       page.ResourcesPos = *own.resources;
