@@ -163,6 +163,9 @@ class Conversion {
         InterpretAndLayout(std::move(content.ContentBuffer), page, number);
       }
     }
+    if (unmapped_characters_ > 0) {
+      Status(std::to_string(unmapped_characters_) + " Zeichen ohne Entsprechung im Zeichensatz");
+    }
     host_.SetProStatus(0);
   }
 
@@ -188,6 +191,7 @@ class Conversion {
     context.html_links = options.HTMLLinksCheck;
     context.font = state_.MeasureFont.get();
     context.process_events = [this] { host_.ProcessEvents(); };
+    context.unmapped_characters = &unmapped_characters_;
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
@@ -221,6 +225,7 @@ class Conversion {
   TFontRec* current_font_ = nullptr;
   TDynaArray<TFontRec> fonts_{&current_font_};  // its current record is the current font
   TPageFonts page_fonts_;                       // what each page's font names stand for
+  int unmapped_characters_ = 0;                 // shown characters without a Windows-1252 code
   TTextItem* page_run_ = nullptr;
   TDynaArray<TTextItem> page_runs_{&page_run_};
   std::optional<std::string> failure_;

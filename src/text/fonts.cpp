@@ -5,6 +5,8 @@
 #include <unordered_map>
 
 #include "pdf/literals.h"
+#include "pdf/xref_stream.h"
+#include "text/unicode_text.h"
 
 namespace paginor {
 
@@ -73,6 +75,7 @@ void ReadDifferencesArray(const std::vector<std::string>& t, std::size_t at, TFo
         font.DiffCodes[static_cast<std::size_t>(code)] = *w;
         font.DiffDefined[static_cast<std::size_t>(code)] = true;
       }
+      if (code >= 0 && code <= 255) font.DiffNames[static_cast<int>(code)] = t[i].substr(1);
       ++code;
     } else {
       code = ParseInt32(t[i]).value_or(static_cast<int32_t>(std::min<int64_t>(code, INT32_MAX)));
@@ -147,6 +150,7 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
           font.DiffCodes[static_cast<std::size_t>(code)] = *w;
           font.DiffDefined[static_cast<std::size_t>(code)] = true;
         }
+        if (code >= 0 && code <= 255) font.DiffNames[static_cast<int>(code)] = t[i].substr(1);
         ++code;
       } else {
         code = ParseInt32(t[i]).value_or(static_cast<int32_t>(std::min<int64_t>(code, INT32_MAX)));
@@ -154,6 +158,140 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
     }
   }
   reader.FreeDict();
+}
+
+// The tokens of the object a reference names: an array to its bracket, a dictionary to its
+// closing ">>", or one token.
+std::vector<std::string> ObjectTokens(TDocReader& reader, int32_t num) {
+  std::vector<std::string> tokens;
+  const int64_t saved = reader.GetPos();
+  if (reader.GotoObject(num)) {
+    int depth = 0;
+    do {
+      tokens.push_back(reader.ReadToken());
+      const std::string& t = tokens.back();
+      if (t == "[" || t == "<<") ++depth;
+      if (t == "]" || t == ">>") --depth;
+    } while (depth > 0 && !reader.PastEnd() && tokens.size() < 1000000);
+  }
+  reader.SetPos(saved);
+  return tokens;
+}
+
+std::optional<int32_t> ReferenceAt(const std::vector<std::string>& t, std::size_t i) {
+  if (i + 2 >= t.size() || t[i + 2] != "R") return std::nullopt;
+  return ParseInt32(t[i]);
+}
+
+// /W of a CID font: "c [w1 w2 ...]" and "c_first c_last w".
+void ReadCidWidths(const std::vector<std::string>& t, std::size_t at, TFontExtras& extras) {
+  std::vector<double> numbers;
+  for (std::size_t i = at + 1; i < t.size() && t[i] != "]"; ++i) {
+    if (t[i] == "[") {
+      if (numbers.empty()) return;
+      auto cid = static_cast<int64_t>(numbers.back());
+      numbers.pop_back();
+      for (++i; i < t.size() && t[i] != "]"; ++i) {
+        if (const auto w = ParseNumber(t[i]); w && extras.Widths.size() < 100000) {
+          extras.Widths[static_cast<uint32_t>(cid++)] = *w;
+        }
+      }
+      continue;
+    }
+    if (const auto n = ParseNumber(t[i])) numbers.push_back(*n);
+    if (numbers.size() == 3) {
+      const auto first = static_cast<int64_t>(numbers[0]);
+      const auto last = static_cast<int64_t>(numbers[1]);
+      for (int64_t cid = first; cid <= last && cid - first < 65536 && extras.Widths.size() < 100000;
+           ++cid) {
+        if (cid >= 0) extras.Widths[static_cast<uint32_t>(cid)] = numbers[2];
+      }
+      numbers.clear();
+    }
+  }
+}
+
+std::optional<TToUnicode> ReadToUnicode(TDocReader& reader, int32_t num) {
+  const int64_t saved = reader.GetPos();
+  std::optional<TToUnicode> map;
+  if (reader.GotoObject(num)) {
+    const int64_t body = reader.GetPos();
+    if (reader.ReadToken() == "<<") {
+      reader.SetPos(body);
+      reader.ReadDict();
+      const int32_t gen = reader.XrefTable[static_cast<std::size_t>(num)].Gen;
+      if (const auto data = ReadStreamData(reader, num, gen, true)) {
+        map = TToUnicode::Parse(*data);
+        if (map->Empty()) map.reset();
+      }
+    }
+  }
+  reader.SetPos(saved);
+  return map;
+}
+
+// The modern reader's view of a font: the characters of each code and, for Type0 fonts, the
+// widths of their CIDs.
+std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFontRec& font) {
+  auto extras = std::make_shared<TFontExtras>();
+  reader.SetPos(font.FontDictPos);
+  reader.ReadDict();
+  const std::vector<TDictEntry> entries(reader.DictEntries.begin(), reader.DictEntries.end());
+  reader.FreeDict();
+  std::optional<int32_t> to_unicode;
+  std::optional<int32_t> descendant;
+  for (const TDictEntry& e : entries) {
+    const auto& t = e.Tokens;
+    if (t.size() < 2) continue;
+    if (t[0] == "/Subtype") extras->Type0 = t[1] == "/Type0";
+    if (t[0] == "/ToUnicode") to_unicode = ReferenceAt(t, 1);
+    if (t[0] == "/DescendantFonts") {
+      if (t[1] == "[") {
+        descendant = ReferenceAt(t, 2);
+      } else if (const auto array = ReferenceAt(t, 1)) {
+        descendant = ReferenceAt(ObjectTokens(reader, *array), 1);
+      }
+    }
+  }
+  if (to_unicode) extras->ToUnicode = ReadToUnicode(reader, *to_unicode);
+  if (extras->Type0) {
+    // Identity-H and Identity-V: every code is two bytes and is its own CID.
+    extras->CodeBytes = 2;
+    if (descendant) {
+      const std::vector<std::string> d = ObjectTokens(reader, *descendant);
+      for (std::size_t i = 0; i + 1 < d.size(); ++i) {
+        if (d[i] == "/DW") extras->DefaultWidth = ParseNumber(d[i + 1]).value_or(1000);
+        if (d[i] == "/W" && d[i + 1] == "[") ReadCidWidths(d, i + 1, *extras);
+        if (d[i] == "/W" && ReferenceAt(d, i + 1)) {
+          const std::vector<std::string> w = ObjectTokens(reader, *ReferenceAt(d, i + 1));
+          if (!w.empty() && w[0] == "[") ReadCidWidths(w, 0, *extras);
+        }
+      }
+    }
+    return extras;
+  }
+  for (int code = 0; code < 256; ++code) {
+    int unmapped = 0;
+    std::string text;
+    const auto mapped =
+        extras->ToUnicode ? extras->ToUnicode->Lookup(static_cast<uint32_t>(code)) : std::nullopt;
+    const auto name = font.DiffNames.find(code);
+    if (mapped) {
+      text = UnicodeToWinAnsi(*mapped, unmapped);
+    } else if (font.DiffDefined[static_cast<std::size_t>(code)]) {
+      text = std::string(1, static_cast<char>(font.DiffCodes[static_cast<std::size_t>(code)]));
+    } else if (const auto named =
+                   name != font.DiffNames.end() ? GlyphNameToUnicode(name->second) : std::nullopt) {
+      text = UnicodeToWinAnsi(*named, unmapped);
+    } else {
+      text = std::string(1, static_cast<char>(ConvertCode(static_cast<uint8_t>(code), font.Encoding,
+                                                          WinAnsiEncoding)));
+    }
+    extras->Text[static_cast<std::size_t>(code)] = std::move(text);
+    extras->Unmapped[static_cast<std::size_t>(code)] =
+        static_cast<uint8_t>(std::min(unmapped, 255));
+  }
+  return extras;
 }
 
 }  // namespace
@@ -208,6 +346,10 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
     ReadFontDictionary(reader, font);
   for (TFontRec& font : fonts) {
     if (font.HasEncodingDict) ReadDifferences(reader, font);
+  }
+  if (reader.Modern) {
+    for (TFontRec& font : fonts)
+      font.Extras = ReadFontExtras(reader, font);
   }
   // The interpreter's current font starts on the last record.
   if (fonts.Count() > 0) fonts.Select(fonts.Count() - 1);

@@ -6,15 +6,34 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/doc_reader.h"
 #include "pdf/dyna_array.h"
 #include "text/charsets.h"
+#include "text/cmap.h"
 
 namespace paginor {
+
+// What the modern reader knows of a font beyond its encoding: the text of each code (from a
+// /ToUnicode map, glyph names or the encoding) and, for Type0 fonts, two-byte codes with their
+// own widths.
+struct TFontExtras {
+  bool Type0 = false;
+  int CodeBytes = 1;
+  // Simple fonts: the characters of each code, and how many of them had no code.
+  std::array<std::string, 256> Text;
+  std::array<uint8_t, 256> Unmapped{};
+  // Type0 fonts: codes are CIDs (Identity-H and -V); the map gives their characters.
+  std::optional<TToUnicode> ToUnicode;
+  double DefaultWidth = 1000;                   // /DW, in 1/1000 of the size
+  std::unordered_map<uint32_t, double> Widths;  // /W
+};
 
 struct TFontRec {
   std::string Name;  // the resource name with its "/", as the first page naming it spells it
@@ -29,6 +48,10 @@ struct TFontRec {
   std::array<bool, 256> DiffDefined{};
   std::array<double, 256> Widths{};  // entry i belongs to code FirstChar + i
   std::array<bool, 256> WidthDefined{};
+  // The glyph names of /Differences, for the modern reader's mapping.
+  std::map<int, std::string> DiffNames;
+  // Set by the modern reader.
+  std::shared_ptr<const TFontExtras> Extras;
 };
 
 // Which font record each page's resource names stand for.

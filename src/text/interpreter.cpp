@@ -2,10 +2,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
+#include "text/unicode_text.h"
 
 namespace paginor {
 
@@ -35,6 +39,7 @@ struct FontData {
   int32_t first_char = 0;
   bool is_type3 = false;
   double bbox_height = 1.0;
+  std::shared_ptr<const TFontExtras> extras;  // the modern reader's mapping
 };
 
 const TCapLimits& LimitsOf(const TInterpreterContext& context) {
@@ -188,6 +193,7 @@ class Interpreter {
     data_.bbox_height = font.BBoxHeight;
     data_.first_char = font.FirstChar;
     data_.is_type3 = font.IsType3;
+    data_.extras = font.Extras;
   }
 
   void ImageRun(const std::string& name) {
@@ -203,6 +209,55 @@ class Interpreter {
     run->Page = ctx_.page_number;
   }
 
+  // The advance of a code from the font's widths, or nothing when the font has none for it.
+  std::optional<double> CodeWidth(uint32_t code) const {
+    const TFontExtras* extras = data_.extras.get();
+    if (extras != nullptr && extras->Type0) {
+      const auto it = extras->Widths.find(code);
+      const double w = it != extras->Widths.end() ? it->second : extras->DefaultWidth;
+      return w / 1000 * font_size_ * V();
+    }
+    const int64_t j = static_cast<int64_t>(code) - data_.first_char;
+    if (j < 0 || j > 255 || !data_.width_defined[static_cast<std::size_t>(j)]) return std::nullopt;
+    const double w = data_.widths[static_cast<std::size_t>(j)];
+    return data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
+  }
+
+  // The modern mapping: each code (one or two bytes) becomes the characters the font says;
+  // its advance is shared by them, and character spacing follows the last.
+  void AppendCodes(std::string_view bytes, std::string& s) {
+    const TFontExtras& extras = *data_.extras;
+    const std::size_t step = static_cast<std::size_t>(extras.CodeBytes);
+    for (std::size_t i = 0; i + step <= bytes.size(); i += step) {
+      uint32_t code = static_cast<uint8_t>(bytes[i]);
+      if (step == 2) code = code << 8 | static_cast<uint8_t>(bytes[i + 1]);
+      std::string text;
+      int unmapped = 0;
+      if (extras.Type0) {
+        const auto mapped = extras.ToUnicode ? extras.ToUnicode->Lookup(code) : std::nullopt;
+        if (mapped) {
+          text = UnicodeToWinAnsi(*mapped, unmapped);
+        } else {
+          text = "?";  // a CID without characters: never raw bytes
+          unmapped = 1;
+        }
+      } else {
+        text = extras.Text[code & 0xFF];
+        unmapped = extras.Unmapped[code & 0xFF];
+      }
+      if (ctx_.unmapped_characters != nullptr) *ctx_.unmapped_characters += unmapped;
+      if (text.empty()) continue;
+      const std::optional<double> width = CodeWidth(code);
+      for (std::size_t k = 0; k < text.size(); ++k) {
+        s += text[k];
+        extra_.push_back(text[k] == ' ' && text.size() == 1 ? H() * tw_ : 0.0);
+        shared_width_.push_back(width ? *width / static_cast<double>(text.size())
+                                      : std::numeric_limits<double>::quiet_NaN());
+        spaced_.push_back(k + 1 == text.size());
+      }
+    }
+  }
+
   void ShowText(const std::string& op) {
     if (op == "'" || op == "\"") {
       NextLine();
@@ -210,18 +265,21 @@ class Interpreter {
     }
     std::string s;
     extra_.clear();
+    shared_width_.clear();
+    spaced_.clear();
     const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
+    const bool modern = data_.extras != nullptr;
     const bool tj = op == "TJ";
     for (std::size_t i = 0; i + 1 < n(); ++i) {
       const std::string& u = L(i);
-      std::string r;
+      std::string bytes;
       if (u.size() >= 2 && u[0] == '<') {
-        r = MapToWinAnsi(DecodeHexString(std::string_view(u).substr(1)), encoding, data_.diff_codes,
-                         data_.diff_defined);
+        // Two-byte codes keep their zero bytes, which the classic decoding drops.
+        bytes = modern ? DecodeHexBytes(std::string_view(u).substr(1))
+                       : DecodeHexString(std::string_view(u).substr(1));
       } else if (u.size() >= 2 && u[0] == '(') {
-        r = MapToWinAnsi(UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2)), encoding,
-                         data_.diff_codes, data_.diff_defined);
+        bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
       } else {
         if (tj && !extra_.empty()) {
           if (const auto v = ParseNumber(u)) {
@@ -230,6 +288,11 @@ class Interpreter {
         }
         continue;
       }
+      if (modern) {
+        AppendCodes(bytes, s);
+        continue;
+      }
+      const std::string r = MapToWinAnsi(bytes, encoding, data_.diff_codes, data_.diff_defined);
       s += r;
       for (const char ch : r)
         extra_.push_back(ch == ' ' ? H() * tw_ : 0.0);
@@ -247,15 +310,23 @@ class Interpreter {
     run->CharWidths.resize(s.size());
     run->Spacing.resize(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-      const int j = static_cast<uint8_t>(s[i]) - data_.first_char;
-      if (j >= 0 && j <= 255 && data_.width_defined[static_cast<std::size_t>(j)]) {
-        const double w = data_.widths[static_cast<std::size_t>(j)];
-        run->CharWidths[i] =
-            data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
+      if (modern) {
+        // The font's width of the code, shared among its characters; measured where it has none.
+        run->CharWidths[i] = std::isnan(shared_width_[i])
+                                 ? font.MeasuredWidth(std::string_view(&s[i], 1))
+                                 : shared_width_[i];
+        run->Spacing[i] = (spaced_[i] ? std::fabs(V()) * tc_ : 0.0) + extra_[i];
       } else {
-        run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
+        const int j = static_cast<uint8_t>(s[i]) - data_.first_char;
+        if (j >= 0 && j <= 255 && data_.width_defined[static_cast<std::size_t>(j)]) {
+          const double w = data_.widths[static_cast<std::size_t>(j)];
+          run->CharWidths[i] =
+              data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
+        } else {
+          run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
+        }
+        run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
       }
-      run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
       line_offset_ += run->CharWidths[i] + run->Spacing[i];
     }
   }
@@ -273,6 +344,8 @@ class Interpreter {
   double line_offset_ = 0;
   FontData data_;
   std::vector<double> extra_;
+  std::vector<double> shared_width_;  // modern mapping: each character's share of its advance
+  std::vector<bool> spaced_;          // modern mapping: the last character of its code
 };
 
 }  // namespace

@@ -22,6 +22,8 @@ struct TInterpreterContext {
   const TPageImages* page_images = nullptr;
   bool html_links = true;  // "HTML Links zu den Bildern"
   TMeasureFont* font = nullptr;
+  // Counts characters that Windows-1252 has no code for (the modern mapping's "?").
+  int* unmapped_characters = nullptr;
   // Lets the user interface run; called from the token loop at most every ~20 ms.
   std::function<void()> process_events;
   // The operand list, the saved states and the page's runs stay within these caps; without

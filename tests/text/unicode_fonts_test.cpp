@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "convert/conversion.h"
+#include "output/text_writer.h"
+#include "support/fake_font.h"
+#include "support/pdf_builder.h"
+#include "support/read_structure.h"
+#include "support/recording_host.h"
+#include "text/cmap.h"
+#include "text/unicode_text.h"
+
+namespace paginor {
+namespace {
+
+using testing::PdfBuilder;
+using testing::ReadFixture;
+using testing::RecordingHost;
+
+std::u32string Lookup(const TToUnicode& map, uint32_t code) {
+  return map.Lookup(code).value_or(U"<none>");
+}
+
+TEST(ToUnicodeMap, CharsRangesArraysAndSurrogates) {
+  const TToUnicode map = TToUnicode::Parse(
+      "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+      "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
+      "3 beginbfchar <0003> <0020> <0010> <00660069> <0011> <D835DC9C> endbfchar\n"
+      "2 beginbfrange <0020> <0022> <0041>\n<0030> <0032> [<00E4> <00F6> <00FC>] endbfrange\n"
+      "% a comment <0040> <0061>\n"
+      "1 beginbfrange <0021> <0021> <0058> endbfrange\n"
+      "endcmap CMapName currentdict /CMap defineresource pop end end");
+  EXPECT_EQ(map.CodeBytes(), 2);
+  EXPECT_EQ(Lookup(map, 3), U" ");
+  EXPECT_EQ(Lookup(map, 0x10), U"fi");
+  EXPECT_EQ(Lookup(map, 0x11), std::u32string(1, 0x1D49C));  // a surrogate pair
+  EXPECT_EQ(Lookup(map, 0x20), U"A");
+  EXPECT_EQ(Lookup(map, 0x22), U"C");
+  EXPECT_EQ(Lookup(map, 0x21), U"X");  // the later block wins
+  EXPECT_EQ(Lookup(map, 0x31), U"ö");
+  EXPECT_EQ(Lookup(map, 0x40), U"<none>");
+  EXPECT_EQ(TToUnicode::Parse("begincodespacerange <00> <FF> endcodespacerange").CodeBytes(), 1);
+}
+
+TEST(ToUnicodeMap, MalformedMapsEndQuietly) {
+  for (const char* text :
+       {"beginbfchar <01>", "beginbfrange <0001> <FFFF>", "beginbfrange <FFFF> <0000> <0041>",
+        "beginbfrange <00> <FF> [<0041>", "<<<<<<", "beginbfchar <01> <D800> endbfchar",
+        "beginbfrange <00000000> <FFFFFFFF> <0041> endbfrange"}) {
+    const TToUnicode map = TToUnicode::Parse(text);
+    (void)map.Lookup(0x7FFFFFFF);
+    EXPECT_LE(map.CodeBytes(), 2) << text;
+  }
+  const TToUnicode huge = TToUnicode::Parse("beginbfrange <00000000> <FFFFFFFF> <0041> endbfrange");
+  EXPECT_EQ(Lookup(huge, 1), U"B");  // a range is not expanded, only looked into
+}
+
+TEST(UnicodeToWinAnsi, LigaturesSpacesAndQuestionMarks) {
+  int unmapped = 0;
+  EXPECT_EQ(UnicodeToWinAnsi(U"\uFB01\uFB02\uFB00\uFB03\uFB04", unmapped), "fiflffffiffl");
+  EXPECT_EQ(UnicodeToWinAnsi(U"a\u2009b\u00A0c\u202Fd", unmapped), "a b c d");
+  EXPECT_EQ(UnicodeToWinAnsi(U"\u20AC\u201E\u201C\u00DF\u00AD", unmapped), "\x80\x84\x93\xDF\xAD");
+  EXPECT_EQ(unmapped, 0);
+  EXPECT_EQ(UnicodeToWinAnsi(U"\u03B1\u4E2D", unmapped), "??");
+  EXPECT_EQ(unmapped, 2);
+  EXPECT_EQ(GlyphNameToUnicode("uni00E4"), U"ä");
+  EXPECT_EQ(GlyphNameToUnicode("uni00660069"), U"fi");
+  EXPECT_EQ(GlyphNameToUnicode("u1F600"), std::u32string(1, 0x1F600));
+  EXPECT_EQ(GlyphNameToUnicode("ffl"), U"ffl");
+  for (const char* bad : {"uniD800", "uni00E", "uXYZW", "u110000", "adieresis"}) {
+    EXPECT_FALSE(GlyphNameToUnicode(bad).has_value()) << bad;
+  }
+}
+
+struct Converted {
+  std::string text;
+  std::vector<std::string> status;
+  TDocumentState state;
+};
+
+std::unique_ptr<Converted> Convert(const std::string& file, bool modern = true) {
+  auto c = std::make_unique<Converted>();
+  RecordingHost host;
+  host.options.ModernCheck = modern;
+  host.options.VertLayCheck = false;
+  c->state.MeasureFont = testing::MakeFakeFont();
+  ConvertBuffer(c->state, host, file);
+  c->text = DocumentToPlainText(c->state.Memo1);
+  c->status = host.status_lines;
+  return c;
+}
+
+// One page showing content with font /F1, whose dictionary (and further objects) are given.
+std::string FontPage(const std::string& font, const std::string& content,
+                     const std::map<int, std::string>& more = {}) {
+  PdfBuilder pdf;
+  for (const auto& [num, body] : more)
+    pdf.Set(num, body);
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] >>");
+  pdf.Set(3,
+          "<< /Type /Page /MediaBox [0 0 600 800] /Resources << /Font << /F1 4 0 R >> >> "
+          "/Contents 5 0 R >>");
+  pdf.Set(4, font);
+  pdf.Set(5, "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                 "\nendstream");
+  pdf.root = 1;
+  return pdf.Build();
+}
+
+std::string CMapStream(const std::string& body) {
+  return "<< /Length " + std::to_string(body.size()) + " >>\nstream\n" + body + "\nendstream";
+}
+
+TEST(UnicodeFonts, Type0WithToUnicodeAndSharedWidths) {
+  const std::string file = FontPage(
+      "<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts [6 0 R] "
+      "/ToUnicode 7 0 R >>",
+      "BT /F1 10 Tf 0 700 Td <0001000200030004> Tj ET",
+      {{6, "<< /Type /Font /Subtype /CIDFontType2 /DW 500 /W [1 [600] 3 4 1000] >>"},
+       {7, CMapStream("1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
+                      "4 beginbfchar <0001> <0047> <0002> <0072> <0003> <FB01> <0004> <03B1> "
+                      "endbfchar")}});
+  const auto c = Convert(file);
+  EXPECT_EQ(c->text, "Grfi?\n");
+  ASSERT_EQ(c->state.TextItems.Count(), 1);
+  const TTextItem& run = c->state.TextItems[0];
+  // /W gives 600 for CID 1, /DW 500 for CID 2, 1000 for CIDs 3 and 4: fi shares its width.
+  EXPECT_EQ(run.CharWidths, (std::vector<double>{6, 5, 5, 5, 10}));
+  EXPECT_NE(
+      std::find(c->status.begin(), c->status.end(), "1 Zeichen ohne Entsprechung im Zeichensatz"),
+      c->status.end());
+}
+
+TEST(UnicodeFonts, Type0WithoutToUnicodeShowsQuestionMarks) {
+  const auto c = Convert(FontPage("<< /Type /Font /Subtype /Type0 /Encoding /Identity-H >>",
+                                  "BT /F1 10 Tf 0 700 Td <00410042> Tj ET"));
+  EXPECT_EQ(c->text, "??\n");
+}
+
+TEST(UnicodeFonts, SimpleFontsThroughToUnicodeAndGlyphNames) {
+  const std::string file = FontPage(
+      "<< /Type /Font /Subtype /Type1 /Encoding << /Differences [1 /fi /uni00E4 /odieresis] >> "
+      "/ToUnicode 7 0 R >>",
+      "BT /F1 10 Tf 0 700 Td (\\001\\002\\003B) Tj ET",
+      {{7, CMapStream("1 begincodespacerange <00> <FF> endcodespacerange\n"
+                      "1 beginbfchar <42> <00DF> endbfchar")}});
+  EXPECT_EQ(Convert(file)->text, "fi\xC3\xA4\xC3\xB6\xC3\x9F\n");
+  // The classic reader: neither the inline /Differences nor the map.
+  EXPECT_NE(Convert(file, false)->text, "fi\xC3\xA4\xC3\xB6\xC3\x9F\n");
+}
+
+TEST(UnicodeFonts, GroffLigaturesBecomeLetters) {
+  const auto c = Convert(ReadFixture("text/groff-ms.pdf"));
+  EXPECT_NE(c->text.find("Die fi- und fl-Lig"), std::string::npos) << c->text;
+  EXPECT_NE(c->text.find("Gedankenstrich \xE2\x80\x94 hier"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace paginor
