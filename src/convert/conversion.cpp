@@ -192,6 +192,7 @@ class Conversion {
     context.font = state_.MeasureFont.get();
     context.process_events = [this] { host_.ProcessEvents(); };
     context.unmapped_characters = &unmapped_characters_;
+    context.modern = reader_.Modern;
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,

@@ -4,6 +4,8 @@
 #include <QPaintEngine>
 #include <QScreen>
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "platform/dib_image.h"
 

@@ -66,7 +66,8 @@ class Interpreter {
           last_pump = now;
         }
       }
-      const std::string t = reader.ReadToken();
+      std::string t = reader.ReadToken();
+      if (ctx_.modern && t.size() > 1 && t[0] == '>' && t[1] != '>') t.erase(0, 1);
       if (list_.size() >= limits_.Operands) {
         // Operators take their operands from the end: the older half goes.
         Reached(TCap::Operands);
@@ -228,31 +229,36 @@ class Interpreter {
   void AppendCodes(std::string_view bytes, std::string& s) {
     const TFontExtras& extras = *data_.extras;
     const std::size_t step = static_cast<std::size_t>(extras.CodeBytes);
+    std::string mapped_text;  // a Type0 code's characters
     for (std::size_t i = 0; i + step <= bytes.size(); i += step) {
       uint32_t code = static_cast<uint8_t>(bytes[i]);
       if (step == 2) code = code << 8 | static_cast<uint8_t>(bytes[i + 1]);
-      std::string text;
+      std::string_view text;
       int unmapped = 0;
       if (extras.Type0) {
         const auto mapped = extras.ToUnicode ? extras.ToUnicode->Lookup(code) : std::nullopt;
         if (mapped) {
-          text = UnicodeToWinAnsi(*mapped, unmapped);
+          mapped_text = UnicodeToWinAnsi(*mapped, unmapped);
         } else {
-          text = "?";  // a CID without characters: never raw bytes
+          mapped_text = "?";  // a CID without characters: never raw bytes
           unmapped = 1;
         }
+        text = mapped_text;
       } else {
         text = extras.Text[code & 0xFF];
         unmapped = extras.Unmapped[code & 0xFF];
       }
-      if (ctx_.unmapped_characters != nullptr) *ctx_.unmapped_characters += unmapped;
+      if (unmapped != 0 && ctx_.unmapped_characters != nullptr) {
+        *ctx_.unmapped_characters += unmapped;
+      }
       if (text.empty()) continue;
       const std::optional<double> width = CodeWidth(code);
+      const double share = width ? *width / static_cast<double>(text.size())
+                                 : std::numeric_limits<double>::quiet_NaN();
+      s.append(text);
       for (std::size_t k = 0; k < text.size(); ++k) {
-        s += text[k];
         extra_.push_back(text[k] == ' ' && text.size() == 1 ? H() * tw_ : 0.0);
-        shared_width_.push_back(width ? *width / static_cast<double>(text.size())
-                                      : std::numeric_limits<double>::quiet_NaN());
+        shared_width_.push_back(share);
         spaced_.push_back(k + 1 == text.size());
       }
     }

@@ -22,6 +22,9 @@ struct TInterpreterContext {
   const TPageImages* page_images = nullptr;
   bool html_links = true;  // "HTML Links zu den Bildern"
   TMeasureFont* font = nullptr;
+  // The modern reader: a hexadecimal string's closing ">" glued to what follows ("<01>Tj", as
+  // LibreOffice writes) no longer swallows the operator.
+  bool modern = false;
   // Counts characters that Windows-1252 has no code for (the modern mapping's "?").
   int* unmapped_characters = nullptr;
   // Lets the user interface run; called from the token loop at most every ~20 ms.

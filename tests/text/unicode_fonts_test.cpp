@@ -149,6 +149,22 @@ TEST(UnicodeFonts, SimpleFontsThroughToUnicodeAndGlyphNames) {
   EXPECT_NE(Convert(file, false)->text, "fi\xC3\xA4\xC3\xB6\xC3\x9F\n");
 }
 
+TEST(UnicodeFonts, LibreOfficeWriterText) {
+  const auto c = Convert(ReadFixture("text/libreoffice-brief.pdf"));
+  for (const char* line :
+       {"Größere Übungen für Äpfel und Öfen", "Der Preis beträgt 12 € pro Stück.",
+        "„Zitat“ aus dem Büro: Die Affiliation, der Einfluss und die Pflaume.",
+        "Schöne Grüße, Straße, Fluß", "Griechisch: ???"}) {
+    EXPECT_NE(c->text.find(line), std::string::npos) << line << "\n" << c->text;
+  }
+  EXPECT_NE(
+      std::find(c->status.begin(), c->status.end(), "3 Zeichen ohne Entsprechung im Zeichensatz"),
+      c->status.end());
+  // The classic reader: its tokenizer glues the closing ">" to the operator; no text.
+  EXPECT_EQ(Convert(ReadFixture("text/libreoffice-brief.pdf"), false)->text.find("Preis"),
+            std::string::npos);
+}
+
 TEST(UnicodeFonts, GroffLigaturesBecomeLetters) {
   const auto c = Convert(ReadFixture("text/groff-ms.pdf"));
   EXPECT_NE(c->text.find("Die fi- und fl-Lig"), std::string::npos) << c->text;

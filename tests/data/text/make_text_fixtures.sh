@@ -32,3 +32,15 @@ Die fi- und fl-Ligaturen, \[u00E4] und \[u00FC], kommen aus groff.
 Zweiter Absatz mit "Anf\[u00FC]hrungszeichen" und einem Gedankenstrich \[em] hier.
 MS
 groff -ms -Tpdf "$tmp/doc.ms" >groff-ms.pdf
+
+# LibreOffice Writer: TrueType subsets with /ToUnicode maps, hexadecimal strings glued to
+# their operators. Needs LibreOffice (libreoffice-writer-nogui).
+cat > "$tmp/brief.txt" <<'TXT'
+Größere Übungen für Äpfel und Öfen
+Der Preis beträgt 12 € pro Stück.
+„Zitat“ aus dem Büro: Die Affiliation, der Einfluss und die Pflaume.
+Schöne Grüße, Straße, Fluß
+Griechisch: αβγ
+TXT
+soffice --headless --convert-to pdf --outdir "$tmp" "$tmp/brief.txt" >/dev/null
+cp "$tmp/brief.pdf" libreoffice-brief.pdf
