@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(prefix == bytes.substr(0, cut_at));
   FUZZ_CHECK(reached == (size > cut_at));
   // A stream cut short keeps what it held.
-  const std::string part = paginor::DecodeFlate(std::string_view(packed).substr(0, packed.size() / 2));
+  const std::string part =
+      paginor::DecodeFlate(std::string_view(packed).substr(0, packed.size() / 2));
   FUZZ_CHECK(part == bytes.substr(0, part.size()));
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QVBoxLayout>
 
 #include "app/enter_pass_form.h"
@@ -70,6 +72,38 @@ void TDialogs::Info(QWidget* parent) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &info, &QDialog::accept);
   layout->addWidget(buttons);
   info.exec();
+}
+
+int TDialogs::Exec(QDialog& dialog) {
+  return dialog.exec();
+}
+
+std::optional<TDialogs::TTypedName> TDialogs::SaveFileWithType(QWidget* parent,
+                                                               const QString& caption,
+                                                               const QStringList& types, int type,
+                                                               const QString& directory) {
+  QFileDialog dialog(parent, caption, directory);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(types);
+  if (type >= 1 && type <= types.size()) dialog.selectNameFilter(types[type - 1]);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const int chosen = static_cast<int>(types.indexOf(dialog.selectedNameFilter())) + 1;
+  return TTypedName{dialog.selectedFiles().first(), chosen > 0 ? chosen : type};
+}
+
+bool TDialogs::PrinterSetup(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
+  dialog.setWindowTitle("Drucker einrichten");
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void PlainMessage(const std::string& text) {
+  Dialogs().Message(nullptr, QString::fromStdString(text), "Paginor", QMessageBox::NoIcon,
+                    QMessageBox::Ok);
 }
 
 TDialogs& Dialogs() {

@@ -5,9 +5,13 @@
 #include <QFont>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
+#include <string>
 
+class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace paginor {
@@ -29,7 +33,24 @@ class TDialogs {
   virtual QString ChooseFolder(QWidget* parent, const QString& initial);
   // The modal information window.
   virtual void Info(QWidget* parent);
+  // Shows one of the program's own windows modally; its result (QDialog::Accepted, ...).
+  virtual int Exec(QDialog& dialog);
+  // A save dialog offering file types: the name as typed, no extension added (the overwrite
+  // question concerns that name), and the chosen type counted from 1. Nothing on cancel.
+  struct TTypedName {
+    QString path;
+    int type = 1;
+  };
+  virtual std::optional<TTypedName> SaveFileWithType(QWidget* parent, const QString& caption,
+                                                     const QStringList& types, int type,
+                                                     const QString& directory);
+  // The printer set-up dialog; false when cancelled.
+  virtual bool PrinterSetup(QWidget* parent, QPrinter& printer);
 };
+
+// A plain message box without owner or icon, with one OK button; the program's title as its
+// caption.
+void PlainMessage(const std::string& text);
 
 TDialogs& Dialogs();
 // Replaces the dialogs (tests); returns the previous ones.

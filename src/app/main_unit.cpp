@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -30,9 +33,10 @@
 #include "app/decorations.h"
 #include "app/dialogs.h"
 #include "app/enter_pass_form.h"
+#include "app/paint_box.h"
 #include "app/progress_forms.h"
-#include "platform/qt_font_metrics.h"
-#include "platform/rich_text_bridge.h"
+#include "app/view_pic_form.h"
+#include "images/image_files.h"
 
 namespace paginor {
 
@@ -55,6 +59,16 @@ QWidget* TabPage(const QString& heading, const QString& title, QWidget* content,
   row->addWidget(content, 1);
   layout->addLayout(row, 1);
   return page;
+}
+
+std::unique_ptr<QPrinter> MakePrinter() {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (QPrinterInfo::defaultPrinter().isNull()) {
+    // No printer installed: a whole page of A4 at the printer's resolution.
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setFullPage(true);
+  }
+  return printer;
 }
 
 }  // namespace
@@ -94,7 +108,9 @@ TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
   setCentralWidget(central);
   MakeStatusBar();
 
+  Printer = MakePrinter();
   OpenPDFForm = new TOpenPDFForm(this);
+  ViewPicForm = new TViewPicForm(*Printer, this);
   HTMLStatusForm = new THTMLStatusForm(this);
   EnterPassForm = new TEnterPassForm(this);
   connect(OpenPDFForm->BreakBtn, &QPushButton::clicked, this, [this] { FDoc.FBreak = true; });
@@ -111,6 +127,8 @@ TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
   ApplyChosenFont();
   qApp->installEventFilter(this);
   PageControl2->setCurrentIndex(0);
+  PaintBox1Paint();
+  FitPaintBox2();
 }
 
 TMainForm::~TMainForm() {
@@ -174,13 +192,16 @@ QWidget* TMainForm::MakeConfigTab() {
   grid->addLayout(view_row, 5, 0, 1, 2);
   layout->addWidget(options);
   ScrollBox1 = new QScrollArea(box);
-  PaintBox1 = new QWidget(ScrollBox1);
+  PaintBox1 = new TPaintBox(ScrollBox1);
   PaintBox1->setObjectName("PaintBox1");
   ScrollBox1->setWidget(PaintBox1);
   ScrollBox1->setBackgroundRole(QPalette::Dark);
   layout->addWidget(ScrollBox1, 1);
+  PaintBox1->OnPaint = [this](QPainter& painter) { PaintBox1Paint(painter); };
   connect(ReadNewBtn, &QPushButton::clicked, this, &TMainForm::ReadNewBtnClick);
   connect(ChooseFontBtn, &QPushButton::clicked, this, &TMainForm::ChooseFontBtnClick);
+  connect(ZoomEd, &QSpinBox::valueChanged, this, &TMainForm::ZoomEdChange);
+  connect(PageEd, &QSpinBox::valueChanged, this, &TMainForm::ZoomEdChange);
   return box;
 }
 
@@ -220,19 +241,49 @@ QWidget* TMainForm::MakeImagesTab() {
   layout->setContentsMargins(0, 0, 0, 0);
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel("Ausgabeverzeichnis:", box), 0, 0);
+  auto* folder = new QHBoxLayout;
   DirectoryEdit1 = new QLineEdit(QDir::homePath(), box);
-  grid->addWidget(DirectoryEdit1, 0, 1);
+  DirectoryBtn = new QPushButton("...", box);
+  DirectoryBtn->setToolTip("Ausgabeverzeichnis wählen");
+  DirectoryBtn->setFixedWidth(DirectoryBtn->fontMetrics().horizontalAdvance("...") + 24);
+  folder->addWidget(DirectoryEdit1, 1);
+  folder->addWidget(DirectoryBtn);
+  grid->addLayout(folder, 0, 1);
   grid->addWidget(new QLabel("Dateiname (Basis für alle Dateinamen):", box), 1, 0);
   BaseEd = new QLineEdit("Bild", box);
   grid->addWidget(BaseEd, 1, 1);
+  grid->addWidget(new QLabel("Dateiformat:", box), 2, 0);
+  auto* save_row = new QHBoxLayout;
+  PicFormatBox = new QComboBox(box);
+  PicFormatBox->addItem("JPEG für Farbbilder, sonst GIF", 0);
+  for (int code = static_cast<int>(TDibFormat::Bmp); code <= static_cast<int>(TDibFormat::Tif);
+       ++code) {
+    PicFormatBox->addItem(
+        QString::fromStdString(ExtensionOf(static_cast<TDibFormat>(code))).toUpper(), code);
+  }
+  save_row->addWidget(PicFormatBox);
   SaveAllPicsBtn = new QPushButton("Alle Bilder speichern...", box);
-  grid->addWidget(SaveAllPicsBtn, 2, 1, Qt::AlignLeft);
+  save_row->addWidget(SaveAllPicsBtn);
+  save_row->addStretch();
+  grid->addLayout(save_row, 2, 1);
   layout->addLayout(grid);
   ScrollBox2 = new QScrollArea(box);
-  PaintBox2 = new QWidget(ScrollBox2);
+  ScrollBox2->setBackgroundRole(QPalette::Dark);
+  // Always there, so that fitting the grid to the width cannot make it come and go.
+  ScrollBox2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  ScrollBox2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  PaintBox2 = new TPaintBox(ScrollBox2);
   PaintBox2->setObjectName("PaintBox2");
   ScrollBox2->setWidget(PaintBox2);
   layout->addWidget(ScrollBox2, 1);
+  PaintBox2->OnPaint = [this](QPainter& painter) { PaintBox2Paint(painter); };
+  PaintBox2->OnMouseDown = [this](QMouseEvent& e) {
+    const QPoint at = e.position().toPoint();
+    PaintBox2MouseDown(e.button(), e.modifiers(), at.x(), at.y());
+  };
+  PaintBox2->OnDblClick = [this](QMouseEvent&) { PaintBox2DblClick(); };
+  connect(SaveAllPicsBtn, &QPushButton::clicked, this, &TMainForm::SaveAllPicsBtnClick);
+  connect(DirectoryBtn, &QPushButton::clicked, this, &TMainForm::DirectoryBtnClick);
   return box;
 }
 
@@ -270,33 +321,7 @@ void TMainForm::ueberbtnClick() {
 
 void TMainForm::ReadNewBtnClick() {
   if (!FFileName.isEmpty()) openfilenow(FFileName);
-  PaintBox1->update();
-}
-
-void TMainForm::ChooseFontBtnClick() {
-  if (FDoc.FBusy) return;
-  if (const auto font = Dialogs().ChooseFont(this, FChosenFont)) {
-    FChosenFont = *font;
-    ApplyChosenFont();
-    PaintBox1->update();
-  }
-}
-
-// The chosen font becomes the document's default font and the measuring font.
-void TMainForm::ApplyChosenFont() {
-  Label4->setText("Optimieren auf: " + FChosenFont.family());
-  const int dpi = ScreenLogicalDpi();
-  int pixels = FChosenFont.pixelSize();
-  if (pixels <= 0) pixels = static_cast<int>(FChosenFont.pointSizeF() * dpi / 72 + 0.5);
-  TTextAttributes font;
-  font.Name = QStringToCp1252(FChosenFont.family()).substr(0, kMaxFontNameLength);
-  font.Size = static_cast<int>(RoundEven(pixels * 72.0 / dpi));
-  if (FChosenFont.bold()) font.Style.Include(fsBold);
-  if (FChosenFont.italic()) font.Style.Include(fsItalic);
-  if (FChosenFont.underline()) font.Style.Include(fsUnderline);
-  if (FChosenFont.strikeOut()) font.Style.Include(fsStrikeOut);
-  FDoc.Memo1.SetDefaultFont(font);
-  FDoc.MeasureFont = MakeQtMeasureFont(FChosenFont, dpi, pixels);
+  PaintBox1Paint();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -323,6 +348,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // The grid follows the gallery's width, also before it paints.
+  if (event->type() == QEvent::Resize && ScrollBox2 != nullptr &&
+      watched == ScrollBox2->viewport() && !FDoc.FBusy) {
+    FitPaintBox2();
+  }
   // The mouse wheel over the window scrolls the preview on tab 1 and the gallery on tab 3.
   if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {

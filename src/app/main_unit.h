@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/picture_logic.h"
 #include "convert/document_state.h"
 #include "convert/host.h"
 
@@ -18,6 +19,8 @@ class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPainter;
+class QPrinter;
 class QPushButton;
 class QScrollArea;
 class QSpinBox;
@@ -32,6 +35,8 @@ namespace paginor {
 class TEnterPassForm;
 class THTMLStatusForm;
 class TOpenPDFForm;
+class TPaintBox;
+class TViewPicForm;
 
 // The main window's user message: a progress percentage for the status bar and both
 // progress windows.
@@ -83,7 +88,21 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void SaveRTFBtnClick();
   void JamShellList1DblClick();
   void PrefListBoxDblClick();
+  // Tab 1: the page preview and the chosen font.
   void ChooseFontBtnClick();
+  void ZoomEdChange();
+  // Run directly: sizes the paint box to the page, or paints it at once.
+  void PaintBox1Paint();
+  void PaintBox1Paint(QPainter& painter);
+  // The default printer's page, which the preview shows where the document has no such page.
+  TPrinterPage PrinterPage() const;
+  // Tab 3: the gallery and saving all images.
+  void PaintBox2Paint(QPainter& painter);
+  void PaintBox2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+  void ScrollImageInView();
+  void PaintBox2DblClick();
+  void SaveAllPicsBtnClick();
+  void DirectoryBtnClick();
   // Opening a file as the file list does: its folder becomes the newest favourite.
   void OpenFromList(const QString& path);
 
@@ -94,7 +113,11 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   std::vector<std::string> FHTMLLines;
   int FProgress = 0;
   QRect FProgressRect;
-  QFont FChosenFont;  // FontDialog1's font
+  QFont FChosenFont;       // FontDialog1's font
+  int FSelectedImage = 0;  // the gallery's selection, from 1; 0: none
+  // The program's printer: the page preview's page when there is no document page, and the
+  // print jobs. The viewer and the print window use it only while they are shown.
+  std::unique_ptr<QPrinter> Printer;
 
   // Components, by the names the program's behaviour uses.
   QTabWidget* PageControl2 = nullptr;
@@ -103,6 +126,7 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   TOpenPDFForm* OpenPDFForm = nullptr;
   THTMLStatusForm* HTMLStatusForm = nullptr;
   TEnterPassForm* EnterPassForm = nullptr;
+  TViewPicForm* ViewPicForm = nullptr;
   // Tab 0
   QListWidget* PrefListBox = nullptr;
   QTreeView* JamShellTree1 = nullptr;
@@ -125,7 +149,7 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   QSpinBox* PageEd = nullptr;
   QLabel* Label6 = nullptr;
   QScrollArea* ScrollBox1 = nullptr;
-  QWidget* PaintBox1 = nullptr;
+  TPaintBox* PaintBox1 = nullptr;
   // Tab 2
   QTextEdit* Memo1 = nullptr;
   QPushButton* HTMLBtn = nullptr;
@@ -133,10 +157,12 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   QPushButton* SaveRTFBtn = nullptr;
   // Tab 3
   QLineEdit* DirectoryEdit1 = nullptr;
+  QPushButton* DirectoryBtn = nullptr;  // the folder field's browse button
   QLineEdit* BaseEd = nullptr;
+  QComboBox* PicFormatBox = nullptr;  // the file type of "Alle Bilder speichern..."
   QPushButton* SaveAllPicsBtn = nullptr;
   QScrollArea* ScrollBox2 = nullptr;
-  QWidget* PaintBox2 = nullptr;
+  TPaintBox* PaintBox2 = nullptr;
   // Tab 4
   QTextBrowser* WebBrowser1 = nullptr;
 
@@ -167,6 +193,10 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void ShowDocumentInView();
   void HtmlPreview();
   void ApplyChosenFont();
+  // True when the preview's paint box had to change its size to the page's.
+  bool FitPaintBox1();
+  // The gallery's paint box: the scroll box's width, rows for every image.
+  void FitPaintBox2();
 
   QTemporaryDir temp_dir_;
   bool view_edited_ = false;

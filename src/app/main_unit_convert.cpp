@@ -17,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/enter_pass_form.h"
 #include "app/main_unit.h"
+#include "app/paint_box.h"
 #include "app/progress_forms.h"
 #include "app/shell_logic.h"
 #include "convert/conversion.h"
@@ -38,7 +39,8 @@ void TMainForm::openfilenow(const QString& path) {
   SyncDocumentFromView();
   paginor::openfilenow(FDoc, *this, path.toStdString());
   ShowDocumentInView();
-  PaintBox1->update();
+  PaintBox1Paint();
+  FitPaintBox2();
   PaintBox2->update();
   if (close_pending_) close();
 }

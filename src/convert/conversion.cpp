@@ -25,6 +25,7 @@ namespace {
 constexpr const char* kCaption = "Paginor";
 constexpr const char* kInvalidMessage = "Dies ist keine gültige PDF-Datei.";
 constexpr const char* kWrongPassword = "Das Passwort war leider falsch!";
+constexpr const char* kUnsupportedEncryption = "Diese Verschlüsselung wird nicht unterstützt.";
 constexpr const char* kOutOfMemory = "Nicht genügend Speicher, um die PDF-Datei zu lesen.";
 
 // Buffers and offsets of the reader are 32-bit: larger files are refused like a failed
@@ -42,11 +43,17 @@ class HostPasswordPrompt final : public TPasswordPrompt {
   void WrongPassword() override {
     host_.ShowMessage(kWrongPassword, kCaption, TMessageIcon::Error);
   }
+  void Unsupported() override {
+    host_.ShowMessage(kUnsupportedEncryption, kCaption, TMessageIcon::Error);
+    unsupported_ = true;
+  }
   bool cancelled() const { return cancelled_; }
+  bool unsupported() const { return unsupported_; }
 
  private:
   TConversionHost& host_;
   bool cancelled_ = false;
+  bool unsupported_ = false;
 };
 
 enum class LoadStatus { Loaded, CannotOpen, TooLarge };
@@ -103,7 +110,8 @@ class Conversion {
     }
     if (failure_) {
       host_.ShowMessage(*failure_, kCaption, TMessageIcon::Error);
-    } else if (reader_.Invalid) {
+    } else if (reader_.Invalid && !unsupported_encryption_) {
+      // A file whose encryption was refused has had its message.
       host_.ShowMessage(kInvalidMessage, kCaption, TMessageIcon::Error);
     }
     result.Invalid = reader_.Invalid && !failure_;
@@ -124,6 +132,7 @@ class Conversion {
       HostPasswordPrompt prompt(host_);
       UnlockDocument(reader_, prompt);
       password_refused_ = prompt.cancelled();
+      unsupported_encryption_ = prompt.unsupported();
     }
     if (!reader_.RootFound || reader_.Invalid) {
       reader_.Invalid = true;
@@ -231,6 +240,7 @@ class Conversion {
   TDynaArray<TTextItem> page_runs_{&page_run_};
   std::optional<std::string> failure_;
   bool password_refused_ = false;
+  bool unsupported_encryption_ = false;
 };
 
 }  // namespace

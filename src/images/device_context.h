@@ -76,8 +76,8 @@ class TDeviceContext {
   // Draws lines stored rows of the bitmap, beginning with stored row start_scan, unscaled:
   // the width × height rectangle whose lower left corner is (src_x, src_y) in the bitmap
   // goes to (x, y). Returns the number of scan lines drawn, 0 on failure.
-  virtual int SetDIBitsToDevice(int32_t x, int32_t y, int32_t width, int32_t height,
-                                int32_t src_x, int32_t src_y, int32_t start_scan, int32_t lines,
+  virtual int SetDIBitsToDevice(int32_t x, int32_t y, int32_t width, int32_t height, int32_t src_x,
+                                int32_t src_y, int32_t start_scan, int32_t lines,
                                 const TDIB& dib) = 0;
 
   // The last way of drawing: a bitmap in the device's own format (null when it cannot be

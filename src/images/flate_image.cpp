@@ -23,6 +23,26 @@ void RgbToDib(TDIB& dib, const std::string& s, int32_t width, int32_t height, in
   }
 }
 
+// CMYK samples of 1 or 2 bytes (the high one taken) into 24-bit RGB: each ink takes its
+// share of the white that black leaves.
+void CmykToDib(TDIB& dib, const std::string& s, int32_t width, int32_t height, int sample_bytes) {
+  newdib(dib, width, height, 24);
+  if (!dib.HasBits()) return;
+  const std::size_t row_in = static_cast<std::size_t>(width) * 4 * sample_bytes;
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* row = dib.Row(height - 1 - y);
+    const auto* in = reinterpret_cast<const uint8_t*>(s.data()) + row_in * y;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* p = in + static_cast<std::size_t>(x) * 4 * sample_bytes;
+      const int k = p[3 * sample_bytes];
+      const auto ink = [k](int c) { return static_cast<uint8_t>((255 - c) * (255 - k) / 255); };
+      row[3 * x] = ink(p[2 * sample_bytes]);
+      row[3 * x + 1] = ink(p[sample_bytes]);
+      row[3 * x + 2] = ink(p[0]);
+    }
+  }
+}
+
 }  // namespace
 
 void FlateSamplesToDib(TDIB& dib, const std::string& samples, int32_t width, int32_t height,
@@ -31,6 +51,11 @@ void FlateSamplesToDib(TDIB& dib, const std::string& samples, int32_t width, int
   const int64_t pixels = int64_t{width} * height;
   const auto size = static_cast<int64_t>(samples.size());
   if (pixels <= 0) return;
+  if (a.Modern && a.Family == TColorFamily::Cmyk && (bpc == 8 || bpc == 16) &&
+      size >= pixels * 4 * (bpc / 8)) {
+    CmykToDib(dib, samples, width, height, bpc / 8);
+    return;
+  }
   if (size == pixels * 3) {
     RgbToDib(dib, samples, width, height, 1);
     return;

@@ -113,6 +113,12 @@ std::string ReadStreamObject(TDocReader& reader, int32_t num, int32_t gen) {
   return data;
 }
 
+// Strings of objects written out of an object stream were decrypted with the stream.
+bool InObjectStream(const TDocReader& reader, int32_t num) {
+  return num >= 0 && num < reader.XrefCount() &&
+         reader.XrefTable[static_cast<std::size_t>(num)].Offset >= reader.FileSize();
+}
+
 // A string value starting at t[i]: <hex> (possibly split at white space), (literal), or a
 // reference to a string or stream object.
 std::string ReadStringValue(TDocReader& reader, const std::vector<std::string>& t, std::size_t i,
@@ -136,7 +142,9 @@ std::string ReadStringValue(TDocReader& reader, const std::vector<std::string>& 
   } else {
     return {};
   }
-  if (reader.Encrypted) reader.Security.DecryptObject(obj_num, gen, bytes);
+  if (reader.Encrypted && !InObjectStream(reader, obj_num)) {
+    reader.Security.DecryptString(obj_num, gen, bytes);
+  }
   return bytes;
 }
 
@@ -175,6 +183,9 @@ void ReadParams(const std::vector<std::string>& t, std::size_t start, TImageAttr
     if (key == "/BlackIs1") a.Ccitt.BlackIs1 = value == "true";
     if (key == "/EncodedByteAlign") a.Ccitt.EncodedByteAlign = value == "true";
     if (key == "/EndOfLine") a.Ccitt.EndOfLine = value == "true";
+    if (key == "/JBIG2Globals" && i + 3 < t.size() && t[i + 3] == "R") {
+      a.GlobalsRef = {number, ParseInt32(t[i + 2]).value_or(0)};
+    }
   }
 }
 
@@ -203,9 +214,14 @@ void ReadDecodeParms(TDocReader& reader, const std::vector<std::string>& t, TIma
 TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDictEntry>& entries,
                                      int32_t obj_num, int32_t gen) {
   TImageAttributes a;
+  a.Modern = reader.Modern;
+  std::vector<std::string> filter;
+  std::vector<std::string> parms;
   for (const TDictEntry& e : entries) {
     const auto& t = e.Tokens;
     if (t.size() < 2) continue;
+    if (t[0] == "/Filter") filter = t;
+    if (t[0] == "/DecodeParms" || t[0] == "/DP") parms = t;
     if (t[0] == "/ColorSpace" || t[0] == "/CS") {
       ReadColorSpace(reader, std::vector<std::string>(t.begin() + 1, t.end()), a, obj_num, gen);
     } else if (t[0] == "/DecodeParms" || t[0] == "/DP") {
@@ -214,6 +230,16 @@ TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDict
       a.Inverted = ParseNumber(t[2]).value_or(0) > ParseNumber(t[3]).value_or(0);
     } else if (t[0] == "/ImageMask" || t[0] == "/IM") {
       a.ImageMask = t[1] == "true";
+    }
+  }
+  if (a.Modern) {
+    a.Chain = ReadFilterChain(filter, parms);
+    // Parameters written as an object of their own reach the predictor of the samples only.
+    for (TFilterStep& step : a.Chain) {
+      if (step.Predictor.Predictor < 2) step.Predictor = a.Predictor;
+    }
+    if (a.GlobalsRef.first > 0) {
+      a.Jbig2Globals = ReadStreamObject(reader, a.GlobalsRef.first, a.GlobalsRef.second);
     }
   }
   return a;

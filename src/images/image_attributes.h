@@ -3,10 +3,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "images/readers.h"
 #include "pdf/doc_reader.h"
+#include "pdf/more_filters.h"
 #include "pdf/predictor.h"
 
 namespace paginor {
@@ -22,6 +24,12 @@ struct TImageAttributes {
   bool ImageMask = false;
   TPredictorParams Predictor;
   TCcittParams Ccitt;
+  // The modern reader's decoding: every filter of the stream in order (the picture's own
+  // decoder last), and the /JBIG2Globals stream's data.
+  bool Modern = false;
+  std::vector<TFilterStep> Chain;
+  std::pair<int32_t, int32_t> GlobalsRef{0, 0};  // its object and generation
+  std::string Jbig2Globals;
 };
 
 // Reads the attributes from an image dictionary's entries. Strings are decrypted with the key

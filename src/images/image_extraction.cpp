@@ -5,6 +5,9 @@
 
 #include "images/flate_image.h"
 #include "images/image_attributes.h"
+#include "images/image_filters.h"
+#include "images/jbig2_reader.h"
+#include "images/jpx_reader.h"
 #include "images/readers.h"
 #include "pdf/filters.h"
 #include "pdf/literals.h"
@@ -126,20 +129,27 @@ std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
       }
     }
     attributes.push_back(ReadImageAttributes(reader, entries, image.ObjNum, image.Gen));
+    // The modern reader takes /Filter arrays and more picture decoders.
+    if (reader.Modern) image.FilterKind = ModernFilterKind(attributes.back().Chain);
   }
   return attributes;
 }
 
 // The stream data of a record: after "stream" and its one line end. A keyword followed by
 // other white space is still taken, the data starting after it.
-std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& image) {
+std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& image,
+                                           const TImageAttributes& a) {
   reader.SetPos(image.StreamPos);
   if (!reader.AtStreamData()) {
     reader.SetPos(image.StreamPos);
     if (reader.ReadToken() != "stream") return std::nullopt;
   }
   std::string data = reader.ReadBytes(image.Length);
-  if (reader.Encrypted) reader.Security.DecryptObject(image.ObjNum, image.Gen, data);
+  if (reader.Encrypted && a.Modern) {
+    reader.Security.DecryptStream(image.ObjNum, image.Gen, data, StreamCryptFilter(a.Chain));
+  } else if (reader.Encrypted) {
+    reader.Security.DecryptObject(image.ObjNum, image.Gen, data);
+  }
   return data;
 }
 
@@ -153,19 +163,34 @@ int64_t BitmapBytesFor(const TImageRec& image, const TImageAttributes& a) {
       depth = 24;
       break;
     case TFilterKind::Flate:
-      depth = a.Family == TColorFamily::Rgb ? 24 : std::clamp(image.BitsPerComponent, 1, 8);
+      depth = a.Family == TColorFamily::Rgb || (a.Modern && a.Family == TColorFamily::Cmyk)
+                  ? 24
+                  : std::clamp(image.BitsPerComponent, 1, 8);
+      break;
+    case TFilterKind::JPX:
+      depth = 24;
       break;
     case TFilterKind::CCITT:
+    case TFilterKind::JBIG2:
     case TFilterKind::None:
       break;
   }
   return int64_t{DibRowBytes(image.Width, depth)} * image.Height;
 }
 
-bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& data,
+bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& stream,
                  const TImageAttributes& a) {
   const bool sized = image.IsImage && image.Width > 0 && image.Height > 0 &&
                      image.BitsPerComponent > 0 && image.Length > 0;
+  // The modern reader undoes the generic filters before the picture's own decoder first; for
+  // raw samples that is all of them.
+  std::string undone;
+  if (a.Modern && image.FilterKind != TFilterKind::None && image.Length > 0) {
+    undone = UndoGenericFilters(a.Chain, stream, image.FilterKind, kMaxInflatedSize);
+    reader.CountStreamBytes(static_cast<int64_t>(undone.size()));
+  }
+  const std::string& data = a.Modern ? undone : stream;
+  const int64_t max_bytes = std::min(reader.Caps.Limits.ImageBytes, kMaxBitmapBytes);
   switch (image.FilterKind) {
     case TFilterKind::DCT:
       if (!sized) return false;
@@ -174,9 +199,14 @@ bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& data,
       break;
     case TFilterKind::Flate: {
       if (!sized) return false;
-      std::string samples = DecodeFlate(data);
-      reader.CountStreamBytes(static_cast<int64_t>(samples.size()));
-      if (a.Predictor.Predictor >= 2) samples = UndoPredictor(samples, a.Predictor);
+      std::string samples;
+      if (a.Modern) {
+        samples = data;
+      } else {
+        samples = DecodeFlate(data);
+        reader.CountStreamBytes(static_cast<int64_t>(samples.size()));
+        if (a.Predictor.Predictor >= 2) samples = UndoPredictor(samples, a.Predictor);
+      }
       FlateSamplesToDib(image.Bitmap, samples, image.Width, image.Height, image.BitsPerComponent,
                         a);
       break;
@@ -193,6 +223,17 @@ bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& data,
         }
         image.Bitmap = inverted;
       }
+      break;
+    case TFilterKind::JPX:
+      // The codestream says its depth: /BitsPerComponent may be left out.
+      if (!image.IsImage || image.Width <= 0 || image.Height <= 0 || image.Length <= 0) {
+        return false;
+      }
+      ReadJpx(image.Bitmap, data, a, max_bytes);
+      break;
+    case TFilterKind::JBIG2:
+      if (!sized) return false;
+      ReadJbig2(image.Bitmap, data, a.Jbig2Globals, a.Inverted, max_bytes);
       break;
     case TFilterKind::None:
       return false;
@@ -225,7 +266,7 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
         break;
       }
       if (!reader.CountStreamBytes(0)) break;
-      const std::optional<std::string> data = ReadImageStream(reader, image);
+      const std::optional<std::string> data = ReadImageStream(reader, image, a);
       if (!data) continue;
       reader.CountStreamBytes(static_cast<int64_t>(data->size()));
       if (DecodeImage(reader, image, *data, a)) {

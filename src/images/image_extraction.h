@@ -14,7 +14,8 @@
 
 namespace paginor {
 
-enum class TFilterKind { None = 0, DCT = 1, Flate = 2, CCITT = 3 };
+// JPX and JBIG2 only for the modern reader; Flate stands for raw samples after its filters.
+enum class TFilterKind { None = 0, DCT = 1, Flate = 2, CCITT = 3, JPX = 4, JBIG2 = 5 };
 
 struct TImageRec {
   std::string Name;  // the resource name with its "/", as the first page naming it spells it

@@ -22,10 +22,11 @@ struct ErrorManager {
 
 void OnMessage(j_common_ptr, int) {}  // corrupt-data warnings: keep what decodes
 
-// Decodes into `pixels` (top row first, RGB) and sets width and height. Nothing with a
-// destructor lives in this frame, so the error jump skips no clean-up.
-bool DecodeRgb(const unsigned char* data, unsigned long size, std::vector<uint8_t>& pixels,
-               std::vector<uint8_t>& line, int32_t& width, int32_t& height) {
+// Decodes into dib, straight into its rows (bottom-up, blue green red); `line` holds one
+// CMYK row. Nothing with a destructor lives in this frame, so the error jump skips no
+// clean-up; dib and line belong to the caller.
+bool DecodeInto(const unsigned char* data, unsigned long size, TDIB& dib,
+                std::vector<uint8_t>& line) {
   jpeg_decompress_struct cinfo;
   ErrorManager errors;
   cinfo.err = jpeg_std_error(&errors.pub);
@@ -39,7 +40,7 @@ bool DecodeRgb(const unsigned char* data, unsigned long size, std::vector<uint8_
   jpeg_mem_src(&cinfo, data, size);
   jpeg_read_header(&cinfo, TRUE);
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   // Adobe writes CMYK inverted (0 = full ink) and says so in its APP14 marker.
   const bool inverted = cmyk && cinfo.saw_Adobe_marker;
   const int64_t bytes = int64_t{cinfo.image_width} * cinfo.image_height * 3;
@@ -48,34 +49,29 @@ bool DecodeRgb(const unsigned char* data, unsigned long size, std::vector<uint8_
     return false;
   }
   jpeg_start_decompress(&cinfo);
-  width = static_cast<int32_t>(cinfo.output_width);
-  height = static_cast<int32_t>(cinfo.output_height);
-  const int components = cinfo.output_components;
-  pixels.assign(static_cast<std::size_t>(width) * height * 3, 0);
-  line.assign(static_cast<std::size_t>(width) * components, 0);
+  const auto width = static_cast<int32_t>(cinfo.output_width);
+  const auto height = static_cast<int32_t>(cinfo.output_height);
+  newdib(dib, width, height, 24);
+  if (!dib.HasBits()) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  if (cmyk) line.assign(static_cast<std::size_t>(width) * 4, 0);
   while (cinfo.output_scanline < cinfo.output_height) {
-    const auto y = cinfo.output_scanline;
-    JSAMPROW row = line.data();
+    uint8_t* out = dib.Row(height - 1 - static_cast<int32_t>(cinfo.output_scanline));
+    JSAMPROW row = cmyk ? line.data() : out;
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
-    uint8_t* out = pixels.data() + static_cast<std::size_t>(y) * width * 3;
+    if (!cmyk) continue;
     for (int32_t x = 0; x < width; ++x) {
-      const uint8_t* in = line.data() + static_cast<std::size_t>(x) * components;
-      if (components == 4) {
-        // Amount of ink per channel; red = (1 - C)(1 - K) and so on.
-        const int c = inverted ? 255 - in[0] : in[0];
-        const int m = inverted ? 255 - in[1] : in[1];
-        const int ye = inverted ? 255 - in[2] : in[2];
-        const int k = inverted ? 255 - in[3] : in[3];
-        out[3 * x] = static_cast<uint8_t>((255 - c) * (255 - k) / 255);
-        out[3 * x + 1] = static_cast<uint8_t>((255 - m) * (255 - k) / 255);
-        out[3 * x + 2] = static_cast<uint8_t>((255 - ye) * (255 - k) / 255);
-      } else if (components == 3) {
-        out[3 * x] = in[0];
-        out[3 * x + 1] = in[1];
-        out[3 * x + 2] = in[2];
-      } else {
-        out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[0];
-      }
+      const uint8_t* in = line.data() + static_cast<std::size_t>(x) * 4;
+      // Amount of ink per channel; red = (1 - C)(1 - K) and so on.
+      const int c = inverted ? 255 - in[0] : in[0];
+      const int m = inverted ? 255 - in[1] : in[1];
+      const int ye = inverted ? 255 - in[2] : in[2];
+      const int k = inverted ? 255 - in[3] : in[3];
+      out[3 * x] = static_cast<uint8_t>((255 - ye) * (255 - k) / 255);
+      out[3 * x + 1] = static_cast<uint8_t>((255 - m) * (255 - k) / 255);
+      out[3 * x + 2] = static_cast<uint8_t>((255 - c) * (255 - k) / 255);
     }
   }
   jpeg_abort_decompress(&cinfo);
@@ -88,23 +84,10 @@ bool DecodeRgb(const unsigned char* data, unsigned long size, std::vector<uint8_
 void ReadJpeg(TDIB& dib, std::string_view data) {
   deldib(dib);
   if (data.empty()) return;
-  std::vector<uint8_t> pixels;
   std::vector<uint8_t> line;
-  int32_t width = 0;
-  int32_t height = 0;
-  if (!DecodeRgb(reinterpret_cast<const unsigned char*>(data.data()),
-                 static_cast<unsigned long>(data.size()), pixels, line, width, height)) {
-    return;
-  }
-  newdib(dib, width, height, 24);
-  for (int32_t y = 0; y < height && dib.HasBits(); ++y) {
-    uint8_t* row = dib.Row(height - 1 - y);
-    const uint8_t* in = pixels.data() + static_cast<std::size_t>(y) * width * 3;
-    for (int32_t x = 0; x < width; ++x) {
-      row[3 * x] = in[3 * x + 2];  // blue, green, red
-      row[3 * x + 1] = in[3 * x + 1];
-      row[3 * x + 2] = in[3 * x];
-    }
+  if (!DecodeInto(reinterpret_cast<const unsigned char*>(data.data()),
+                  static_cast<unsigned long>(data.size()), dib, line)) {
+    deldib(dib);
   }
 }
 

@@ -74,10 +74,20 @@ std::optional<IndexedPicture> ToIndexed(const TDIB& dib) {
   picture.colors = PaddedColors(dib.Colors(), std::size_t{1} << dib.BitCount());
   picture.pixels.resize(static_cast<std::size_t>(picture.width) *
                         static_cast<std::size_t>(picture.height));
-  std::size_t i = 0;
+  // The indices row by row, most significant bits first, as getpixel reads them.
+  const int bits = dib.BitCount();
+  const auto width = static_cast<std::size_t>(picture.width);
+  const unsigned mask = (1u << bits) - 1;
   for (int32_t y = 0; y < picture.height; ++y) {
-    for (int32_t x = 0; x < picture.width; ++x) {
-      picture.pixels[i++] = static_cast<uint8_t>(getpixel(dib, x, y));
+    const uint8_t* row = dib.Row(y);
+    uint8_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
+    if (bits == 8) {
+      std::copy_n(row, width, out);
+      continue;
+    }
+    for (std::size_t x = 0; x < width; ++x) {
+      const std::size_t bit = x * static_cast<std::size_t>(bits);
+      out[x] = static_cast<uint8_t>((row[bit / 8] >> (8 - bits - bit % 8)) & mask);
     }
   }
   return picture;

@@ -23,7 +23,9 @@ int32_t ScaleRound(int64_t a, int64_t b, int64_t c) {
 struct TMapping {
   int32_t X, Y, DestWidth, DestHeight;
   int32_t SrcX, SrcY, SrcWidth, SrcHeight;
-  bool Empty() const { return SrcWidth <= 0 || SrcHeight <= 0 || DestWidth <= 0 || DestHeight <= 0; }
+  bool Empty() const {
+    return SrcWidth <= 0 || SrcHeight <= 0 || DestWidth <= 0 || DestHeight <= 0;
+  }
 };
 
 // Cuts the source to the bitmap, in the fixed order right, bottom, top, left, scaling the
@@ -81,8 +83,8 @@ bool DrawHalftoned(TDeviceContext& dc, const TMapping& m, const TDIB& dib, uint3
     dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, ScaleRound(copy.Width(), m.SrcX, W),
                      ScaleRound(copy.Height(), m.SrcY, H), m.DestWidth, m.DestHeight, copy, rop);
   } else {
-    dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, m.SrcX, m.SrcY, m.SrcWidth,
-                     m.SrcHeight, copy, rop);
+    dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, m.SrcX, m.SrcY, m.SrcWidth, m.SrcHeight,
+                     copy, rop);
   }
   dc.SelectPalette(previous);
   deldib(copy);
@@ -114,8 +116,8 @@ bool DrawResampled(TDeviceContext& dc, const TMapping& m, const TDIB& dib) {
       setpixel(T, i, j, getpixel(dib, sx, sy));
     }
   }
-  const int lines = dc.SetDIBitsToDevice(m.X, m.Y, m.DestWidth, m.DestHeight, 0, 0, 0,
-                                         m.DestHeight, T);
+  const int lines =
+      dc.SetDIBitsToDevice(m.X, m.Y, m.DestWidth, m.DestHeight, 0, 0, 0, m.DestHeight, T);
   deldib(T);
   return lines != 0;
 }
@@ -134,16 +136,16 @@ void DrawThroughCompatibleBitmap(TDeviceContext& dc, const TMapping& m, const TD
     dc.ShowMessage("Das Gerät unterstützt die Funtkion setdibits nicht!");
   }
   // The compatible bitmap holds the picture upright: its rows count from the top.
-  if (!dc.StretchBlt(m.X, m.Y, m.DestWidth, m.DestHeight, *bitmap, m.SrcX,
-                     H - m.SrcY - m.SrcHeight, m.SrcWidth, m.SrcHeight, rop)) {
+  if (!dc.StretchBlt(m.X, m.Y, m.DestWidth, m.DestHeight, *bitmap, m.SrcX, H - m.SrcY - m.SrcHeight,
+                     m.SrcWidth, m.SrcHeight, rop)) {
     dc.ShowMessage("Das Gerät unterstützt die Funktion StretchBlt nicht!");
   }
 }
 
 // The row routines' common loop: bytes per pixel 3 or 1, L made by the caller.
 void StretchRows(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
-                 const TDIB& dib, int32_t SrcX, int32_t SrcTop, int32_t SrcWidth,
-                 int32_t SrcHeight, int bytes, TDIB& L) {
+                 const TDIB& dib, int32_t SrcX, int32_t SrcTop, int32_t SrcWidth, int32_t SrcHeight,
+                 int bytes, TDIB& L) {
   const int32_t W = DIBWidth(dib);
   const int32_t H = DIBHeight(dib);
   const int64_t row_bytes = dib.RowBytes();
@@ -191,8 +193,8 @@ void StretchRows(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, in
 }
 
 // The four ways of drawing, chosen by the bitmap's depth, the screen's depth and the target.
-void DrawMapped(TDeviceContext& dc, const TMapping& m, const TDIB& dib, bool printer,
-                bool halftone, uint32_t rop, TPalette palette) {
+void DrawMapped(TDeviceContext& dc, const TMapping& m, const TDIB& dib, bool printer, bool halftone,
+                uint32_t rop, TPalette palette) {
   const int bits = DIBBitCount(dib);
   const int32_t src_top = DIBHeight(dib) - m.SrcY - m.SrcHeight;
   // A halftoned copy that cannot be made (too large) leaves the picture to the other ways.
@@ -210,8 +212,8 @@ void DrawMapped(TDeviceContext& dc, const TMapping& m, const TDIB& dib, bool pri
                  m.SrcHeight);
     return;
   }
-  if (dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, m.SrcX, m.SrcY, m.SrcWidth,
-                       m.SrcHeight, dib, rop) != GDI_ERROR) {
+  if (dc.StretchDIBits(m.X, m.Y, m.DestWidth, m.DestHeight, m.SrcX, m.SrcY, m.SrcWidth, m.SrcHeight,
+                       dib, rop) != GDI_ERROR) {
     return;
   }
   if ((dc.RasterCaps() & RC_DIBTODEV) != 0 && DrawResampled(dc, m, dib)) return;
@@ -220,9 +222,9 @@ void DrawMapped(TDeviceContext& dc, const TMapping& m, const TDIB& dib, bool pri
 
 }  // namespace
 
-void StretchRows24(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
-                   int32_t DestHeight, const TDIB& dib, int32_t SrcX, int32_t SrcTop,
-                   int32_t SrcWidth, int32_t SrcHeight) {
+void StretchRows24(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
+                   const TDIB& dib, int32_t SrcX, int32_t SrcTop, int32_t SrcWidth,
+                   int32_t SrcHeight) {
   if (DestWidth <= 0 || DestHeight <= 0 || !dib.HasBits() || DIBBitCount(dib) != 24) return;
   TDIB L;
   newdib(L, DestWidth, 1, 24);
@@ -231,9 +233,9 @@ void StretchRows24(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
   deldib(L);
 }
 
-void StretchRows8(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
-                  int32_t DestHeight, const TDIB& dib, int32_t SrcX, int32_t SrcTop,
-                  int32_t SrcWidth, int32_t SrcHeight) {
+void StretchRows8(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
+                  const TDIB& dib, int32_t SrcX, int32_t SrcTop, int32_t SrcWidth,
+                  int32_t SrcHeight) {
   if (DestWidth <= 0 || DestHeight <= 0 || !dib.HasBits() || DIBBitCount(dib) != 8) return;
   TDIB L;
   newdib(L, DestWidth, 1, 8, dib.Colors().data(), static_cast<int>(dib.Colors().size()));
@@ -242,10 +244,10 @@ void StretchRows8(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
   deldib(L);
 }
 
-void StretchDrawDIB(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
-                    int32_t DestHeight, const TDIB& dib, int32_t SrcX, int32_t SrcY,
-                    int32_t SrcWidth, int32_t SrcHeight, bool Halftone, uint32_t Rop,
-                    bool UseDIBPalette, TPalette Palette) {
+void StretchDrawDIB(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
+                    const TDIB& dib, int32_t SrcX, int32_t SrcY, int32_t SrcWidth,
+                    int32_t SrcHeight, bool Halftone, uint32_t Rop, bool UseDIBPalette,
+                    TPalette Palette) {
   const bool printer = dc.Technology() == TTechnology::RasPrinter;
   dc.SetStretchBltMode(COLORONCOLOR);
   if (!dib.HasBits()) return;
@@ -254,8 +256,7 @@ void StretchDrawDIB(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
   TMapping m{X, Y, DestWidth, DestHeight, SrcX, SrcY, SrcWidth, SrcHeight};
   if (!ClipToBitmap(m, W, H)) return;
 
-  const TPalette palette =
-      UseDIBPalette ? (dib.HasPalette() ? &dib.Colors() : nullptr) : Palette;
+  const TPalette palette = UseDIBPalette ? (dib.HasPalette() ? &dib.Colors() : nullptr) : Palette;
   TPalette previous = nullptr;
   if (dib.HasPalette()) {
     previous = dc.SelectPalette(palette);

@@ -31,20 +31,20 @@ inline int64_t DIBColorCount(const TDIB& dib) {
 // source is first clipped to the bitmap, the destination scaled with it. The palette is the
 // bitmap's own colour table when use_dib_palette is set, otherwise palette. Never fails
 // towards the caller: only the last fallback reports, through the device's message box.
-void StretchDrawDIB(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
-                    int32_t DestHeight, const TDIB& dib, int32_t SrcX, int32_t SrcY,
-                    int32_t SrcWidth, int32_t SrcHeight, bool Halftone, uint32_t Rop,
-                    bool UseDIBPalette, TPalette Palette);
+void StretchDrawDIB(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
+                    const TDIB& dib, int32_t SrcX, int32_t SrcY, int32_t SrcWidth,
+                    int32_t SrcHeight, bool Halftone, uint32_t Rop, bool UseDIBPalette,
+                    TPalette Palette);
 
 // Nearest-neighbour scaling of a 24-bit (8-bit) bitmap, one destination row at a time,
 // drawn with SetDIBitsToDevice. src_top counts rows from the picture's top. Source pixels
 // outside the bitmap come out black. Rows outside the device's clip box are neither built
 // nor drawn: they would not show.
-void StretchRows24(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
-                   int32_t DestHeight, const TDIB& dib, int32_t SrcX, int32_t SrcTop,
-                   int32_t SrcWidth, int32_t SrcHeight);
-void StretchRows8(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth,
-                  int32_t DestHeight, const TDIB& dib, int32_t SrcX, int32_t SrcTop,
-                  int32_t SrcWidth, int32_t SrcHeight);
+void StretchRows24(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
+                   const TDIB& dib, int32_t SrcX, int32_t SrcTop, int32_t SrcWidth,
+                   int32_t SrcHeight);
+void StretchRows8(TDeviceContext& dc, int32_t X, int32_t Y, int32_t DestWidth, int32_t DestHeight,
+                  const TDIB& dib, int32_t SrcX, int32_t SrcTop, int32_t SrcWidth,
+                  int32_t SrcHeight);
 
 }  // namespace paginor

@@ -1,9 +1,11 @@
 #include "pdf/content_stream.h"
 
+#include <optional>
 #include <vector>
 
 #include "pdf/filters.h"
 #include "pdf/literals.h"
+#include "pdf/more_filters.h"
 
 namespace paginor {
 
@@ -12,15 +14,20 @@ namespace {
 struct StreamHeader {
   std::vector<std::string> filters;
   bool has_filter = false;
+  std::vector<TFilterStep> chain;  // the modern reader's: the filters with their parameters
 };
 
 // Reads the stream dictionary at the cursor: the filter names and the /Length.
 StreamHeader ReadStreamHeader(TDocReader& reader, TContentRef& ref) {
   StreamHeader header;
+  std::vector<std::string> filter_tokens;
+  std::vector<std::string> parms_tokens;
   reader.ReadDict();
   for (const TDictEntry& entry : reader.DictEntries) {
     const auto& t = entry.Tokens;
+    if (t[0] == "/DecodeParms") parms_tokens = t;
     if (t[0] == "/Filter" && t.size() >= 2) {
+      filter_tokens = t;
       header.has_filter = true;
       for (std::size_t i = 1; i < t.size(); ++i) {
         if (t[i] != "[" && t[i] != "]") header.filters.push_back(t[i]);
@@ -40,6 +47,7 @@ StreamHeader ReadStreamHeader(TDocReader& reader, TContentRef& ref) {
     }
   }
   reader.FreeDict();
+  if (reader.Modern) header.chain = ReadFilterChain(filter_tokens, parms_tokens);
   return header;
 }
 
@@ -78,13 +86,22 @@ TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number
     // A stream claiming more bytes than the file holds gets what is there.
     std::string data = reader.ReadBytes(ref.Length);
     reader.CountStreamBytes(static_cast<int64_t>(data.size()));
-    if (reader.Encrypted) reader.Security.DecryptObject(ref.ObjNum, ref.Gen, data);
+    if (reader.Encrypted && reader.Modern) {
+      reader.Security.DecryptStream(ref.ObjNum, ref.Gen, data, StreamCryptFilter(header.chain));
+    } else if (reader.Encrypted) {
+      reader.Security.DecryptObject(ref.ObjNum, ref.Gen, data);
+    }
     if (data.empty()) continue;
     bool stopped = false;
     bool cut = false;
-    for (const std::string& filter : header.filters) {
+    for (std::size_t k = 0; k < header.filters.size(); ++k) {
+      const std::string& filter = header.filters[k];
       bool reached = false;
-      if (filter == "/ASCII85Decode") {
+      std::optional<std::string> decoded;
+      if (reader.Modern && k < header.chain.size() &&
+          (decoded = DecodeStep(header.chain[k], data, limit, &reached))) {
+        data = std::move(*decoded);
+      } else if (filter == "/ASCII85Decode") {
         data = DecodeASCII85(data, limit, &reached);
       } else if (filter == "/FlateDecode") {
         data = DecodeFlate(data, limit, &reached);

@@ -190,15 +190,24 @@ void TDocReader::ReadDict() {
   int dicts = 0;
   std::size_t kept = 0;
   TDictEntry* current = nullptr;
-  const auto depth = [&arrays, &dicts] { return std::max(arrays, 0) + std::max(dicts, 0); };
+  // The nesting of the cap: open arrays and dictionaries, where a "]" without its "[" opens
+  // nothing (arrays, which the entry rule uses, counts it).
+  int open_arrays = 0;
+  const auto depth = [&open_arrays, &dicts] { return open_arrays + std::max(dicts, 0); };
   for (;;) {
     const bool line_start = PrecededByLineEnd();
     std::string t = ReadToken();
     // A bracket counts at the depth of what it encloses, so both brackets of a pair are kept
     // or both dropped.
     const int depth_before = depth();
-    if (t == "[") ++arrays;
-    if (t == "]") --arrays;
+    if (t == "[") {
+      ++arrays;
+      ++open_arrays;
+    }
+    if (t == "]") {
+      --arrays;
+      open_arrays = std::max(open_arrays - 1, 0);
+    }
     if (t == "<<") ++dicts;
     if (t == ">>") --dicts;
     const bool closing = t.starts_with(">>") && dicts < 0;
@@ -208,8 +217,7 @@ void TDocReader::ReadDict() {
       if (PastEnd()) break;
       continue;
     }
-    if (kept >= limits.DictionaryTokens ||
-        DictionaryTokens >= limits.DocumentDictionaryTokens) {
+    if (kept >= limits.DictionaryTokens || DictionaryTokens >= limits.DocumentDictionaryTokens) {
       Caps.Reached(kept >= limits.DictionaryTokens ? TCap::Dictionary : TCap::Document);
       if (PastEnd()) break;
       continue;

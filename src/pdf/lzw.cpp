@@ -105,7 +105,7 @@ std::string DecodeLZW(std::string_view data, std::size_t limit, bool* limit_reac
     // Early change: the width grows one code before the table would need it.
     if (table.next + 1 >= (1 << width) && width < 12) ++width;
   }
-  if (limit_reached != nullptr) *limit_reached = reached;
+  if (limit_reached != nullptr) *limit_reached = reached || out.size() > limit;
   if (out.size() > limit) out.resize(limit);
   return out;
 }

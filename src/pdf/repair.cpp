@@ -99,6 +99,7 @@ void RepairXref(TDocReader& reader) {
   reader.XrefTable.clear();
   reader.Compressed.clear();
   for (const FoundObject& object : found) {
+    if (object.num >= limit) reader.Caps.Reached(TCap::Xref);
     if (object.num < 0 || object.num >= limit) continue;
     if (object.num >= reader.XrefCount()) {
       reader.XrefTable.resize(static_cast<std::size_t>(object.num) + 1);

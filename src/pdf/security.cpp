@@ -55,6 +55,10 @@ bool TSecurityHandler::CheckPassword(std::string password) {
 }
 
 void TSecurityHandler::DecryptObject(int32_t num, int32_t gen, std::string& data) const {
+  if (Modern) {
+    DecryptStream(num, gen, data);
+    return;
+  }
   std::string material(reinterpret_cast<const char*>(FileKey.data()), 5);
   const auto n = static_cast<uint32_t>(num);
   const auto g = static_cast<uint32_t>(gen);

@@ -1,6 +1,7 @@
 #include "pdf/unlock.h"
 
 #include "pdf/literals.h"
+#include "pdf/modern_unlock.h"
 
 namespace paginor {
 
@@ -38,6 +39,7 @@ void ReadEncryptDictionary(TDocReader& reader) {
 }
 
 bool UnlockDocument(TDocReader& reader, TPasswordPrompt& prompt) {
+  if (reader.Modern) return UnlockModern(reader, prompt);
   ReadEncryptDictionary(reader);
   TSecurityHandler& security = reader.Security;
   security.DecodeFileId();

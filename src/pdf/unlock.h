@@ -17,6 +17,8 @@ class TPasswordPrompt {
   virtual std::optional<std::string> AskPassword() = 0;
   // Shown before every prompt after the first.
   virtual void WrongPassword() = 0;
+  // The modern reader: the file's encryption is not one it can open; no prompt follows.
+  virtual void Unsupported() {}
 };
 
 // Fills OwnerHash, UserHash and Permissions from the /Encrypt object.

@@ -84,7 +84,9 @@ bool IsReference(const TDictEntry& entry) {
 
 }  // namespace
 
-int64_t XrefTableLimit(const TDocReader& reader) { return TableLimit(reader); }
+int64_t XrefTableLimit(const TDocReader& reader) {
+  return TableLimit(reader);
+}
 
 int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
                             int32_t prev, int32_t* xref_stream) {

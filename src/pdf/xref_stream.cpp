@@ -79,13 +79,18 @@ std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32
     const std::size_t end = reader.Buffer().find("endstream", static_cast<std::size_t>(start));
     length = (end == std::string::npos ? reader.Size() : static_cast<int64_t>(end)) - start;
   }
+  // Stream work counts against the file's budget, like the pages' content streams.
+  if (!reader.CountStreamBytes(0)) return std::nullopt;
   std::string data = reader.ReadBytes(*length);
+  reader.CountStreamBytes(static_cast<int64_t>(data.size()));
   if (encrypt && reader.Encrypted) reader.Security.DecryptObject(num, gen, data);
   for (const std::string& filter : filters) {
     if (filter == "/FlateDecode" || filter == "/Fl") {
       data = DecodeFlate(data);
+      reader.CountStreamBytes(static_cast<int64_t>(data.size()));
     } else if (filter == "/LZWDecode" || filter == "/LZW") {
       data = DecodeLZW(data);
+      reader.CountStreamBytes(static_cast<int64_t>(data.size()));
     } else {
       return std::nullopt;
     }
@@ -137,6 +142,7 @@ bool ReadXrefStream(TDocReader& reader, int32_t offset, int32_t& prev) {
       const uint64_t type = w0 == 0 ? 1 : Field(*data, at, w0);
       const uint64_t f2 = Field(*data, at + w0, w1);
       const uint64_t f3 = Field(*data, at + w0 + w1, w2);
+      if (num >= limit && type != 0 && type <= 2) reader.Caps.Reached(TCap::Xref);
       if (num < 0 || num >= limit || type == 0 || type > 2) continue;
       if (num >= reader.XrefCount()) reader.XrefTable.resize(static_cast<std::size_t>(num) + 1);
       TXrefEntry& entry = reader.XrefTable[static_cast<std::size_t>(num)];

@@ -14,9 +14,8 @@ class TDibColours {
   explicit TDibColours(const TDIB& dib) : dib_(dib), bits_(dib.BitCount()) {
     const std::vector<TRGBQuad>& colours = dib.Colors();
     for (std::size_t i = 0; i < table_.size(); ++i) {
-      table_[i] = i < colours.size()
-                      ? qRgb(colours[i].Red, colours[i].Green, colours[i].Blue)
-                      : qRgb(0, 0, 0);
+      table_[i] = i < colours.size() ? qRgb(colours[i].Red, colours[i].Green, colours[i].Blue)
+                                     : qRgb(0, 0, 0);
     }
   }
   // Pixel x of stored row y; black outside the bitmap.

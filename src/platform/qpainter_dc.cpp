@@ -73,8 +73,7 @@ TPalette TQPainterDC::SelectPalette(TPalette palette) {
   return std::exchange(palette_, palette);
 }
 
-void TQPainterDC::Put(const QRect& target, const QImage& image, const QRect& source,
-                      uint32_t rop) {
+void TQPainterDC::Put(const QRect& target, const QImage& image, const QRect& source, uint32_t rop) {
   painter_.save();
   painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const std::optional<QPainter::CompositionMode> mode = RasterMode(rop);
@@ -87,10 +86,9 @@ void TQPainterDC::Put(const QRect& target, const QImage& image, const QRect& sou
 }
 
 int TQPainterDC::StretchDIBits(int32_t x, int32_t y, int32_t dest_width, int32_t dest_height,
-                               int32_t src_x, int32_t src_y, int32_t src_width,
-                               int32_t src_height, const TDIB& dib, uint32_t rop) {
-  if (!dib.HasBits() || dest_width <= 0 || dest_height <= 0 || src_width <= 0 ||
-      src_height <= 0) {
+                               int32_t src_x, int32_t src_y, int32_t src_width, int32_t src_height,
+                               const TDIB& dib, uint32_t rop) {
+  if (!dib.HasBits() || dest_width <= 0 || dest_height <= 0 || src_width <= 0 || src_height <= 0) {
     return GDI_ERROR;
   }
   if (target_ == TTarget::Printer) {
@@ -100,20 +98,20 @@ int TQPainterDC::StretchDIBits(int32_t x, int32_t y, int32_t dest_width, int32_t
     return src_height;
   }
   const TRect clip = ClipBox();
-  const QRect visible = QRect(clip.Left - x, clip.Top - y, clip.Right - clip.Left,
-                              clip.Bottom - clip.Top)
-                            .intersected(QRect(0, 0, dest_width, dest_height));
+  const QRect visible =
+      QRect(clip.Left - x, clip.Top - y, clip.Right - clip.Left, clip.Bottom - clip.Top)
+          .intersected(QRect(0, 0, dest_width, dest_height));
   if (visible.isEmpty()) return src_height;
-  const QImage part = ScaleDibNearest(dib, src_x, src_y, src_width, src_height, dest_width,
-                                      dest_height, visible);
+  const QImage part =
+      ScaleDibNearest(dib, src_x, src_y, src_width, src_height, dest_width, dest_height, visible);
   if (part.isNull()) return GDI_ERROR;
   Put(visible.translated(x, y), part, part.rect(), rop);
   return src_height;
 }
 
 int TQPainterDC::SetDIBitsToDevice(int32_t x, int32_t y, int32_t width, int32_t height,
-                                   int32_t src_x, int32_t src_y, int32_t start_scan,
-                                   int32_t lines, const TDIB& dib) {
+                                   int32_t src_x, int32_t src_y, int32_t start_scan, int32_t lines,
+                                   const TDIB& dib) {
   if (!dib.HasBits() || width <= 0 || height <= 0 || lines <= 0) return 0;
   // Destination row r shows stored row src_y + height - 1 - r; only the given scan lines.
   const int32_t lowest = std::max(src_y, start_scan);
@@ -121,8 +119,8 @@ int TQPainterDC::SetDIBitsToDevice(int32_t x, int32_t y, int32_t width, int32_t 
   if (lowest > highest) return 0;
   const TRect clip = ClipBox();
   QRect area(x, y + (src_y + height - 1 - highest), width, highest - lowest + 1);
-  area = area.intersected(
-      QRect(clip.Left, clip.Top, clip.Right - clip.Left, clip.Bottom - clip.Top));
+  area =
+      area.intersected(QRect(clip.Left, clip.Top, clip.Right - clip.Left, clip.Bottom - clip.Top));
   if (area.isEmpty()) return lines;
   const int32_t bottom_row = src_y + height - 1 - (area.bottom() - y);
   const QImage image =
@@ -159,8 +157,7 @@ bool TQPainterDC::StretchBlt(int32_t x, int32_t y, int32_t dest_width, int32_t d
                              int32_t src_width, int32_t src_height, uint32_t rop) {
   const QImage& image = static_cast<TQtCompatibleBitmap&>(source).image;
   if (dest_width <= 0 || dest_height <= 0 || src_width <= 0 || src_height <= 0) return false;
-  Put(QRect(x, y, dest_width, dest_height), image, QRect(src_x, src_y, src_width, src_height),
-      rop);
+  Put(QRect(x, y, dest_width, dest_height), image, QRect(src_x, src_y, src_width, src_height), rop);
   return true;
 }
 

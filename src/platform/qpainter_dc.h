@@ -35,10 +35,8 @@ class TQPainterDC final : public TDeviceContext {
                     int32_t src_y, int32_t src_width, int32_t src_height, const TDIB& dib,
                     uint32_t rop) override;
   int SetDIBitsToDevice(int32_t x, int32_t y, int32_t width, int32_t height, int32_t src_x,
-                        int32_t src_y, int32_t start_scan, int32_t lines,
-                        const TDIB& dib) override;
-  std::unique_ptr<TCompatibleBitmap> CreateCompatibleBitmap(int32_t width,
-                                                            int32_t height) override;
+                        int32_t src_y, int32_t start_scan, int32_t lines, const TDIB& dib) override;
+  std::unique_ptr<TCompatibleBitmap> CreateCompatibleBitmap(int32_t width, int32_t height) override;
   int SetDIBits(TCompatibleBitmap& bitmap, int32_t start_scan, int32_t lines,
                 const TDIB& dib) override;
   bool StretchBlt(int32_t x, int32_t y, int32_t dest_width, int32_t dest_height,

@@ -172,8 +172,7 @@ class PageWriter {
     const double tab_offset = std::max(0.0, n * kTabAdvance);
     if (n > 0) {
       if (n > static_cast<double>(limits_.Blanks)) Reached(TCap::Blanks);
-      const auto tabs =
-          static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.Blanks)));
+      const auto tabs = static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.Blanks)));
       t.insert(0, tabs, '\t');
       line_width_ += n * (kTabAdvance - font_.MeasuredWidth("\t"));
     }

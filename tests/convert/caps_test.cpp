@@ -66,9 +66,9 @@ std::string Pages(const std::vector<std::string>& contents, const std::string& r
   std::string kids;
   for (const std::string& content : contents) {
     const int stream = pdf.AddStream("", content);
-    const int page = pdf.Add("<< /Type /Page /Parent " + std::to_string(tree) +
-                             " 0 R /MediaBox [0 0 612 792] " + resources + " /Contents " +
-                             std::to_string(stream) + " 0 R >>");
+    const int page =
+        pdf.Add("<< /Type /Page /Parent " + std::to_string(tree) + " 0 R /MediaBox [0 0 612 792] " +
+                resources + " /Contents " + std::to_string(stream) + " 0 R >>");
     kids += std::to_string(page) + " 0 R ";
   }
   pdf.Set(tree, "<< /Type /Pages /Kids [" + kids + "] >>");
@@ -133,19 +133,30 @@ TEST(Caps, DictionaryReader) {
     Tokens entries;
     std::vector<std::string> status;
   } cases[] = {
-      {"within the caps", "<< /A [ [ 1 ] ] /B 2 >>", [](TCapLimits&) {},
-       Tokens{{"/A", "[", "[", "1", "]", "]"}, {"/B", "2"}}, {}},
+      {"within the caps",
+       "<< /A [ [ 1 ] ] /B 2 >>",
+       [](TCapLimits&) {},
+       Tokens{{"/A", "[", "[", "1", "]", "]"}, {"/B", "2"}},
+       {}},
       {"arrays deeper than the nesting cap are dropped in pairs",
-       "<< /A [ 1 [ 2 [ 3 ] ] ] /B 2 >>", [](TCapLimits& l) { l.Nesting = 2; },
-       Tokens{{"/A", "[", "1", "[", "2", "]", "]"}, {"/B", "2"}}, {Line(TCap::Nesting)}},
-      {"dictionaries count as nesting too", "<< /A << /B << /C 1 >> >> /D 4 >>",
-       [](TCapLimits& l) { l.Nesting = 1; }, Tokens{{"/A", "<<", "/B", ">>"}, {"/D", "4"}},
+       "<< /A [ 1 [ 2 [ 3 ] ] ] /B 2 >>",
+       [](TCapLimits& l) { l.Nesting = 2; },
+       Tokens{{"/A", "[", "1", "[", "2", "]", "]"}, {"/B", "2"}},
        {Line(TCap::Nesting)}},
-      {"tokens past the dictionary cap are dropped", "<< /A 1 /B 2 /C 3 >>",
-       [](TCapLimits& l) { l.DictionaryTokens = 3; }, Tokens{{"/A", "1"}, {"/B"}},
+      {"dictionaries count as nesting too",
+       "<< /A << /B << /C 1 >> >> /D 4 >>",
+       [](TCapLimits& l) { l.Nesting = 1; },
+       Tokens{{"/A", "<<", "/B", ">>"}, {"/D", "4"}},
+       {Line(TCap::Nesting)}},
+      {"tokens past the dictionary cap are dropped",
+       "<< /A 1 /B 2 /C 3 >>",
+       [](TCapLimits& l) { l.DictionaryTokens = 3; },
+       Tokens{{"/A", "1"}, {"/B"}},
        {Line(TCap::Dictionary)}},
-      {"the file's dictionary budget", "<< /A 1 /B 2 /C 3 >>",
-       [](TCapLimits& l) { l.DocumentDictionaryTokens = 4; }, Tokens{{"/A", "1"}, {"/B", "2"}},
+      {"the file's dictionary budget",
+       "<< /A 1 /B 2 /C 3 >>",
+       [](TCapLimits& l) { l.DocumentDictionaryTokens = 4; },
+       Tokens{{"/A", "1"}, {"/B", "2"}},
        {Line(TCap::Document)}},
   };
   for (const auto& c : cases) {
@@ -195,12 +206,14 @@ TEST(Caps, HugeCrossReferenceCountsAllocateLittle) {
       // The count runs the section over its end; the objects are found all the same.
       {"subsection count of 2 000 000 000",
        good.substr(0, xref + 5) + "0 2000000000" + good.substr(count_end), true, 1},
-      {"subsection starting at 2 000 000 000", [&] {
+      {"subsection starting at 2 000 000 000",
+       [&] {
          std::string f = good;
          return f.insert(f.find("trailer\n"), "2000000000 1\n0000000000 00000 n \n");
        }(),
        true, 1},
-      {"/Size 2 000 000 000", [&] {
+      {"/Size 2 000 000 000",
+       [&] {
          std::string f = good;
          const std::size_t size = f.find("/Size ");
          return f.replace(size, f.find(' ', size + 6) - size, "/Size 2000000000");
@@ -341,9 +354,8 @@ TEST(Caps, FiltersSayWhenTheyStopAtTheLimit) {
       {"Flate", [&](std::size_t l, bool* r) { return DecodeFlate(Deflated(text), l, r); }},
       {"ASCII85 of z groups",
        [](std::size_t l, bool* r) { return DecodeASCII85(std::string(250, 'z'), l, r); }},
-      {"LZW", [](std::size_t l, bool* r) {
-         return DecodeLZW(testing::ReadFixture("lzw-plain.lzw"), l, r);
-       }},
+      {"LZW", [](std::size_t l,
+                 bool* r) { return DecodeLZW(testing::ReadFixture("lzw-plain.lzw"), l, r); }},
   };
   for (const auto& c : cases) {
     bool reached = true;
@@ -431,8 +443,7 @@ std::string ImagePage(const std::vector<std::string>& images) {
   }
   std::string draws;
   for (std::size_t i = 0; i < images.size(); ++i)
-    draws += "q 10 0 0 10 0 " + std::to_string(100 * i) + " cm /Im" + std::to_string(i) +
-             " Do Q\n";
+    draws += "q 10 0 0 10 0 " + std::to_string(100 * i) + " cm /Im" + std::to_string(i) + " Do Q\n";
   const int content = pdf.AddStream("", draws);
   const int tree = pdf.Add("");
   const int page = pdf.Add("<< /Type /Page /Resources << /XObject << " + names +
@@ -466,13 +477,22 @@ TEST(Caps, Images) {
     std::vector<TCap> caps;
   } cases[] = {
       {"pictures within the caps", {GreyImage(8, 8), GreyImage(8, 8)}, {}, 2, {}},
-      {"a picture larger than the cap is not decoded", {huge_jpeg, GreyImage(8, 8)}, {}, 1,
+      {"a picture larger than the cap is not decoded",
+       {huge_jpeg, GreyImage(8, 8)},
+       {},
+       1,
        {TCap::Image}},
       {"the cap is in bitmap bytes: a 1-bit picture", {huge_ccitt}, {}, 0, {TCap::Image}},
-      {"a lowered cap", {GreyImage(8, 8), GreyImage(16, 16)},
-       [](TCapLimits& l) { l.ImageBytes = 100; }, 1, {TCap::Image}},
-      {"all pictures together", {GreyImage(8, 8), GreyImage(8, 8), GreyImage(8, 8)},
-       [](TCapLimits& l) { l.ImagesBytes = 100; }, 2, {TCap::Images}},
+      {"a lowered cap",
+       {GreyImage(8, 8), GreyImage(16, 16)},
+       [](TCapLimits& l) { l.ImageBytes = 100; },
+       1,
+       {TCap::Image}},
+      {"all pictures together",
+       {GreyImage(8, 8), GreyImage(8, 8), GreyImage(8, 8)},
+       [](TCapLimits& l) { l.ImagesBytes = 100; },
+       2,
+       {TCap::Images}},
   };
   for (const auto& c : cases) {
     Conv run(c.lower);
@@ -581,8 +601,8 @@ TEST(Caps, LayoutGaps) {
        "a" + std::string(2000, ' ') + "b", 0, TCap::Blanks},
       {"tabs across a line", "BT /F1 12 Tf 0 700 Td (a) Tj 1000000 0 Td (b) Tj ET", true,
        "a" + std::string(2000, '\t') + "b", 0, TCap::Blanks},
-      {"a distance down the page", "BT /F1 12 Tf 0 700 Td (a) Tj 0 -100000 Td (b) Tj ET", false,
-       "", 2000, TCap::EmptyLines},
+      {"a distance down the page", "BT /F1 12 Tf 0 700 Td (a) Tj 0 -100000 Td (b) Tj ET", false, "",
+       2000, TCap::EmptyLines},
   };
   for (const auto& c : cases) {
     Conv run;

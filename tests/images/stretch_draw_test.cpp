@@ -46,11 +46,10 @@ const RecordingDC::Call* Find(const RecordingDC& dc, const std::string& op) {
 
 // A 2 × 2 picture, red green over blue white, enlarged to 4 × 4: each pixel a 2 × 2 block.
 const std::vector<uint32_t> kQuad = {kRed, kGreen, kBlue, kWhite};
-const std::vector<uint32_t> kQuadEnlarged = {
-    kRed,  kRed,  kGreen, kGreen,  //
-    kRed,  kRed,  kGreen, kGreen,  //
-    kBlue, kBlue, kWhite, kWhite,  //
-    kBlue, kBlue, kWhite, kWhite};
+const std::vector<uint32_t> kQuadEnlarged = {kRed,  kRed,  kGreen, kGreen,  //
+                                             kRed,  kRed,  kGreen, kGreen,  //
+                                             kBlue, kBlue, kWhite, kWhite,  //
+                                             kBlue, kBlue, kWhite, kWhite};
 
 // A 1-bit picture has two colours.
 const std::vector<uint32_t> kTwoColours = {kRed, kBlue, kBlue, kRed};
@@ -113,12 +112,11 @@ TEST(StretchRows, SourceOutsideTheBitmapComesOutBlack) {
   // One column left of the picture and one row above it.
   StretchRows24(dc, 0, 0, 3, 3, dib, -1, -1, 3, 3);
   EXPECT_EQ(Canvas(dc, 0, 0, 3, 3), (std::vector<uint32_t>{kBlack, kBlack, kBlack,  //
-                                                            kBlack, kRed, kGreen,    //
-                                                            kBlack, kBlue, kWhite}));
+                                                           kBlack, kRed, kGreen,    //
+                                                           kBlack, kBlue, kWhite}));
   // In an 8-bit row the zero is colour index 0, here green: the row below the picture.
   RecordingDC below(3, 3);
-  StretchRows8(below, 0, 0, 2, 3, PictureOf(8, 2, 2, {kGreen, kBlue, kWhite, kRed}), 0, 0, 2,
-               3);
+  StretchRows8(below, 0, 0, 2, 3, PictureOf(8, 2, 2, {kGreen, kBlue, kWhite, kRed}), 0, 0, 2, 3);
   EXPECT_EQ(Canvas(below, 0, 0, 2, 3),
             (std::vector<uint32_t>{kGreen, kBlue, kWhite, kRed, kGreen, kGreen}));
 }
@@ -146,8 +144,7 @@ TEST(StretchDrawDIB, ChoosesItsWayByDepthScreenAndTarget) {
       {"24-bit on a printer", 24, TTechnology::RasPrinter, 32, false, Direct},
       {"24-bit on an 8-bit screen", 24, TTechnology::RasDisplay, 8, true, Halftoned},
       {"24-bit on an 8-bit screen, no halftoning", 24, TTechnology::RasDisplay, 8, false, Rows},
-      {"24-bit on a printer of a palette screen", 24, TTechnology::RasPrinter, 8, true,
-       Halftoned},
+      {"24-bit on a printer of a palette screen", 24, TTechnology::RasPrinter, 8, true, Halftoned},
       {"8-bit on a screen", 8, TTechnology::RasDisplay, 32, true, Rows},
       {"8-bit on an 8-bit screen", 8, TTechnology::RasDisplay, 8, true, Rows},
       {"8-bit on a printer", 8, TTechnology::RasPrinter, 32, false, Direct},
@@ -210,15 +207,14 @@ TEST(StretchDrawDIB, EveryDepthDrawsItsColoursOnScreenAndPrinter) {
 TEST(StretchDrawDIB, ClipsTheSourceToTheBitmapAndScalesTheDestination) {
   const struct {
     const char* name;
-    int32_t x, y, w, h, sx, sy, sw, sh;      // as called, on a 100 × 50 bitmap
+    int32_t x, y, w, h, sx, sy, sw, sh;          // as called, on a 100 × 50 bitmap
     int32_t ex, ey, ew, eh, esx, esy, esw, esh;  // as drawn
   } cases[] = {
       {"inside", 0, 0, 200, 100, 0, 0, 100, 50, 0, 0, 200, 100, 0, 0, 100, 50},
       {"10 beyond the right edge", 0, 0, 200, 100, 10, 0, 100, 50, 0, 0, 180, 100, 10, 0, 90, 50},
       {"below the bottom row", 5, 7, 100, 60, 0, -10, 100, 60, 5, 7, 100, 50, 0, 0, 100, 50},
       {"above the top row", 5, 7, 100, 60, 0, 0, 100, 60, 5, 17, 100, 50, 0, 0, 100, 50},
-      {"left of the first column", 0, 0, 120, 50, -20, 0, 120, 50, 20, 0, 100, 50, 0, 0, 100,
-       50},
+      {"left of the first column", 0, 0, 120, 50, -20, 0, 120, 50, 20, 0, 100, 50, 0, 0, 100, 50},
       // 7 × 2 / 4 = 3.5 rounds to the even 4, 5 × 2 / 4 = 2.5 to the even 2.
       {"halves go to even", 0, 0, 7, 5, 98, 48, 4, 4, 0, 3, 4, 2, 98, 48, 2, 2},
   };
@@ -275,10 +271,10 @@ TEST(StretchDrawDIB, HalftonesAtTheDestinationsScaleWhenShrinking) {
   // The copy: Round(100 × 50 / 100) × Round(60 × 15 / 30), drawn unscaled.
   EXPECT_EQ(shrunk->dib_width, 50);
   EXPECT_EQ(shrunk->dib_height, 30);
-  EXPECT_EQ((std::vector<int32_t>{shrunk->x, shrunk->y, shrunk->width, shrunk->height,
-                                  shrunk->src_x, shrunk->src_y, shrunk->src_width,
-                                  shrunk->src_height}),
-            (std::vector<int32_t>{3, 4, 50, 15, 0, 0, 50, 15}));
+  EXPECT_EQ(
+      (std::vector<int32_t>{shrunk->x, shrunk->y, shrunk->width, shrunk->height, shrunk->src_x,
+                            shrunk->src_y, shrunk->src_width, shrunk->src_height}),
+      (std::vector<int32_t>{3, 4, 50, 15, 0, 0, 50, 15}));
 
   RecordingDC enlarged(300, 300);
   enlarged.screen_bits = 4;
@@ -339,8 +335,7 @@ TEST(StretchDrawDIB, AFailedStretchDIBitsIsResampledIntoABitmapOfTheDestinations
     EXPECT_EQ(call->dib_width, 5);
     EXPECT_EQ(call->dib_height, 2);
     EXPECT_EQ(call->height, 2);
-    const std::vector<uint32_t> row = {colours[0], colours[0], colours[1], colours[1],
-                                       colours[2]};
+    const std::vector<uint32_t> row = {colours[0], colours[0], colours[1], colours[1], colours[2]};
     EXPECT_EQ(Canvas(dc, 1, 0, 5, 1), row);
     EXPECT_EQ(Canvas(dc, 1, 1, 5, 1), row);
     EXPECT_EQ(dc.Count("CreateCompatibleBitmap"), 0);
@@ -368,7 +363,13 @@ TEST(StretchDrawDIB, TheLastFallbackStretchesACompatibleBitmapAndReportsEachFail
   } cases[] = {
       {"no DIB to device", false, false, false, false, false, {}, true},
       {"SetDIBitsToDevice fails", true, true, false, false, false, {}, true},
-      {"no compatible bitmap", false, false, true, false, false, {"Konnte Bitmap nicht erzeugen!"},
+      {"no compatible bitmap",
+       false,
+       false,
+       true,
+       false,
+       false,
+       {"Konnte Bitmap nicht erzeugen!"},
        false},
       {"SetDIBits fails",
        false,

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "pdf/doc_reader.h"
+#include "pdf/inherited.h"
 #include "pdf/page_tree.h"
+#include "pdf/repair.h"
 #include "pdf/unlock.h"
 #include "pdf/xref.h"
 
@@ -32,9 +34,13 @@ class FixedPrompt final : public TPasswordPrompt {
   std::optional<std::string> answer_;
 };
 
+// modern: the reader of "Moderne und beschädigte PDF-Dateien lesen", with the driver's
+// further phases for it.
 inline std::unique_ptr<TDocReader> ReadStructure(std::string bytes,
-                                                 TPasswordPrompt* prompt = nullptr) {
+                                                 TPasswordPrompt* prompt = nullptr,
+                                                 bool modern = false) {
   auto reader = std::make_unique<TDocReader>(std::move(bytes));
+  reader->Modern = modern;
   ReadXrefAndTrailer(*reader);
   if (reader->Invalid) return reader;
   if (reader->Encrypted) {
@@ -42,10 +48,12 @@ inline std::unique_ptr<TDocReader> ReadStructure(std::string bytes,
     UnlockDocument(*reader, prompt != nullptr ? *prompt : cancel);
     if (reader->Invalid) return reader;
   }
+  if (modern) ExpandObjectStreams(*reader);
   ReadCatalog(*reader);
   if (reader->Invalid) return reader;
   WalkPageTree(*reader);
   ReadPageDictionaries(*reader);
+  if (modern) ApplyInheritedAttributes(*reader);
   ReadPageResources(*reader);
   return reader;
 }

@@ -33,8 +33,7 @@ class RecordingDC final : public TDeviceContext {
       : clip({0, 0, width, height}),
         width_(width),
         height_(height),
-        canvas_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                kUntouched) {}
+        canvas_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kUntouched) {}
 
   // What the device reports.
   TTechnology technology = TTechnology::RasDisplay;
@@ -98,8 +97,8 @@ class RecordingDC final : public TDeviceContext {
   int StretchDIBits(int32_t x, int32_t y, int32_t dest_width, int32_t dest_height, int32_t src_x,
                     int32_t src_y, int32_t src_width, int32_t src_height, const TDIB& dib,
                     uint32_t rop) override {
-    calls.push_back(Record("StretchDIBits", x, y, dest_width, dest_height, src_x, src_y,
-                           src_width, src_height, dib, rop));
+    calls.push_back(Record("StretchDIBits", x, y, dest_width, dest_height, src_x, src_y, src_width,
+                           src_height, dib, rop));
     if (stretch_dibits_fails) return GDI_ERROR;
     // Nearest neighbour; stored row src_y is the source rectangle's bottom.
     for (int32_t j = 0; j < dest_height; ++j) {
@@ -116,8 +115,8 @@ class RecordingDC final : public TDeviceContext {
   int SetDIBitsToDevice(int32_t x, int32_t y, int32_t width, int32_t height, int32_t src_x,
                         int32_t src_y, int32_t start_scan, int32_t lines,
                         const TDIB& dib) override {
-    calls.push_back(Record("SetDIBitsToDevice", x, y, width, height, src_x, src_y, start_scan,
-                           lines, dib, 0));
+    calls.push_back(
+        Record("SetDIBitsToDevice", x, y, width, height, src_x, src_y, start_scan, lines, dib, 0));
     if (set_dibits_to_device_fails) return 0;
     for (int32_t k = 0; k < height; ++k) {
       const int32_t stored = src_y + k;
@@ -136,8 +135,7 @@ class RecordingDC final : public TDeviceContext {
     auto bitmap = std::make_unique<Bitmap>();
     bitmap->width = width;
     bitmap->height = height;
-    bitmap->colours.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                           0);
+    bitmap->colours.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     return bitmap;
   }
   int SetDIBits(TCompatibleBitmap& target, int32_t start_scan, int32_t lines,
@@ -157,8 +155,15 @@ class RecordingDC final : public TDeviceContext {
   bool StretchBlt(int32_t x, int32_t y, int32_t dest_width, int32_t dest_height,
                   TCompatibleBitmap& source, int32_t src_x, int32_t src_y, int32_t src_width,
                   int32_t src_height, uint32_t rop) override {
-    Call call{.op = "StretchBlt", .x = x, .y = y, .width = dest_width, .height = dest_height,
-              .src_x = src_x, .src_y = src_y, .src_width = src_width, .src_height = src_height,
+    Call call{.op = "StretchBlt",
+              .x = x,
+              .y = y,
+              .width = dest_width,
+              .height = dest_height,
+              .src_x = src_x,
+              .src_y = src_y,
+              .src_width = src_width,
+              .src_height = src_height,
               .rop = rop};
     calls.push_back(call);
     if (stretch_blt_fails) return false;
@@ -191,10 +196,19 @@ class RecordingDC final : public TDeviceContext {
   static Call Record(const char* op, int32_t x, int32_t y, int32_t width, int32_t height,
                      int32_t src_x, int32_t src_y, int32_t src_width, int32_t src_height,
                      const TDIB& dib, uint32_t rop) {
-    Call call{.op = op, .x = x, .y = y, .width = width, .height = height, .src_x = src_x,
-              .src_y = src_y, .src_width = src_width, .src_height = src_height,
-              .bit_count = dib.BitCount(), .dib_width = dib.Width(),
-              .dib_height = dib.Height(), .rop = rop};
+    Call call{.op = op,
+              .x = x,
+              .y = y,
+              .width = width,
+              .height = height,
+              .src_x = src_x,
+              .src_y = src_y,
+              .src_width = src_width,
+              .src_height = src_height,
+              .bit_count = dib.BitCount(),
+              .dib_width = dib.Width(),
+              .dib_height = dib.Height(),
+              .rop = rop};
     for (int32_t i = 0; i < dib.Width(); ++i)
       call.first_row.push_back(Colour(dib, i, 0));
     return call;

@@ -105,8 +105,8 @@ void PlainOrderPageRuns(std::vector<TTextItem>& runs) {
   double last_height = 0;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     TTextItem& run = runs[i];
-    const bool same_line = i > 0 && last_y - 0.6 * last_height <= run.Y &&
-                           run.Y - 0.6 * run.LineHeight <= last_y;
+    const bool same_line =
+        i > 0 && last_y - 0.6 * last_height <= run.Y && run.Y - 0.6 * run.LineHeight <= last_y;
     if (i > 0 && !same_line) ++line;
     if (i == 0 || !same_line) {
       last_y = run.Y;

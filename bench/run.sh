@@ -1,0 +1,103 @@
+#!/bin/sh
+# Runs every benchmark case several times and prints the medians and the ratios against
+# poppler-utils on the same machine, with the goals:
+#   text    the 1000-page text document (the case of text_bench.sh): --text at least 2 times
+#           faster than pdftotext -layout; --html and --rtf for comparison; the peak memory of
+#           --text under 4 times the file size plus 64 MiB
+#   images  50 JPEG pages with Flate and CCITT pictures: --images no slower than pdfimages
+#           writing PPM/PGM/PBM (which decodes every picture, as we do); --html for comparison
+#   runs    one page of 20 000 one-character runs: converted in under 2 seconds
+# Usage: bench/run.sh [BUILD_DIR] [REPEATS]   (defaults: build, 5)
+set -eu
+cd "$(dirname "$0")/.."
+build=${1:-build}
+repeats=${2:-5}
+bin="$build/bin/paginor-convert"
+[ -x "$bin" ] || { echo "$bin fehlt: erst bauen" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time fehlt (Paket time)" >&2; exit 2; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+python3 bench/make_text_pdf.py "$work/text.pdf" 1000
+python3 bench/make_image_pdf.py "$work/images.pdf" 50
+python3 bench/make_runs_pdf.py "$work/runs.pdf" 20000
+
+# measure NAME COMMAND...: runs the command REPEATS times (an output folder "$work/out" is
+# emptied before each run) and stores the median seconds and the median peak resident KiB in
+# $work/NAME.s and $work/NAME.kb.
+measure() {
+  name=$1
+  shift
+  : >"$work/$name.all"
+  i=0
+  while [ "$i" -lt "$repeats" ]; do
+    rm -rf "$work/out"
+    mkdir -p "$work/out"
+    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1 || {
+      echo "$name: Befehl fehlgeschlagen: $*" >&2
+      exit 1
+    }
+    cat "$work/time" >>"$work/$name.all"
+    i=$((i + 1))
+  done
+  sort -n -k1,1 "$work/$name.all" | awk -v n="$repeats" 'NR == int((n + 1) / 2) { print $1 }' \
+    >"$work/$name.s"
+  sort -n -k2,2 "$work/$name.all" | awk -v n="$repeats" 'NR == int((n + 1) / 2) { print $2 }' \
+    >"$work/$name.kb"
+}
+
+seconds() { cat "$work/$1.s"; }
+mib() { awk '{ printf "%.0f", $1 / 1024 }' "$work/$1.kb"; }
+ratio() { awk -v a="$(seconds "$1")" -v b="$(seconds "$2")" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+verdict() { awk -v v="$1" -v goal="$2" -v op="$3" 'BEGIN {
+  ok = (op == ">=") ? v >= goal : v < goal; print (ok ? "erreicht" : "VERFEHLT") }'; }
+line() { printf '  %-36s %8s s  %6s MiB\n' "$1" "$(seconds "$2")" "$(mib "$2")"; }
+
+have_poppler=yes
+command -v pdftotext >/dev/null && command -v pdfimages >/dev/null || have_poppler=no
+
+measure text_text "$bin" -q -t "$work/out/out.txt" "$work/text.pdf"
+measure text_html "$bin" -q -H "$work/out/out.htm" "$work/text.pdf"
+measure text_rtf "$bin" -q -r "$work/out/out.rtf" "$work/text.pdf"
+measure images_images "$bin" -q -i "$work/out" "$work/images.pdf"
+measure images_html "$bin" -q -H "$work/out/out.htm" "$work/images.pdf"
+measure runs_text "$bin" -q -t "$work/out/out.txt" "$work/runs.pdf"
+if [ "$have_poppler" = yes ]; then
+  measure text_poppler pdftotext -layout "$work/text.pdf" "$work/out/poppler.txt"
+  measure images_poppler pdfimages "$work/images.pdf" "$work/out/bild"
+  measure runs_poppler pdftotext -layout "$work/runs.pdf" "$work/out/poppler.txt"
+fi
+
+text_size=$(stat -c %s "$work/text.pdf")
+limit_kb=$(((4 * text_size + 64 * 1024 * 1024) / 1024))
+echo "Mediane aus $repeats Läufen ($(nproc) Kerne, $bin)"
+echo
+echo "Text: 1000 Seiten, $text_size Bytes"
+line "paginor-convert --text" text_text
+line "paginor-convert --html" text_html
+line "paginor-convert --rtf" text_rtf
+[ "$have_poppler" = yes ] && line "pdftotext -layout" text_poppler
+peak=$(cat "$work/text_text.kb")
+echo "  Speicher --text: $((peak / 1024)) MiB, Grenze $((limit_kb / 1024)) MiB:" \
+  "$(verdict "$peak" "$limit_kb" "<")"
+echo
+echo "Bilder: 50 JPEG-Seiten mit Flate- und CCITT-Bildern, $(stat -c %s "$work/images.pdf") Bytes"
+line "paginor-convert --images" images_images
+line "paginor-convert --html" images_html
+[ "$have_poppler" = yes ] && line "pdfimages (PPM/PGM/PBM)" images_poppler
+echo
+echo "Textstücke: eine Seite mit 20000 einzelnen Zeichen"
+line "paginor-convert --text" runs_text
+[ "$have_poppler" = yes ] && line "pdftotext -layout" runs_poppler
+echo "  Ziel unter 2 s: $(verdict "$(seconds runs_text)" 2 "<")"
+echo
+if [ "$have_poppler" = yes ]; then
+  r=$(ratio text_poppler text_text)
+  echo "Verhältnis pdftotext -layout / --text:   $r (Ziel mindestens 2): $(verdict "$r" 2 ">=")"
+  echo "Verhältnis pdftotext -layout / --html:   $(ratio text_poppler text_html)"
+  r=$(ratio images_poppler images_images)
+  echo "Verhältnis pdfimages / --images:         $r (Ziel mindestens 1): $(verdict "$r" 1 ">=")"
+  echo "Verhältnis pdfimages / --html (Bilder):  $(ratio images_poppler images_html)"
+else
+  echo "pdftotext oder pdfimages fehlt (poppler-utils): keine Verhältnisse"
+fi

@@ -1,0 +1,184 @@
+#include "app/view_pic_form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <memory>
+
+#include "app/dialogs.h"
+#include "app/paint_box.h"
+#include "app/picture_logic.h"
+#include "app/print_form.h"
+#include "images/stretch_draw.h"
+#include "platform/qpainter_dc.h"
+
+namespace paginor {
+
+TViewPicForm::TViewPicForm(QPrinter& printer, QWidget* parent)
+    : QDialog(parent), printer_(printer), save_dir_(QDir::homePath()) {
+  setWindowTitle("Bild betrachten...");
+  resize(532, 420);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  Panel5 = new QWidget(this);
+  auto* panel = new QHBoxLayout(Panel5);
+  panel->setContentsMargins(6, 6, 6, 6);
+  ReadyBtn = new QPushButton("Zurück...", Panel5);
+  PrintBrn = new QPushButton("&Drucken", Panel5);
+  SaveAsBtn = new QPushButton("Bild speichern unter...", Panel5);
+  Label1 = new QLabel("Zoom:", Panel5);
+  ZoomEd = new QSpinBox(Panel5);
+  ZoomEd->setRange(5, 9000);
+  ZoomEd->setSingleStep(10);
+  ZoomEd->setValue(100);
+  panel->addWidget(ReadyBtn);
+  panel->addWidget(PrintBrn);
+  panel->addWidget(SaveAsBtn);
+  panel->addStretch();
+  panel->addWidget(Label1);
+  panel->addWidget(ZoomEd);
+  layout->addWidget(Panel5);
+
+  ScrollBox1 = new QScrollArea(this);
+  ScrollBox1->setBackgroundRole(QPalette::Dark);
+  PaintBox1 = new TPaintBox(ScrollBox1);
+  PaintBox1->setObjectName("PaintBox1");
+  PaintBox1->setCursor(Qt::PointingHandCursor);
+  ScrollBox1->setWidget(PaintBox1);
+  layout->addWidget(ScrollBox1, 1);
+  StatusBar1 = new QStatusBar(this);
+  layout->addWidget(StatusBar1);
+
+  PaintBox1->OnPaint = [this](QPainter& painter) { PaintBox1Paint(painter); };
+  PaintBox1->OnMouseDown = [this](QMouseEvent& e) {
+    PaintBox1MouseDown(e.position().toPoint().x(), e.position().toPoint().y());
+  };
+  PaintBox1->OnMouseMove = [this](QMouseEvent& e) {
+    PaintBox1MouseMove(e.position().toPoint().x(), e.position().toPoint().y());
+  };
+  PaintBox1->OnMouseUp = [this](QMouseEvent&) { PaintBox1MouseUp(); };
+  connect(ReadyBtn, &QPushButton::clicked, this, &QDialog::accept);
+  connect(PrintBrn, &QPushButton::clicked, this, &TViewPicForm::PrintBrnClick);
+  connect(SaveAsBtn, &QPushButton::clicked, this, &TViewPicForm::SaveAsBtnClick);
+  connect(ZoomEd, &QSpinBox::valueChanged, this, &TViewPicForm::ZoomEdChange);
+  qApp->installEventFilter(this);
+}
+
+TViewPicForm::~TViewPicForm() {
+  qApp->removeEventFilter(this);
+}
+
+bool TViewPicForm::FitPaintBox() {
+  const TPixelSize size = ViewerPictureSize(Bitmap.Width(), Bitmap.Height(), ZoomEd->value());
+  // The width first, then the height: each change paints again.
+  if (PaintBox1->width() != size.Width) {
+    PaintBox1->resize(size.Width, PaintBox1->height());
+    return true;
+  }
+  if (PaintBox1->height() != size.Height) {
+    PaintBox1->resize(size.Width, size.Height);
+    return true;
+  }
+  return false;
+}
+
+void TViewPicForm::PaintBox1Paint() {
+  if (!FitPaintBox()) PaintBox1->repaint();
+}
+
+void TViewPicForm::PaintBox1Paint(QPainter& painter) {
+  if (FitPaintBox()) return;
+  TQPainterDC dc(painter, TQPainterDC::TTarget::Screen, PlainMessage);
+  StretchDrawDIB(dc, 0, 0, PaintBox1->width(), PaintBox1->height(), Bitmap, 0, 0, Bitmap.Width(),
+                 Bitmap.Height(), true, SRCCOPY, false, nullptr);
+}
+
+void TViewPicForm::ZoomEdChange() {
+  PaintBox1Paint();
+}
+
+void TViewPicForm::PaintBox1MouseDown(int X, int Y) {
+  FDragging = true;
+  FGrabX = X;
+  FGrabY = Y;
+}
+
+void TViewPicForm::PaintBox1MouseMove(int X, int Y) {
+  if (!FDragging) return;
+  // The paint box moves with the positions, so the grabbed point stays under the pointer.
+  QScrollBar* horizontal = ScrollBox1->horizontalScrollBar();
+  QScrollBar* vertical = ScrollBox1->verticalScrollBar();
+  const int h = PanPosition(horizontal->value(), FGrabX, X, horizontal->maximum());
+  const int v = PanPosition(vertical->value(), FGrabY, Y, vertical->maximum());
+  horizontal->setValue(h);
+  vertical->setValue(v);
+}
+
+void TViewPicForm::PaintBox1MouseUp() {
+  FDragging = false;
+}
+
+void TViewPicForm::FormMouseWheelDown() {
+  QScrollBar* bar = ScrollBox1->verticalScrollBar();
+  bar->setValue(bar->value() + 20);
+}
+
+void TViewPicForm::FormMouseWheelUp() {
+  QScrollBar* bar = ScrollBox1->verticalScrollBar();
+  bar->setValue(bar->value() - 20);
+}
+
+bool TViewPicForm::eventFilter(QObject* watched, QEvent* event) {
+  // Each wheel step over the window scrolls the picture; the wheel does not zoom.
+  if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+    if (delta > 0) FormMouseWheelUp();
+    if (delta < 0) FormMouseWheelDown();
+    if (delta != 0) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TViewPicForm::SaveAsBtnClick() {
+  QStringList types;
+  for (const std::string& entry : FilterEntries(GetDIBSaveFilter()))
+    types << QString::fromStdString(entry);
+  const auto chosen =
+      Dialogs().SaveFileWithType(this, "Bild speichern unter", types, FSaveType, save_dir_);
+  if (!chosen) return;
+  FSaveType = chosen->type;
+  const std::string path = NameWithDefaultExtension(chosen->path.toStdString(), chosen->type);
+  save_dir_ = QFileInfo(chosen->path).absolutePath();
+  if (!SaveDib(Bitmap, path, chosen->type + 2)) {
+    Dialogs().Message(
+        this,
+        "Das Bild konnte nicht als „" + QString::fromStdString(path) + "“ gespeichert werden.",
+        "Paginor", QMessageBox::Warning, QMessageBox::Ok);
+  }
+}
+
+void TViewPicForm::PrintBrnClick() {
+  // A new print window for each job, owned by the viewer, gone when the job is done.
+  auto form = std::make_unique<TPrintForm>(printer_, this);
+  form->Bitmap = Bitmap;
+  if (Dialogs().Exec(*form) != QDialog::Accepted) return;
+  if (!PrintPicture(printer_, Bitmap, form->Choice())) {
+    Dialogs().Message(this, "Der Druck konnte nicht gestartet werden.", "Paginor",
+                      QMessageBox::Warning, QMessageBox::Ok);
+  }
+}
+
+}  // namespace paginor

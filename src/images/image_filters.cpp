@@ -1,0 +1,39 @@
+#include "images/image_filters.h"
+
+namespace paginor {
+
+namespace {
+
+TFilterKind PictureKind(const std::string& name) {
+  if (name == "/DCTDecode" || name == "/DCT") return TFilterKind::DCT;
+  if (name == "/CCITTFaxDecode" || name == "/CCF") return TFilterKind::CCITT;
+  if (name == "/JPXDecode") return TFilterKind::JPX;
+  if (name == "/JBIG2Decode") return TFilterKind::JBIG2;
+  return TFilterKind::None;
+}
+
+}  // namespace
+
+TFilterKind ModernFilterKind(const std::vector<TFilterStep>& chain) {
+  if (chain.empty()) return TFilterKind::None;
+  for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+    if (!IsGenericFilter(chain[i].Name)) return TFilterKind::None;
+  }
+  const std::string& last = chain.back().Name;
+  if (IsGenericFilter(last)) return TFilterKind::Flate;
+  return PictureKind(last);
+}
+
+std::string UndoGenericFilters(const std::vector<TFilterStep>& chain, std::string data,
+                               TFilterKind kind, std::size_t limit) {
+  const std::size_t generic = kind == TFilterKind::Flate || chain.empty() ? chain.size()
+                                                                          : chain.size() - 1;
+  for (std::size_t i = 0; i < generic; ++i) {
+    if (std::optional<std::string> decoded = DecodeStep(chain[i], data, limit)) {
+      data = std::move(*decoded);
+    }
+  }
+  return data;
+}
+
+}  // namespace paginor
