@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.MeasureFont = paginor::testing::MakeFakeFont();
   state.KeepTextItems = (size & 1) == 0;
   // Budgets of the whole file a short input can reach.
-  state.Caps.DocumentContentBytes = int64_t{64} << 20;
-  state.Caps.DocumentTextLength = int64_t{4} << 20;
+  state.Caps.DocumentContentBytes = int64_t{8} << 20;
+  state.Caps.DocumentTextLength = int64_t{1} << 20;
   const paginor::TConversionResult result =
       paginor::ConvertBuffer(state, host, std::string(reinterpret_cast<const char*>(data), size));
   FUZZ_CHECK(result.Started && result.Opened);

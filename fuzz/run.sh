@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 build=$1
 seconds=$2
 shift 2
-targets=${*:-"scanner xref ascii85 flate lzw predictor jpeg ccitt flate_image fonts writers conversion"}
+# Without names: every target, one per fuzz/fuzz_<target>.cpp.
+targets=${*:-$(ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||' | tr '\n' ' ')}
 logs=fuzz/artifacts/logs
 mkdir -p "$logs"
 "$build/bin/fuzz_seeds" fuzz/corpus tests/data

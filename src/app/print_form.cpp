@@ -42,7 +42,6 @@ QSpinBox* PercentEdit(QWidget* parent) {
 
 TPrintForm::TPrintForm(QPrinter& printer, QWidget* parent) : QDialog(parent), printer_(printer) {
   setWindowTitle("Bild drucken...");
-  setFixedSize(427, 328);
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   layout->addLayout(top, 1);
@@ -121,6 +120,8 @@ TPrintForm::TPrintForm(QPrinter& printer, QWidget* parent) : QDialog(parent), pr
   connect(PrintSetupBtn, &QPushButton::clicked, this, &TPrintForm::PrintSetupBtnClick);
   connect(OkBitBtn1, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelBitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  // A dialog frame of 427 × 328, larger where the desktop's font needs more room.
+  setFixedSize(sizeHint().expandedTo(QSize(427, 328)));
 }
 
 TPrintForm::~TPrintForm() {

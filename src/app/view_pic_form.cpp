@@ -82,16 +82,16 @@ TViewPicForm::~TViewPicForm() {
 
 bool TViewPicForm::FitPaintBox() {
   const TPixelSize size = ViewerPictureSize(Bitmap.Width(), Bitmap.Height(), ZoomEd->value());
-  // The width first, then the height: each change paints again.
-  if (PaintBox1->width() != size.Width) {
-    PaintBox1->resize(size.Width, PaintBox1->height());
-    return true;
-  }
-  if (PaintBox1->height() != size.Height) {
-    PaintBox1->resize(size.Width, size.Height);
-    return true;
-  }
-  return false;
+  if (PaintBox1->width() == size.Width && PaintBox1->height() == size.Height) return false;
+  // Both at once: a paint box without width or height gets no paint that could fit the other.
+  PaintBox1->resize(size.Width, size.Height);
+  return true;
+}
+
+void TViewPicForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A new picture may need another size before anything can paint.
+  FitPaintBox();
 }
 
 void TViewPicForm::PaintBox1Paint() {

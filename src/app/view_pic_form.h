@@ -55,6 +55,7 @@ class TViewPicForm final : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // True when the paint box had to change its size to the zoomed picture's.

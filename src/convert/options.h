@@ -11,7 +11,8 @@ struct TConvertOptions {
   bool TabsCheck = false;      // "Tabs statt Leerzeichen (für HTML nicht geeignet!)"
   bool ReadPicsCheck = true;   // "Bilder einlesen"
   // "Moderne und beschädigte PDF-Dateien lesen": cross-reference and object streams, repair of
-  // damaged files, inherited page attributes. Off: the classic reader alone.
+  // damaged files, inherited page attributes, every standard encryption, more filters and
+  // picture decoders. Off: the classic reader alone.
   bool ModernCheck = true;
 };
 

@@ -113,9 +113,10 @@ std::string ReadStreamObject(TDocReader& reader, int32_t num, int32_t gen) {
   return data;
 }
 
-// Strings of objects written out of an object stream were decrypted with the stream.
+// Strings of objects written out of an object stream (by the modern reader) were decrypted
+// with the stream.
 bool InObjectStream(const TDocReader& reader, int32_t num) {
-  return num >= 0 && num < reader.XrefCount() &&
+  return reader.Modern && num >= 0 && num < reader.XrefCount() &&
          reader.XrefTable[static_cast<std::size_t>(num)].Offset >= reader.FileSize();
 }
 

@@ -26,8 +26,8 @@ TFilterKind ModernFilterKind(const std::vector<TFilterStep>& chain) {
 
 std::string UndoGenericFilters(const std::vector<TFilterStep>& chain, std::string data,
                                TFilterKind kind, std::size_t limit) {
-  const std::size_t generic = kind == TFilterKind::Flate || chain.empty() ? chain.size()
-                                                                          : chain.size() - 1;
+  const std::size_t generic =
+      kind == TFilterKind::Flate || chain.empty() ? chain.size() : chain.size() - 1;
   for (std::size_t i = 0; i < generic; ++i) {
     if (std::optional<std::string> decoded = DecodeStep(chain[i], data, limit)) {
       data = std::move(*decoded);

@@ -98,8 +98,8 @@ void ReadJbig2(TDIB& dib, std::string_view data, std::string_view globals, bool 
                int64_t max_bytes) {
   deldib(dib);
   if (data.empty()) return;
-  TBudgetAllocator budget{{Allocate, Free, Reallocate}, std::max<int64_t>(max_bytes, 0) +
-                                                            kReserveBytes};
+  TBudgetAllocator budget{{Allocate, Free, Reallocate},
+                          std::max<int64_t>(max_bytes, 0) + kReserveBytes};
   // The globals' context is declared first so that it outlives the page's, which uses it.
   TGlobals global_ctx;
   if (!globals.empty()) {

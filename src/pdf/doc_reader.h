@@ -94,7 +94,7 @@ class TDocReader {
   TSecurityHandler Security;
 
   // "Moderne und beschädigte PDF-Dateien lesen": cross-reference streams, object streams,
-  // repair, inherited page attributes.
+  // repair, inherited page attributes, every standard encryption, more filters.
   bool Modern = false;
   // The table had to be rebuilt by scanning the file.
   bool Repaired = false;

@@ -13,7 +13,7 @@ namespace paginor {
 namespace {
 
 struct TCryptFilterEntry {
-  std::string Name;  // with its "/"
+  std::string Name;    // with its "/"
   std::string Method;  // /CFM
 };
 
@@ -129,8 +129,8 @@ std::optional<std::map<std::string, TCryptMethod>> CryptFiltersOf(const TEncrypt
   }
   for (const TCryptFilterEntry& f : d.CryptFilters) {
     const auto method = MethodOf(f.Method);
-    if (!method || (aes256 && *method != TCryptMethod::AesV3 &&
-                    *method != TCryptMethod::Identity)) {
+    if (!method ||
+        (aes256 && *method != TCryptMethod::AesV3 && *method != TCryptMethod::Identity)) {
       return std::nullopt;
     }
     if (f.Name != "/Identity") methods[f.Name] = *method;

@@ -80,7 +80,8 @@ std::string DecodeASCIIHex(std::string_view data, std::size_t limit, bool* limit
   for (const char c : data) {
     if (c == '>') break;
     const auto ch = static_cast<unsigned char>(c);
-    const bool digit = (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+    const bool digit =
+        (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
     if (!digit) continue;
     if (high < 0) {
       high = HexDigitValue(ch);

@@ -114,7 +114,9 @@ void RepairXref(TDocReader& reader) {
   const std::string_view data(reader.Buffer().data(), static_cast<std::size_t>(reader.FileSize()));
   const std::size_t trailer = data.rfind("trailer");
   if (trailer != std::string_view::npos) {
-    reader.SetPos(static_cast<int64_t>(trailer) + 7);
+    // Read as a token, so that the blanks after the keyword are passed over.
+    reader.SetPos(static_cast<int64_t>(trailer));
+    reader.ReadToken();
     reader.ReadDict();
     ApplyTrailerEntries(reader, reader.DictEntries.begin(), reader.DictEntries.end(), 0, nullptr);
     reader.FreeDict();

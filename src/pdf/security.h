@@ -49,7 +49,7 @@ class TSecurityHandler {
   std::string Key;
   TCryptMethod StreamMethod = TCryptMethod::Identity;  // /StmF
   TCryptMethod StringMethod = TCryptMethod::Identity;  // /StrF
-  std::map<std::string, TCryptMethod> CryptFilters;     // /CF names with their "/"
+  std::map<std::string, TCryptMethod> CryptFilters;    // /CF names with their "/"
   // Stream data with the method of the named crypt filter (of a /Crypt filter's /Name), or of
   // /StmF when filter is empty. An unknown name decrypts nothing.
   void DecryptStream(int32_t num, int32_t gen, std::string& data,

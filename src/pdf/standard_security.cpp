@@ -48,8 +48,7 @@ void Aes256Decrypt(const void* ctx, size_t length, uint8_t* dst, const uint8_t* 
   aes256_decrypt(static_cast<const aes256_ctx*>(ctx), length, dst, src);
 }
 
-std::string AesCbc(std::string_view key, std::string_view iv, std::string_view data,
-                   bool encrypt) {
+std::string AesCbc(std::string_view key, std::string_view iv, std::string_view data, bool encrypt) {
   const std::size_t length = data.size() / AES_BLOCK_SIZE * AES_BLOCK_SIZE;
   if (iv.size() < AES_BLOCK_SIZE || length == 0) return {};
   std::string out(length, '\0');
@@ -89,8 +88,7 @@ bool SameBytes(std::string_view a, std::string_view b, std::size_t n) {
   return a.size() >= n && b.size() >= n && a.substr(0, n) == b.substr(0, n);
 }
 
-std::optional<std::string> AesKeyForPassword(std::string_view password,
-                                             const TStandardParams& p) {
+std::optional<std::string> AesKeyForPassword(std::string_view password, const TStandardParams& p) {
   password = password.substr(0, std::min<std::size_t>(password.size(), 127));
   const std::string zero_iv(AES_BLOCK_SIZE, '\0');
   const std::string_view user = Part(p.User, 0, 48);
@@ -101,8 +99,8 @@ std::optional<std::string> AesKeyForPassword(std::string_view password,
       if (file_key.size() == 32) return file_key;
     }
   }
-  if (!user.empty() && PasswordHash(p.Revision, password, Part(user, 32, 8), {}) ==
-                           user.substr(0, 32)) {
+  if (!user.empty() &&
+      PasswordHash(p.Revision, password, Part(user, 32, 8), {}) == user.substr(0, 32)) {
     const std::string key = PasswordHash(p.Revision, password, Part(user, 40, 8), {});
     std::string file_key = AesCbcDecrypt(key, zero_iv, Part(p.UserKey, 0, 32));
     if (file_key.size() == 32) return file_key;
@@ -216,8 +214,7 @@ std::string PasswordHash(int revision, std::string_view password, std::string_vi
   return k.substr(0, 32);
 }
 
-std::optional<std::string> FileKeyForPassword(std::string_view password,
-                                              const TStandardParams& p) {
+std::optional<std::string> FileKeyForPassword(std::string_view password, const TStandardParams& p) {
   if (p.Revision >= 5) return AesKeyForPassword(password, p);
   const std::size_t compared = p.Revision == 2 ? 32 : 16;
   const auto opens = [&](std::string_view user_password) -> std::optional<std::string> {

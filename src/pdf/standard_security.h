@@ -20,13 +20,13 @@ std::string AesCbcDecrypt(std::string_view key, std::string_view iv, std::string
 // What the encryption dictionary and the trailer give the key derivations.
 struct TStandardParams {
   int Revision = 2;
-  int KeyBytes = 5;       // revisions 2 to 4: /Length in bytes, 5 to 16
-  std::string Owner;      // /O
-  std::string User;       // /U
-  std::string OwnerKey;   // /OE
-  std::string UserKey;    // /UE
+  int KeyBytes = 5;      // revisions 2 to 4: /Length in bytes, 5 to 16
+  std::string Owner;     // /O
+  std::string User;      // /U
+  std::string OwnerKey;  // /OE
+  std::string UserKey;   // /UE
   int32_t Permissions = 0;
-  std::string FileId;     // the first /ID element, decoded
+  std::string FileId;  // the first /ID element, decoded
   bool EncryptMetadata = true;
 };
 
@@ -49,7 +49,6 @@ std::string PasswordHash(int revision, std::string_view password, std::string_vi
 
 // The file key that the password opens, as user password or as owner password; nothing when
 // it is neither.
-std::optional<std::string> FileKeyForPassword(std::string_view password,
-                                              const TStandardParams& p);
+std::optional<std::string> FileKeyForPassword(std::string_view password, const TStandardParams& p);
 
 }  // namespace paginor

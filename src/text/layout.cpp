@@ -58,6 +58,14 @@ void OrderWithinLines(TDynaArray<TTextItem>& runs) {
   }
 }
 
+// A run's size as the document's whole points. Sizes come from the file: NaN and sizes no
+// font has must not overflow the conversion.
+int WholePoints(double size) {
+  const double points = RoundEven(size);
+  if (!(points >= 0)) return 0;
+  return points > 1e6 ? 1000000 : static_cast<int>(points);
+}
+
 std::string Format15(double value) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.15g", value);
@@ -84,7 +92,7 @@ class PageWriter {
       std::string t = Expand(run);
       if (first) {
         font_.SetSize(run.Size);
-        document_.SetSelAttributesSize(static_cast<int>(RoundEven(run.Size)));
+        document_.SetSelAttributesSize(WholePoints(run.Size));
         if (options_.VertLayCheck) AddEmptyLines((page_top_ - run.Y) / BlankHeight());
       }
       if (first || run.Line == prev_line_) {
@@ -152,7 +160,7 @@ class PageWriter {
   // The smallest number of blanks whose width and `start` reach x.
   std::string BlanksTo(double x, double start) const {
     const double blank = BlankWidth();
-    if (!(blank > 0) || start >= x) return {};
+    if (!(blank > 0) || !(x > start)) return {};  // also nothing for a NaN position
     int64_t b = static_cast<int64_t>(std::min(std::floor((x - start) / blank), 1e9));
     if (b < 0) b = 0;
     while (b > 0 && BlanksWidth(b - 1) + start >= x)
@@ -193,7 +201,7 @@ class PageWriter {
       }
     }
     Count(t);
-    document_.SetSelAttributesSize(static_cast<int>(RoundEven(run.Size)));
+    document_.SetSelAttributesSize(WholePoints(run.Size));
     document_.SetSelText(t);
   }
 
@@ -208,7 +216,7 @@ class PageWriter {
       t.insert(0, BlanksTo(run.X, min_x_ + tab_offset));
       Count(t);
     }
-    document_.SetSelAttributesSize(static_cast<int>(RoundEven(run.Size)));
+    document_.SetSelAttributesSize(WholePoints(run.Size));
     document_.AddLine("");
     document_.SetSelText(t);
   }

@@ -1,6 +1,7 @@
 // Renders the real windows for a person to look at: every tab of the main window after
-// converting a PDF file, the progress windows and the password prompt.
-// Usage: paginor_screenshots FILE.pdf OUTPUT_DIR
+// converting a PDF file, the progress windows and the password prompt; with a second PDF file
+// that holds pictures, the gallery, the image viewer and the print window as well.
+// Usage: paginor_screenshots FILE.pdf OUTPUT_DIR [PICTURES.pdf]
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -10,15 +11,29 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <QCheckBox>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+
 #include "app/dialogs.h"
 #include "app/enter_pass_form.h"
 #include "app/main_unit.h"
+#include "app/paint_box.h"
+#include "app/print_form.h"
 #include "app/progress_forms.h"
+#include "app/view_pic_form.h"
 
 namespace {
 
 void Save(QWidget* widget, const QString& path) {
   widget->grab().save(path);
+}
+
+void Settle() {
+  for (int i = 0; i < 5; ++i)
+    QApplication::processEvents();
 }
 
 }  // namespace
@@ -61,5 +76,45 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   Save(form.EnterPassForm, out + "/password.png");
   form.EnterPassForm->hide();
+
+  // The preview at another zoom, on the second page.
+  form.PageControl2->setCurrentIndex(1);
+  form.ZoomEd->setValue(60);
+  form.PageEd->setValue(2);
+  Settle();
+  Save(&form, out + "/tab1-vorschau-seite2-zoom60.png");
+  form.ZoomEd->setValue(100);
+  form.PageEd->setValue(1);
+
+  if (argc < 4) return 0;
+  form.openfilenow(QString::fromLocal8Bit(argv[3]));
+  form.PageControl2->setCurrentIndex(3);
+  Settle();
+  form.PaintBox2MouseDown(Qt::LeftButton, {}, 90 + 45, 50);  // the second picture
+  Settle();
+  Save(&form, out + "/tab3-galerie.png");
+  if (form.FDoc.Images.Count() == 0) return 0;
+
+  paginor::TViewPicForm* viewer = form.ViewPicForm;
+  viewer->Bitmap = form.FDoc.Images[0].Bitmap;
+  viewer->ZoomEd->setValue(800);
+  viewer->show();
+  Settle();
+  Save(viewer, out + "/viewer-zoom800.png");
+  viewer->ZoomEd->setValue(100);
+  Settle();
+  Save(viewer, out + "/viewer-zoom100.png");
+
+  paginor::TPrintForm print(*form.Printer, viewer);
+  print.Bitmap = form.FDoc.Images[0].Bitmap;
+  print.show();
+  Settle();
+  Save(&print, out + "/print-window.png");
+  print.UserdefCheck->click();
+  print.ZentrCheck->click();
+  Settle();
+  Save(&print, out + "/print-window-benutzerdefiniert.png");
+  print.hide();
+  viewer->hide();
   return 0;
 }

@@ -48,3 +48,8 @@ img2pdf -o palette.pdf palette.png
 rm palette.png
 qpdf --encrypt geheim chef 256 -- palette.pdf qpdf-r6-palette.pdf
 qpdf --allow-weak-crypto --encrypt geheim chef 128 --use-aes=n -- palette.pdf qpdf-r3-palette.pdf
+
+# A user password beyond ASCII: qpdf hashes it in PDFDocEncoding for revision 4 and in UTF-8
+# for revision 6, while the password prompt gives UTF-8.
+qpdf --encrypt "größe" chef 128 --use-aes=y -- "$src" qpdf-r4-umlaut.pdf
+qpdf --encrypt "größe" chef 256 -- "$src" qpdf-r6-umlaut.pdf

@@ -1,0 +1,185 @@
+#include "pdf/more_filters.h"
+
+#include <gtest/gtest.h>
+
+#include "support/filter_encoders.h"
+
+namespace paginor {
+namespace {
+
+using testing::EncodeASCIIHex;
+using testing::EncodeLzw;
+using testing::EncodePng;
+using testing::EncodeRunLength;
+using testing::EncodeTiff;
+
+TEST(ASCIIHex, Cases) {
+  const struct {
+    const char* name;
+    std::string encoded;
+    std::string decoded;
+  } cases[] = {
+      {"pairs", "48616c6c6f>", "Hallo"},
+      {"upper case and blanks", "48 61\r\n6C 6C\t6F>", "Hallo"},
+      {"odd last digit counts as followed by 0", "4861 7>", "Ha\x70"},
+      {"nothing after the end mark", "41>42", "A"},
+      {"without an end mark", "4142", "AB"},
+      {"other bytes are skipped", "4x1z42>", "AB"},
+      {"zero bytes stay", "00ff00>", std::string("\0\xff\0", 3)},
+      {"empty", ">", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeASCIIHex(c.encoded), c.decoded) << c.name;
+  }
+}
+
+TEST(RunLength, Cases) {
+  const struct {
+    const char* name;
+    std::string encoded;
+    std::string decoded;
+  } cases[] = {
+      {"literal run",
+       std::string("\x02"
+                   "abc\x80",
+                   5),
+       "abc"},
+      {"repeat run",
+       std::string("\xFE"
+                   "x\x80",
+                   3),
+       "xxx"},
+      {"longest repeat",
+       std::string("\x81"
+                   "y\x80",
+                   3),
+       std::string(128, 'y')},
+      {"both",
+       std::string("\x00"
+                   "a\xFD"
+                   "b\x01"
+                   "cd\x80",
+                   8),
+       "abbbbcd"},
+      {"nothing after the end",
+       std::string("\x00"
+                   "a\x80\x00"
+                   "b",
+                   5),
+       "a"},
+      {"no end mark",
+       std::string("\x00"
+                   "a",
+                   2),
+       "a"},
+      {"literal cut by the end of the data",
+       std::string("\x05"
+                   "ab",
+                   3),
+       "ab"},
+      {"repeat without its byte",
+       std::string("\x00"
+                   "a\xFE",
+                   3),
+       "a"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeRunLength(c.encoded), c.decoded) << c.name;
+  }
+}
+
+TEST(MoreFilters, OutputStopsAtTheLimit) {
+  bool reached = false;
+  EXPECT_EQ(DecodeRunLength(std::string("\x81"
+                                        "y\x81"
+                                        "z",
+                                        4),
+                            130, &reached)
+                .size(),
+            130u);
+  EXPECT_TRUE(reached);
+  EXPECT_EQ(DecodeASCIIHex("414243444546>", 4, &reached), "ABCD");
+  EXPECT_TRUE(reached);
+  EXPECT_EQ(DecodeASCIIHex("41424344>", 4, &reached), "ABCD");
+  EXPECT_FALSE(reached);
+}
+
+TEST(MoreFilters, OurEncodersRoundTrip) {
+  std::string data;
+  for (int i = 0; i < 12000; ++i)
+    data += static_cast<char>(i % 7 == 0 ? 'a' : i * 13);
+  data += std::string(400, 'r');
+  EXPECT_EQ(DecodeASCIIHex(EncodeASCIIHex(data)), data);
+  EXPECT_EQ(DecodeRunLength(EncodeRunLength(data)), data);
+  EXPECT_EQ(DecodeLZW(EncodeLzw(data)), data);
+}
+
+TEST(FilterChain, FiltersAndTheirParameters) {
+  const auto chain = ReadFilterChain({"/Filter", "[", "/ASCII85Decode", "/FlateDecode", "]"},
+                                     {"/DecodeParms", "[", "null", "<<", "/Predictor", "12",
+                                      "/Columns", "5", "/Colors", "3", ">>", "]"});
+  ASSERT_EQ(chain.size(), 2u);
+  EXPECT_EQ(chain[0].Name, "/ASCII85Decode");
+  EXPECT_EQ(chain[0].Predictor.Predictor, 1);
+  EXPECT_EQ(chain[1].Name, "/FlateDecode");
+  EXPECT_EQ(chain[1].Predictor.Predictor, 12);
+  EXPECT_EQ(chain[1].Predictor.Columns, 5);
+  EXPECT_EQ(chain[1].Predictor.Colors, 3);
+  EXPECT_EQ(chain[1].Predictor.BitsPerComponent, 8);
+
+  const auto single =
+      ReadFilterChain({"/Filter", "/LZWDecode"}, {"/DecodeParms", "<<", "/Predictor", "2", ">>"});
+  ASSERT_EQ(single.size(), 1u);
+  EXPECT_EQ(single[0].Predictor.Predictor, 2);
+
+  const auto crypt =
+      ReadFilterChain({"/Filter", "[", "/Crypt", "/FlateDecode", "]"},
+                      {"/DecodeParms", "[", "<<", "/Name", "/StdCF", ">>", "null", "]"});
+  EXPECT_EQ(StreamCryptFilter(crypt), "/StdCF");
+  EXPECT_EQ(StreamCryptFilter(ReadFilterChain({"/Filter", "/Crypt"}, {})), "/Identity");
+  EXPECT_EQ(StreamCryptFilter(ReadFilterChain({"/Filter", "/FlateDecode", "/Crypt"}, {})), "");
+  // A parameter object of its own and nested values are passed over.
+  const auto nested = ReadFilterChain({"/Filter", "[", "/FlateDecode", "/DCTDecode", "]"},
+                                      {"/DecodeParms", "[", "7", "0", "R", "<<", "/X", "[", "1",
+                                       "2", "]", "/Columns", "9", ">>", "]"});
+  ASSERT_EQ(nested.size(), 2u);
+  EXPECT_EQ(nested[0].Predictor.Columns, 1);
+  EXPECT_EQ(nested[1].Predictor.Columns, 9);
+}
+
+TEST(FilterChain, StepsUndoPredictorsAfterFlateAndLzw) {
+  std::string rows;
+  for (int y = 0; y < 9; ++y) {
+    for (int x = 0; x < 15; ++x)
+      rows += static_cast<char>(x * y + 3 * x);
+  }
+  const struct {
+    const char* name;
+    const char* filter;
+    int predictor;
+    std::string encoded;
+  } cases[] = {
+      {"Flate, PNG rows", "/FlateDecode", 12, testing::Deflate(EncodePng(rows, 15, 3))},
+      {"Flate, PNG predictor 15", "/FlateDecode", 15, testing::Deflate(EncodePng(rows, 15, 3))},
+      {"Flate, TIFF", "/FlateDecode", 2, testing::Deflate(EncodeTiff(rows, 15, 3))},
+      {"LZW, PNG rows", "/LZWDecode", 10, EncodeLzw(EncodePng(rows, 15, 3))},
+      {"LZW, TIFF", "/LZWDecode", 2, EncodeLzw(EncodeTiff(rows, 15, 3))},
+  };
+  for (const auto& c : cases) {
+    TFilterStep step;
+    step.Name = c.filter;
+    step.Predictor.Predictor = c.predictor;
+    step.Predictor.Colors = 3;
+    step.Predictor.Columns = 5;
+    EXPECT_EQ(DecodeStep(step, c.encoded), rows) << c.name;
+  }
+  TFilterStep unknown;
+  unknown.Name = "/JPXDecode";
+  EXPECT_FALSE(DecodeStep(unknown, "data"));
+  TFilterStep crypt;
+  crypt.Name = "/Crypt";
+  EXPECT_EQ(DecodeStep(crypt, "data"), "data");
+}
+
+}  // namespace
+}  // namespace paginor
