@@ -156,6 +156,9 @@ QWidget* TMainForm::MakeConfigTab() {
   grid->addWidget(HTMLLinksCheck, 0, 1);
   grid->addWidget(TabsCheck, 1, 1);
   grid->addWidget(ReadPicsCheck, 2, 1);
+  ModernCheck = new QCheckBox("Moderne und beschädigte PDF-Dateien lesen", options);
+  ModernCheck->setChecked(true);
+  grid->addWidget(ModernCheck, 3, 0, 1, 2);
   auto* space = new QHBoxLayout;
   space->addWidget(new QLabel("Leerzeichenbreite:", options));
   SpaceWidthEd = new QSpinBox(options);
@@ -164,15 +167,15 @@ QWidget* TMainForm::MakeConfigTab() {
   space->addWidget(SpaceWidthEd);
   space->addWidget(new QLabel("%", options));
   space->addStretch();
-  grid->addLayout(space, 3, 0);
+  grid->addLayout(space, 4, 0);
   ReadNewBtn = new QPushButton("PDF Neu lesen", options);
-  grid->addWidget(ReadNewBtn, 3, 1, Qt::AlignLeft);
+  grid->addWidget(ReadNewBtn, 4, 1, Qt::AlignLeft);
   auto* font_row = new QHBoxLayout;
   ChooseFontBtn = new QPushButton("Schriftart auswählen:", options);
   Label4 = new QLabel(options);
   font_row->addWidget(ChooseFontBtn);
   font_row->addWidget(Label4, 1);
-  grid->addLayout(font_row, 4, 0, 1, 2);
+  grid->addLayout(font_row, 5, 0, 1, 2);
   auto* view_row = new QHBoxLayout;
   view_row->addWidget(new QLabel("Zoom:", options));
   ZoomEd = new QSpinBox(options);
@@ -189,7 +192,7 @@ QWidget* TMainForm::MakeConfigTab() {
   Label6 = new QLabel("von 0", options);
   view_row->addWidget(Label6);
   view_row->addStretch();
-  grid->addLayout(view_row, 5, 0, 1, 2);
+  grid->addLayout(view_row, 6, 0, 1, 2);
   layout->addWidget(options);
   ScrollBox1 = new QScrollArea(box);
   PaintBox1 = new TPaintBox(ScrollBox1);

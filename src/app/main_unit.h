@@ -141,6 +141,7 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   QCheckBox* HTMLLinksCheck = nullptr;
   QCheckBox* TabsCheck = nullptr;
   QCheckBox* ReadPicsCheck = nullptr;
+  QCheckBox* ModernCheck = nullptr;  // "Moderne und beschädigte PDF-Dateien lesen"
   QSpinBox* SpaceWidthEd = nullptr;
   QPushButton* ReadNewBtn = nullptr;
   QPushButton* ChooseFontBtn = nullptr;

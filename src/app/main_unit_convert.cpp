@@ -74,6 +74,7 @@ TConvertOptions TMainForm::Options() {
   options.HTMLLinksCheck = HTMLLinksCheck->isChecked();
   options.TabsCheck = TabsCheck->isChecked();
   options.ReadPicsCheck = ReadPicsCheck->isChecked();
+  options.ModernCheck = ModernCheck->isChecked();
   return options;
 }
 

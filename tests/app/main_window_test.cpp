@@ -1,6 +1,7 @@
 // The real main window on the offscreen platform, its dialogs answered by a script.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -80,6 +81,9 @@ TEST_F(MainWindow, StartsOnTheFirstTabWithTheOptionsDefaults) {
   EXPECT_TRUE(options.HorzLayCheck && options.VertLayCheck && options.StartWTCheck &&
               options.HTMLLinksCheck && options.ReadPicsCheck);
   EXPECT_FALSE(options.TabsCheck);
+  EXPECT_TRUE(options.ModernCheck);
+  form->ModernCheck->setChecked(false);
+  EXPECT_FALSE(form->Options().ModernCheck);
   EXPECT_EQ(form->Label6->text(), "von 0");
   EXPECT_EQ(form->Label4->text(), "Optimieren auf: Arial");
 }
