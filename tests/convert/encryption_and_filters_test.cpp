@@ -118,9 +118,17 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"qpdf-r6-objstm.pdf", {"chef"}, 1, kNone},
                       OpenCase{"gs-r3-128-geheim.pdf", {"geheim"}, 1, kNone},
                       OpenCase{"gs-r3-56-empty.pdf", {}, 0, kNone},
-        // The prompt gives UTF-8; revision 4 hashes the password in PDFDocEncoding.
-        OpenCase{"qpdf-r4-umlaut.pdf", {"gr\xC3\xB6\xC3\x9F" "e"}, 1, kNone},
-        OpenCase{"qpdf-r6-umlaut.pdf", {"gr\xC3\xB6\xC3\x9F" "e"}, 1, kNone}),
+                      // The prompt gives UTF-8; revision 4 hashes the password in PDFDocEncoding.
+                      OpenCase{"qpdf-r4-umlaut.pdf",
+                               {"gr\xC3\xB6\xC3\x9F"
+                                "e"},
+                               1,
+                               kNone},
+                      OpenCase{"qpdf-r6-umlaut.pdf",
+                               {"gr\xC3\xB6\xC3\x9F"
+                                "e"},
+                               1,
+                               kNone}),
     [](const auto& info) {
       std::string name = info.param.file;
       name = name.substr(0, name.size() - 4);
