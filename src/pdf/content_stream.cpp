@@ -1,6 +1,7 @@
 #include "pdf/content_stream.h"
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/filters.h"
@@ -75,14 +76,39 @@ TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number
                              const TStatusLineSink& status) {
   TPageContent result;
   const std::size_t limit = reader.Caps.Limits.ContentBytes;
+  // A page that names one stream many times (a shared /Contents array) reads its dictionary
+  // once: what it says depends on the object alone.
+  struct KnownStream {
+    StreamHeader header;
+    int32_t length = 0;
+    bool has_length = false;
+    int64_t data = -1;  // the first data byte; -1 when there is no data to read
+  };
+  std::unordered_map<int32_t, KnownStream> known;
   for (TContentRef& ref : page.Contents) {
     if (!ref.Valid || !reader.GotoObject(ref.ObjNum, ref.Gen)) continue;
     if (!reader.CountStreamBytes(0)) break;
-    const StreamHeader header = ReadStreamHeader(reader, ref);
-    if (!ref.HasLength || !reader.AtStreamData()) {
+    auto it = known.find(ref.ObjNum);
+    if (it == known.end()) {
+      KnownStream stream;
+      TContentRef first = ref;
+      stream.header = ReadStreamHeader(reader, first);
+      stream.length = first.Length;
+      stream.has_length = first.HasLength;
+      if (first.HasLength && reader.AtStreamData()) stream.data = reader.GetPos();
+      it = known.emplace(ref.ObjNum, std::move(stream)).first;
+    }
+    const KnownStream& stream = it->second;
+    if (stream.has_length) {
+      ref.Length = stream.length;
+      ref.HasLength = true;
+    }
+    if (stream.data < 0) {
       reader.Invalid = true;
       continue;
     }
+    reader.SetPos(stream.data);
+    const StreamHeader& header = stream.header;
     // A stream claiming more bytes than the file holds gets what is there.
     std::string data = reader.ReadBytes(ref.Length);
     reader.CountStreamBytes(static_cast<int64_t>(data.size()));

@@ -402,6 +402,27 @@ TEST(Caps, ALargePageKeepsItsTextUpToTheCap) {
   }
 }
 
+TEST(Caps, AStreamNamedManyTimesByAPageIsReadOnce) {
+  PdfBuilder pdf;
+  const int stream = pdf.AddStream("/Filter /FlateDecode", Deflated("(x) Tj"));
+  std::string refs;
+  for (int i = 0; i < 1000; ++i)
+    refs += std::to_string(stream) + " 0 R ";
+  const int tree = pdf.Add("");
+  const int page = pdf.Add("<< /Type /Page /Contents [" + refs + "] >>");
+  pdf.Set(tree, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] >>");
+  pdf.root = pdf.Add("<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>");
+  auto reader = testing::ReadStructure(pdf.Build());
+  ASSERT_EQ(reader->Pages.Count(), 1);
+  const std::size_t before = reader->DictionaryTokens;
+  const TPageContent content =
+      ReadPageContent(*reader, reader->Pages[0], 1, [](const std::string&) {});
+  EXPECT_EQ(Occurrences(content.ContentBuffer, "(x) Tj\n"), 1000);
+  // One stream dictionary: /Filter /FlateDecode /Length n.
+  EXPECT_EQ(reader->DictionaryTokens - before, 4u);
+  EXPECT_FALSE(reader->Invalid);
+}
+
 // --- whole-file budgets ---
 
 TEST(Caps, FileBudgetsEndTheConversionEarly) {
