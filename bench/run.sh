@@ -7,6 +7,9 @@
 #   images  50 JPEG pages with Flate and CCITT pictures: --images no slower than pdfimages
 #           writing PPM/PGM/PBM (which decodes every picture, as we do); --html for comparison
 #   runs    one page of 20 000 one-character runs: converted in under 2 seconds
+#   window  the main window (offscreen) converting the 1000-page and the picture document and
+#           building the HTML view: the longest time without processed events under 50 ms;
+#           "Aktion abbrechen" ends the conversion within one page
 # Usage: bench/run.sh [BUILD_DIR] [REPEATS]   (defaults: build, 5)
 set -eu
 cd "$(dirname "$0")/.."
@@ -100,4 +103,29 @@ if [ "$have_poppler" = yes ]; then
   echo "Verhältnis pdfimages / --html (Bilder):  $(ratio images_poppler images_html)"
 else
   echo "pdftotext oder pdfimages fehlt (poppler-utils): keine Verhältnisse"
+fi
+
+# The window: the median over the runs of each operation's longest pause between events.
+window="$build/bin/paginor_responsiveness"
+if [ -x "$window" ]; then
+  echo
+  echo "Fenster: längste Zeit ohne verarbeitete Ereignisse (Ziel unter 50 ms)"
+  for case in text images; do
+    : >"$work/window.all"
+    i=0
+    while [ "$i" -lt "$repeats" ]; do
+      "$window" "$work/$case.pdf" 2>/dev/null >>"$work/window.all"
+      i=$((i + 1))
+    done
+    for phase in "Umwandlung " "HTML-Darstellung" "Umwandlung mit Abbruch"; do
+      pause=$(grep "^$phase" "$work/window.all" | sed 's/.*längste Pause *\([0-9.]*\).*/\1/' |
+        sort -n | awk -v n="$repeats" 'NR == int((n + 1) / 2)')
+      printf '  %-8s %-24s %7s ms: %s\n' "$case" "$phase" "$pause" "$(verdict "$pause" 50 "<")"
+    done
+    after=$(sed -n 's/.*Umwandlung \([0-9.]*\) ms später beendet.*/\1/p' "$work/window.all" |
+      sort -n | awk -v n="$repeats" 'NR == int((n + 1) / 2)')
+    echo "  $case: Abbruch wirksam nach ${after:-?} ms"
+  done
+else
+  echo "$window fehlt (Bau ohne Fenster): keine Messung des Fensters"
 fi

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include "app/dialogs.h"
@@ -35,8 +36,19 @@ void TMainForm::SyncDocumentFromView() {
 }
 
 void TMainForm::ShowDocumentInView() {
+  // A long document is filled in chunks with the events processed in between, so the other
+  // operations stay locked out meanwhile. It is filled apart from the view: the view then lays
+  // it out bit by bit, where filling the view's own document would lay out all of it at once.
+  TBusyGuard busy(FDoc.FBusy);
   filling_view_ = true;
-  FillTextDocument(*Memo1->document(), FDoc.Memo1);
+  auto* filled = new QTextDocument(Memo1);
+  filled->setDefaultFont(Memo1->document()->defaultFont());
+  FillTextDocument(*filled, FDoc.Memo1, [] { QCoreApplication::processEvents(); });
+  // The view's first document belongs to the view and goes with setDocument; ours we free.
+  QTextDocument* shown = Memo1->document();
+  const bool ours = shown->parent() == Memo1;
+  Memo1->setDocument(filled);
+  if (ours) shown->deleteLater();
   Memo1->moveCursor(QTextCursor::Start);
   filling_view_ = false;
   view_edited_ = false;

@@ -92,6 +92,7 @@ class Conversion {
     state_.TextItems.Clear();
 
     try {
+      host_.ProcessEvents();  // releasing a long document took a moment
       std::string bytes;
       const LoadStatus status = load(bytes);
       if (status == LoadStatus::TooLarge) throw std::bad_alloc();
@@ -147,10 +148,15 @@ class Conversion {
     ReadPageDictionaries(reader_);
     if (reader_.Modern) ApplyInheritedAttributes(reader_);
     ReadPageResources(reader_);
-    page_fonts_ = ReadFonts(reader_, fonts_, [this](const std::string& line) { Status(line); });
-    page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck,
-                                 [this](const std::string& line) { Status(line); })
-                       .Pages;
+    const TStatusLineSink status = [this](const std::string& line) { Status(line); };
+    page_fonts_ = ReadFonts(reader_, fonts_, status);
+    // Decoding the pictures takes a while: the window answers and "Aktion abbrechen" works.
+    const TImageGoOn go_on = [this] {
+      host_.ProcessEvents();
+      return !state_.FBreak;
+    };
+    page_images_ =
+        ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status, go_on).Pages;
     Status("Lese Seiten...");
     ReadPages();
   }

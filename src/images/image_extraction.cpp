@@ -244,7 +244,8 @@ bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& stream
 }  // namespace
 
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
-                               bool read_pictures, const TImageStatusSink& status) {
+                               bool read_pictures, const TImageStatusSink& status,
+                               const TImageGoOn& go_on) {
   TImageExtraction result;
   images.Clear();
   CollectImages(reader, images, result.Pages);
@@ -255,6 +256,7 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
     const TCapLimits& limits = reader.Caps.Limits;
     int64_t pixel_bytes = 0;  // of the pictures decoded so far
     for (int i = 0; i < images.Count(); ++i) {
+      if (go_on && !go_on()) break;
       TImageRec& image = images[i];
       const TImageAttributes& a = attributes[static_cast<std::size_t>(i)];
       if (image.Width > 0 && image.Height > 0 && BitmapBytesFor(image, a) > limits.ImageBytes) {

@@ -53,9 +53,14 @@ struct TImageExtraction {
 
 using TImageStatusSink = std::function<void(const std::string&)>;
 
+// Asked before each picture is decoded (the window processes its events there); false stops
+// the decoding, and what was decoded so far is kept.
+using TImageGoOn = std::function<bool()>;
+
 // Collects, reads and (when read_pictures) decodes the pages' images into images, which is
 // emptied first; writes the two status lines.
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
-                               bool read_pictures, const TImageStatusSink& status);
+                               bool read_pictures, const TImageStatusSink& status,
+                               const TImageGoOn& go_on = {});
 
 }  // namespace paginor

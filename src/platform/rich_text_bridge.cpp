@@ -72,7 +72,9 @@ Qt::Alignment QtAlignment(TAlignment a) {
 
 }  // namespace
 
-void FillTextDocument(QTextDocument& view, const TRichDocument& document) {
+void FillTextDocument(QTextDocument& view, const TRichDocument& document,
+                      const std::function<void()>& between_chunks) {
+  constexpr int kChunkLines = 256;
   view.clear();
   QTextCursor cursor(&view);
   cursor.beginEditBlock();
@@ -99,6 +101,7 @@ void FillTextDocument(QTextDocument& view, const TRichDocument& document) {
                         CharFormat(run.Attributes));
       p = stop;
     }
+    if (between_chunks && line % kChunkLines == kChunkLines - 1) between_chunks();
   }
   cursor.endEditBlock();
 }

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "app/main_unit.h"
 #include "app/progress_forms.h"
@@ -134,6 +135,36 @@ TEST_F(MainWindow, CancelStopsBeforeTheNextPageAndASecondOpenStepsAside) {
   EXPECT_FALSE(form->FDoc.FBusy);
   EXPECT_TRUE(form->Memo1->toPlainText().contains("Seite 2"));
   EXPECT_FALSE(form->Memo1->toPlainText().contains("Seite 3"));
+}
+
+TEST_F(MainWindow, ALongDocumentFillsTheViewWithEventsProcessedAndOpeningLockedOut) {
+  const QString many = Pages(400);
+  const QString other = Pages(3, "other.pdf");
+  int ticks_while_filling = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    // The progress window is gone once the pages are read: what follows is the view's filling.
+    if (!form->FDoc.FBusy || form->OpenPDFForm->isVisible()) return;
+    ++ticks_while_filling;
+    form->openfilenow(other);  // steps aside
+  });
+  ticker.start(0);
+  form->openfilenow(many);
+  ticker.stop();
+  EXPECT_GT(ticks_while_filling, 0);
+  EXPECT_FALSE(form->FDoc.FBusy);
+  EXPECT_EQ(form->FDoc.PageSizes.Count(), 400);
+  const QString shown = form->Memo1->toPlainText();
+  EXPECT_TRUE(shown.contains("Seite 1\n"));
+  EXPECT_TRUE(shown.contains("Seite 400"));
+  // The view holds the whole document, so reading it back changes nothing.
+  form->Memo1->moveCursor(QTextCursor::End);
+  form->Memo1->insertPlainText("!");
+  dialogs->save_names = {data_dir.path() + "/all.txt"};
+  form->SaveBtnClick();
+  const QByteArray saved = FileBytes(data_dir.path() + "/all.txt");
+  EXPECT_EQ(saved.count("Seite "), 400);
+  EXPECT_TRUE(saved.trimmed().endsWith("!"));
 }
 
 TEST_F(MainWindow, InvalidFileMessageOnce) {

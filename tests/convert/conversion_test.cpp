@@ -85,10 +85,12 @@ TEST(Conversion, ProgressIsTruncated) {
 
 TEST(Conversion, CancelStopsBeforeTheNextPage) {
   Session run;
-  run.host.on_process_events = [&run](int count) {
+  run.host.on_process_events = [&run](int) {
     EXPECT_TRUE(run.state.FBusy);
     EXPECT_EQ(run.state.Memo1.UpdateCount(), 1);  // no repainting while the text grows
-    if (count == 2) run.state.FBreak = true;      // "Aktion abbrechen" during page 2
+    if (run.host.labels.back() == "Lese Seite 2...") {
+      run.state.FBreak = true;  // "Aktion abbrechen" during page 2
+    }
   };
   run.Convert(Pages(10));
   EXPECT_EQ(run.state.PageSizes.Count(), 2);
@@ -97,6 +99,23 @@ TEST(Conversion, CancelStopsBeforeTheNextPage) {
   EXPECT_EQ(run.host.page_count_label, "von 10");
   EXPECT_TRUE(run.host.messages.empty());
   EXPECT_FALSE(run.state.FBusy);
+}
+
+TEST(Conversion, EventsAreProcessedBetweenPicturesAndCancelStopsTheDecoding) {
+  Session run;
+  int picture_calls = 0;
+  run.host.on_process_events = [&](int) {
+    const auto& lines = run.host.status_lines;
+    if (lines.empty() || lines.back() != "3 Bilder/Objekte gefunden...") return;
+    if (++picture_calls == 2) run.state.FBreak = true;  // after the first of three pictures
+  };
+  run.Convert(ReadFixture("images/img2pdf-png.pdf"));
+  EXPECT_EQ(run.state.Images.Count(), 1);
+  EXPECT_TRUE(run.state.Images[0].Bitmap.HasBits());
+  EXPECT_EQ(run.host.status_lines[3], "1 JPEG-Bilder gelesen...");
+  EXPECT_EQ(run.state.PageSizes.Count(), 0);
+  EXPECT_FALSE(run.state.FBusy);
+  EXPECT_EQ(run.host.events.back(), "close");
 }
 
 TEST(Conversion, ANewConversionClearsAnEarlierCancel) {
@@ -258,7 +277,9 @@ TEST(Conversion, FailuresInsideStillCleanUp) {
   };
   for (const auto& c : cases) {
     Session run;
-    run.host.on_process_events = [&c](int) { c.fail(); };
+    run.host.on_process_events = [&](int) {
+      if (run.host.labels.back() == "Lese Seite 1...") c.fail();
+    };
     run.Convert(Pages(3));
     EXPECT_EQ(run.host.MessageTexts(), (std::vector<std::string>{c.message})) << c.name;
     EXPECT_FALSE(run.state.FBusy) << c.name;
