@@ -17,8 +17,9 @@ std::string DecodeASCII85(std::string_view data, std::size_t limit = kMaxInflate
                           bool* limit_reached = nullptr);
 std::string DecodeFlate(std::string_view data, std::size_t limit = kMaxInflatedSize,
                         bool* limit_reached = nullptr);
-// /LZWDecode as PDF defines it: 9 to 12 bit codes, clear 256, end of data 257, early change.
+// /LZWDecode as PDF defines it: 9 to 12 bit codes, clear 256, end of data 257; with
+// early_change (/EarlyChange 1, the default) the code width grows one code early.
 std::string DecodeLZW(std::string_view data, std::size_t limit = kMaxInflatedSize,
-                      bool* limit_reached = nullptr);
+                      bool* limit_reached = nullptr, bool early_change = true);
 
 }  // namespace paginor

@@ -68,7 +68,8 @@ struct Table {
 
 }  // namespace
 
-std::string DecodeLZW(std::string_view data, std::size_t limit, bool* limit_reached) {
+std::string DecodeLZW(std::string_view data, std::size_t limit, bool* limit_reached,
+                      bool early_change) {
   std::string out;
   BitReader bits(data);
   Table table;
@@ -103,7 +104,7 @@ std::string DecodeLZW(std::string_view data, std::size_t limit, bool* limit_reac
     }
     previous = code;
     // Early change: the width grows one code before the table would need it.
-    if (table.next + 1 >= (1 << width) && width < 12) ++width;
+    if (table.next + (early_change ? 1 : 0) >= (1 << width) && width < 12) ++width;
   }
   if (limit_reached != nullptr) *limit_reached = reached || out.size() > limit;
   if (out.size() > limit) out.resize(limit);

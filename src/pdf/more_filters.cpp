@@ -154,6 +154,7 @@ std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter,
     predictor.Colors = Number(p, "/Colors", 1);
     predictor.BitsPerComponent = Number(p, "/BitsPerComponent", 8);
     predictor.Columns = Number(p, "/Columns", 1);
+    chain[k].EarlyChange = Number(p, "/EarlyChange", 1) != 0;
     if (const auto name = p.find("/Name"); name != p.end()) chain[k].CryptName = name->second;
   }
   return chain;
@@ -178,7 +179,8 @@ std::optional<std::string> DecodeStep(const TFilterStep& step, std::string_view 
     out = DecodeRunLength(data, limit, &reached);
   } else if (name == "/FlateDecode" || name == "/Fl" || name == "/LZWDecode" || name == "/LZW") {
     const bool flate = name == "/FlateDecode" || name == "/Fl";
-    out = flate ? DecodeFlate(data, limit, &reached) : DecodeLZW(data, limit, &reached);
+    out = flate ? DecodeFlate(data, limit, &reached)
+                : DecodeLZW(data, limit, &reached, step.EarlyChange);
     // Predicted rows are one byte longer than the rows they give: undoing never grows them.
     if (step.Predictor.Predictor >= 2) out = UndoPredictor(out, step.Predictor);
   } else if (name == "/Crypt") {

@@ -26,6 +26,7 @@ std::string DecodeRunLength(std::string_view data, std::size_t limit = kMaxInfla
 struct TFilterStep {
   std::string Name;  // as written, with its "/"
   TPredictorParams Predictor;
+  bool EarlyChange = true;              // of an LZW filter
   std::string CryptName = "/Identity";  // of a /Crypt filter
 };
 

@@ -5,7 +5,7 @@
 
 #include "pdf/filters.h"
 #include "pdf/literals.h"
-#include "pdf/predictor.h"
+#include "pdf/more_filters.h"
 #include "pdf/xref.h"
 
 namespace paginor {
@@ -42,8 +42,8 @@ std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32
                                           bool encrypt) {
   // The dictionary has been read by the caller; its entries are still in DictEntries.
   std::optional<int64_t> length;
-  std::vector<std::string> filters;
-  TPredictorParams predictor;
+  std::vector<std::string> filter;
+  std::vector<std::string> parms;
   for (const TDictEntry& e : reader.DictEntries) {
     const auto& t = e.Tokens;
     if (t[0] == "/Length" && t.size() == 2) {
@@ -53,17 +53,9 @@ std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32
       if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) length = ParseInt64(reader.ReadToken());
       reader.SetPos(saved);
     } else if (t[0] == "/Filter") {
-      for (std::size_t i = 1; i < t.size(); ++i) {
-        if (t[i] != "[" && t[i] != "]") filters.push_back(t[i]);
-      }
+      filter = t;
     } else if (t[0] == "/DecodeParms") {
-      for (std::size_t i = 1; i + 1 < t.size(); ++i) {
-        const int value = ParseInt32(t[i + 1]).value_or(0);
-        if (t[i] == "/Predictor") predictor.Predictor = value;
-        if (t[i] == "/Columns") predictor.Columns = value;
-        if (t[i] == "/Colors") predictor.Colors = value;
-        if (t[i] == "/BitsPerComponent") predictor.BitsPerComponent = value;
-      }
+      parms = t;
     }
   }
   reader.FreeDict();
@@ -84,18 +76,13 @@ std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32
   std::string data = reader.ReadBytes(*length);
   reader.CountStreamBytes(static_cast<int64_t>(data.size()));
   if (encrypt && reader.Encrypted) reader.Security.DecryptObject(num, gen, data);
-  for (const std::string& filter : filters) {
-    if (filter == "/FlateDecode" || filter == "/Fl") {
-      data = DecodeFlate(data);
-      reader.CountStreamBytes(static_cast<int64_t>(data.size()));
-    } else if (filter == "/LZWDecode" || filter == "/LZW") {
-      data = DecodeLZW(data);
-      reader.CountStreamBytes(static_cast<int64_t>(data.size()));
-    } else {
-      return std::nullopt;
-    }
+  // Every generic filter with its own parameters, as a page's content would be decoded.
+  for (const TFilterStep& step : ReadFilterChain(filter, parms)) {
+    std::optional<std::string> decoded = DecodeStep(step, data);
+    if (!decoded) return std::nullopt;
+    data = std::move(*decoded);
+    reader.CountStreamBytes(static_cast<int64_t>(data.size()));
   }
-  if (!filters.empty()) data = UndoPredictor(data, predictor);
   return data;
 }
 

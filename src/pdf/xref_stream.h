@@ -14,8 +14,9 @@ bool ReadXrefStream(TDocReader& reader, int32_t offset, int32_t& prev);
 
 // The decoded data of the stream object whose dictionary entries are given, the cursor
 // resting after its dictionary: /Length (direct, indirect, or up to "endstream"), decryption
-// with the object's key when encrypt is set, /FlateDecode or /LZWDecode with their predictor.
-// Nothing when the data cannot be found or a filter is not one of these.
+// with the object's key when encrypt is set, then its generic filters (ASCII85, ASCIIHex,
+// Flate and LZW with their predictors, RunLength). Nothing when the data cannot be found or a
+// filter is not one of these.
 std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32_t gen,
                                           bool encrypt);
 

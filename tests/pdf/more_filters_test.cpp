@@ -114,6 +114,24 @@ TEST(MoreFilters, OurEncodersRoundTrip) {
   EXPECT_EQ(DecodeLZW(EncodeLzw(data)), data);
 }
 
+TEST(FilterChain, LzwWithoutEarlyChange) {
+  std::string data;
+  for (int i = 0; i < 12000; ++i)
+    data += static_cast<char>(i * 31 % 251);  // enough codes to pass every width
+  const std::string late = EncodeLzw(data, /*early_change=*/false);
+  const auto chain =
+      ReadFilterChain({"/Filter", "/LZWDecode"}, {"/DecodeParms", "<<", "/EarlyChange", "0", ">>"});
+  ASSERT_EQ(chain.size(), 1u);
+  EXPECT_FALSE(chain[0].EarlyChange);
+  EXPECT_EQ(DecodeStep(chain[0], late), data);
+  // The default reads the widths one code early and goes wrong where they change.
+  EXPECT_TRUE(ReadFilterChain({"/Filter", "/LZWDecode"}, {})[0].EarlyChange);
+  EXPECT_NE(DecodeLZW(late), data);
+  const auto explicit_early =
+      ReadFilterChain({"/Filter", "/LZW"}, {"/DecodeParms", "<<", "/EarlyChange", "1", ">>"});
+  EXPECT_EQ(DecodeStep(explicit_early[0], EncodeLzw(data)), data);
+}
+
 TEST(FilterChain, FiltersAndTheirParameters) {
   const auto chain = ReadFilterChain({"/Filter", "[", "/ASCII85Decode", "/FlateDecode", "]"},
                                      {"/DecodeParms", "[", "null", "<<", "/Predictor", "12",

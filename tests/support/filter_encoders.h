@@ -52,11 +52,13 @@ inline std::string EncodeRunLength(const std::string& data) {
   return out + '\x80';
 }
 
-inline std::string EncodeLzw(const std::string& data) {
+// early_change false: /EarlyChange 0, the width grows only when a code needs it.
+inline std::string EncodeLzw(const std::string& data, bool early_change = true) {
   std::string out;
   uint32_t buffer = 0;
   int buffered = 0;
   int width = 9;
+  const int late = early_change ? 0 : 1;
   const auto emit = [&](int code) {
     buffer = buffer << width | static_cast<uint32_t>(code);
     buffered += width;
@@ -85,7 +87,7 @@ inline std::string EncodeLzw(const std::string& data) {
     emit(table[w]);
     table[wc] = next++;
     // The decoder adds its entries one code later: early change, seen from here.
-    if (next >= (1 << width) && width < 12) ++width;
+    if (next >= (1 << width) + late && width < 12) ++width;
     if (next >= 4094) {
       emit(256);
       reset();
@@ -96,7 +98,7 @@ inline std::string EncodeLzw(const std::string& data) {
   if (!w.empty()) {
     emit(table[w]);
     ++next;
-    if (next >= (1 << width) && width < 12) ++width;
+    if (next >= (1 << width) + late && width < 12) ++width;
   }
   emit(257);
   if (buffered > 0) out += static_cast<char>((buffer << (8 - buffered)) & 0xFF);
