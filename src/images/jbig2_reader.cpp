@@ -2,6 +2,7 @@
 
 #include <jbig2.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -92,12 +93,68 @@ const unsigned char* Bytes(std::string_view s) {
   return reinterpret_cast<const unsigned char*>(s.data());
 }
 
+uint32_t BigEndian(std::string_view s, std::size_t at, std::size_t bytes) {
+  uint32_t value = 0;
+  for (std::size_t i = 0; i < bytes; ++i)
+    value = value << 8 | static_cast<unsigned char>(s[at + i]);
+  return value;
+}
+
+// More symbol instances than this in one text region, or more than the region has pixels,
+// only keep jbig2dec busy: it places them one by one, whatever the data hold.
+constexpr uint64_t kMaxTextInstances = uint64_t{1} << 20;
+
+// Whether every text region of an embedded stream (a sequence of segment headers, each
+// followed by its data) asks for a sane number of symbol instances. The scan ends at the end
+// of the data or at a segment of unknown length, which cannot be a text region.
+bool TextRegionsWithinReason(std::string_view s) {
+  std::size_t at = 0;
+  while (at + 6 <= s.size()) {
+    const uint32_t number = BigEndian(s, at, 4);
+    const auto flags = static_cast<unsigned char>(s[at + 4]);
+    const int type = flags & 0x3F;
+    std::size_t pos = at + 5;
+    uint64_t referred = static_cast<unsigned char>(s[pos]) >> 5;
+    if (referred == 7) {  // the long form: a count of 29 bits and a retention bit per segment
+      if (pos + 4 > s.size()) return true;
+      referred = BigEndian(s, pos, 4) & 0x1FFFFFFF;
+      pos += 4 + (referred + 8) / 8;
+    } else {
+      pos += 1;
+    }
+    const std::size_t number_size = number <= 256 ? 1 : number <= 65536 ? 2 : 4;
+    if (referred > s.size()) return true;  // the data cannot hold them
+    pos += static_cast<std::size_t>(referred) * number_size + ((flags & 0x40) != 0 ? 4 : 1);
+    if (pos + 4 > s.size()) return true;
+    const uint32_t length = BigEndian(s, pos, 4);
+    pos += 4;
+    if (length == 0xFFFFFFFF) return true;
+    if (type == 4 || type == 6 || type == 7) {
+      // Region information (17 bytes), the text region's flags, its Huffman flags and
+      // refinement pixels where they are present, then the number of instances.
+      std::size_t field = pos + 17;
+      if (field + 2 > s.size()) return true;
+      const uint32_t text_flags = BigEndian(s, field, 2);
+      field += 2;
+      if ((text_flags & 1) != 0) field += 2;
+      if ((text_flags & 2) != 0 && (text_flags & 0x8000) == 0) field += 4;
+      if (field + 4 > s.size()) return true;
+      const uint64_t pixels = uint64_t{BigEndian(s, pos, 4)} * BigEndian(s, pos + 4, 4);
+      const uint64_t instances = BigEndian(s, field, 4);
+      if (instances > std::min(pixels, kMaxTextInstances)) return false;
+    }
+    if (length > s.size() - pos) return true;
+    at = pos + length;
+  }
+  return true;
+}
+
 }  // namespace
 
 void ReadJbig2(TDIB& dib, std::string_view data, std::string_view globals, bool inverted,
                int64_t max_bytes) {
   deldib(dib);
-  if (data.empty()) return;
+  if (data.empty() || !TextRegionsWithinReason(data) || !TextRegionsWithinReason(globals)) return;
   TBudgetAllocator budget{{Allocate, Free, Reallocate},
                           std::max<int64_t>(max_bytes, 0) + kReserveBytes};
   // The globals' context is declared first so that it outlives the page's, which uses it.

@@ -337,6 +337,18 @@ TEST(Jbig2Pictures, HostileStreamsStayWithinTheBudget) {
   TDIB good;
   ReadJbig2(good, stream, {}, false, kMaxBitmapBytes);
   EXPECT_TRUE(good.HasBits());
+
+  // A page of 37 x 23 pixels with a text region that asks for half a billion symbol
+  // instances: the decoder would place them one by one for minutes.
+  const std::string busy = ReadFixture("filters/busy-text-region.jbig2");
+  ASSERT_EQ(busy.substr(60, 4), be32(541098242));
+  TDIB refused;
+  ReadJbig2(refused, busy, {}, false, kMaxBitmapBytes);
+  EXPECT_FALSE(refused.HasBits());
+  // Three instances are decoded.
+  TDIB few;
+  ReadJbig2(few, busy.substr(0, 60) + be32(3) + busy.substr(64), {}, false, kMaxBitmapBytes);
+  EXPECT_TRUE(few.HasBits());
 }
 
 TEST(EncryptedPictures, PaletteTablesAreDecryptedLikeStreams) {
