@@ -155,6 +155,8 @@ void FilterSeeds(Seeds& seeds, const fs::path& data) {
   seeds.Add("flate", PdfBuilder::Deflate(text));
   seeds.Add("flate", PdfBuilder::Deflate(std::string(4000, '\0')));
   seeds.Add("lzw", ReadFile(data / "lzw-plain.lzw").substr(0, 2000));
+  seeds.Add("jpx", std::string("\x01\0\0", 3) + ReadFile(data / "filters/grey.j2k"));
+  seeds.Add("jbig2", std::string(1, '\0') + ReadFile(data / "filters/mono-mmr.jbig2"));
   seeds.Add("lzw", std::string("\x80\x0B\x60\x50\x22\x0C\x0C\x85\x01", 9));
   // kind (PNG), colours, depth, columns, then rows of filter byte and samples.
   std::string png = std::string("\x02") + "\x0F" + Be16(4) + Be16(9) + Be16(5);
@@ -223,6 +225,9 @@ void FixtureImageSeeds(Seeds& seeds, const fs::path& data) {
       if (length <= 0 || reader.Encrypted || !reader.AtStreamData()) continue;
       const std::string stream = reader.ReadBytes(length);
       if (filter == "/DCTDecode") seeds.Add("jpeg", stream);
+      // Both with the flags byte 0 (no globals, the full budget) and, for JPX, no lookup table.
+      if (filter == "/JPXDecode") seeds.Add("jpx", std::string(3, '\0') + stream);
+      if (filter == "/JBIG2Decode") seeds.Add("jbig2", std::string(1, '\0') + stream);
       if (filter == "/CCITTFaxDecode") {
         const int flags = (k < 0 ? 0 : k == 0 ? 1 : 2) | (black_is_1 ? 4 : 0);
         seeds.Add("ccitt", std::string(1, static_cast<char>(flags)) + '\x01' + Be16(width + 2) +
