@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 namespace paginor {
@@ -104,10 +105,21 @@ uint32_t BigEndian(std::string_view s, std::size_t at, std::size_t bytes) {
 // only keep jbig2dec busy: it places them one by one, whatever the data hold.
 constexpr uint64_t kMaxTextInstances = uint64_t{1} << 20;
 
-// Whether every text region of an embedded stream (a sequence of segment headers, each
-// followed by its data) asks for a sane number of symbol instances. The scan ends at the end
-// of the data or at a segment of unknown length, which cannot be a text region.
-bool TextRegionsWithinReason(std::string_view s) {
+// Text, halftone, generic and generic refinement regions: intermediate, immediate, lossless.
+constexpr int kRegionTypes[] = {4, 6, 7, 20, 22, 23, 36, 38, 39, 40, 42, 43};
+
+bool IsRegion(int type) {
+  return std::find(std::begin(kRegionTypes), std::end(kRegionTypes), type) !=
+         std::end(kRegionTypes);
+}
+
+// Whether the segments of an embedded stream (headers, each followed by its data) ask for
+// work in proportion to the picture: the page within max_pixels, no region larger than the
+// page (jbig2dec visits every pixel of a region, even outside the page), no text region with
+// more symbol instances than pixels. The scan ends at the end of the data or at a segment of
+// unknown length.
+bool SegmentsWithinReason(std::string_view s, uint64_t max_pixels) {
+  uint64_t page_pixels = max_pixels;
   std::size_t at = 0;
   while (at + 6 <= s.size()) {
     const uint32_t number = BigEndian(s, at, 4);
@@ -129,6 +141,17 @@ bool TextRegionsWithinReason(std::string_view s) {
     const uint32_t length = BigEndian(s, pos, 4);
     pos += 4;
     if (length == 0xFFFFFFFF) return true;
+    // Page information and regions begin with their width and height.
+    if ((type == 48 || IsRegion(type)) && pos + 8 <= s.size()) {
+      const uint32_t height = BigEndian(s, pos + 4, 4);
+      const uint64_t pixels = uint64_t{BigEndian(s, pos, 4)} * height;
+      if (type == 48) {
+        if (pixels > max_pixels) return false;
+        if (height != 0xFFFFFFFF) page_pixels = pixels;  // all ones: striped, height to come
+      } else if (pixels > page_pixels) {
+        return false;
+      }
+    }
     if (type == 4 || type == 6 || type == 7) {
       // Region information (17 bytes), the text region's flags, its Huffman flags and
       // refinement pixels where they are present, then the number of instances.
@@ -154,7 +177,11 @@ bool TextRegionsWithinReason(std::string_view s) {
 void ReadJbig2(TDIB& dib, std::string_view data, std::string_view globals, bool inverted,
                int64_t max_bytes) {
   deldib(dib);
-  if (data.empty() || !TextRegionsWithinReason(data) || !TextRegionsWithinReason(globals)) return;
+  const uint64_t max_pixels = static_cast<uint64_t>(std::max<int64_t>(max_bytes, 0)) * 8;
+  if (data.empty() || !SegmentsWithinReason(data, max_pixels) ||
+      !SegmentsWithinReason(globals, max_pixels)) {
+    return;
+  }
   TBudgetAllocator budget{{Allocate, Free, Reallocate},
                           std::max<int64_t>(max_bytes, 0) + kReserveBytes};
   // The globals' context is declared first so that it outlives the page's, which uses it.

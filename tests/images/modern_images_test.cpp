@@ -349,6 +349,18 @@ TEST(Jbig2Pictures, HostileStreamsStayWithinTheBudget) {
   TDIB few;
   ReadJbig2(few, busy.substr(0, 60) + be32(3) + busy.substr(64), {}, false, kMaxBitmapBytes);
   EXPECT_TRUE(few.HasBits());
+
+  // A refinement region 16 515 095 rows tall on that page: jbig2dec would visit each of its
+  // pixels. One of the page's height is decoded.
+  const std::string tall = ReadFixture("filters/tall-refinement-region.jbig2");
+  ASSERT_EQ(tall.substr(45, 4), be32(0x00FC0017));
+  TDIB too_tall;
+  ReadJbig2(too_tall, tall, {}, false, kMaxBitmapBytes);
+  EXPECT_FALSE(too_tall.HasBits());
+  TDIB page_tall;
+  ReadJbig2(page_tall, tall.substr(0, 45) + be32(23) + tall.substr(49), {}, false,
+            kMaxBitmapBytes);
+  EXPECT_TRUE(page_tall.HasBits());
 }
 
 TEST(EncryptedPictures, PaletteTablesAreDecryptedLikeStreams) {

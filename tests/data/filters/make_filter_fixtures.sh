@@ -96,5 +96,6 @@ region = struct.pack('>IIIIB', width, height, 0, 0, 0) + bytes([1]) + mmr
 open(sys.argv[2], 'wb').write(segment(0, 48, page) + segment(1, 38, region) + segment(2, 49, b''))
 PY
 
-# busy-text-region.jbig2 is not made here: the fuzzer found it (a page of 37 x 23 pixels whose
-# text region asks for 541 098 242 symbol instances) and it is kept as found.
+# busy-text-region.jbig2 and tall-refinement-region.jbig2 are not made here: the fuzzer found
+# them (a page of 37 x 23 pixels whose text region asks for 541 098 242 symbol instances, and
+# one with a refinement region 16 515 095 rows tall) and they are kept as found.
