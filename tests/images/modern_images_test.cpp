@@ -358,8 +358,7 @@ TEST(Jbig2Pictures, HostileStreamsStayWithinTheBudget) {
   ReadJbig2(too_tall, tall, {}, false, kMaxBitmapBytes);
   EXPECT_FALSE(too_tall.HasBits());
   TDIB page_tall;
-  ReadJbig2(page_tall, tall.substr(0, 45) + be32(23) + tall.substr(49), {}, false,
-            kMaxBitmapBytes);
+  ReadJbig2(page_tall, tall.substr(0, 45) + be32(23) + tall.substr(49), {}, false, kMaxBitmapBytes);
   EXPECT_TRUE(page_tall.HasBits());
 }
 
