@@ -99,7 +99,7 @@ class Conversion {
       if (status == LoadStatus::Loaded) {
         result.Opened = true;
         reader_.Caps.Limits = state_.Caps;
-        reader_.Caps.SetSink([this](const std::string& line) { Status(line); });
+        reader_.Caps.SetSink(status_);
         reader_.LoadBuffer(std::move(bytes));
         reader_.Modern = options_.ModernCheck;
         ReadDocument();
@@ -148,22 +148,20 @@ class Conversion {
     ReadPageDictionaries(reader_);
     if (reader_.Modern) ApplyInheritedAttributes(reader_);
     ReadPageResources(reader_);
-    const TStatusLineSink status = [this](const std::string& line) { Status(line); };
-    page_fonts_ = ReadFonts(reader_, fonts_, status);
+    page_fonts_ = ReadFonts(reader_, fonts_, status_);
     // Decoding the pictures takes a while: the window answers and "Aktion abbrechen" works.
     const TImageGoOn go_on = [this] {
       host_.ProcessEvents();
       return !state_.FBreak;
     };
     page_images_ =
-        ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status, go_on).Pages;
+        ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status_, go_on).Pages;
     Status("Lese Seiten...");
     ReadPages();
   }
 
   void ReadPages() {
     const int page_count = reader_.Pages.Count();
-    const TStatusLineSink status = [this](const std::string& line) { Status(line); };
     reader_.Pages.First();
     while (reader_.Pages.Next()) {
       if (state_.FBreak || DocumentFull()) break;
@@ -173,7 +171,7 @@ class Conversion {
       host_.SetLineLabel("Lese Seite " + std::to_string(number) + "...");
       host_.ProcessEvents();
       host_.SetProStatus(static_cast<int>(int64_t{number} * 100 / page_count));
-      TPageContent content = ReadPageContent(reader_, page, number, status);
+      TPageContent content = ReadPageContent(reader_, page, number, status_);
       if (content.PageOk && !content.ContentBuffer.empty()) {
         InterpretAndLayout(std::move(content.ContentBuffer), page, number);
       }
@@ -235,6 +233,7 @@ class Conversion {
 
   TDocumentState& state_;
   TConversionHost& host_;
+  const TStatusLineSink status_ = [this](const std::string& line) { Status(line); };
   TDocReader reader_;
   TConvertOptions options_;
   TPageImages page_images_;  // what each page's XObject names stand for

@@ -113,6 +113,24 @@ bool IsRegion(int type) {
          std::end(kRegionTypes);
 }
 
+bool IsTextRegion(int type) {
+  return type == 4 || type == 6 || type == 7;
+}
+
+// Whether the text region whose data start at `region` asks for more symbol instances than it
+// has pixels. After the region information (17 bytes): the text region's flags, its Huffman
+// flags and refinement pixels where they are present, then the number of instances.
+bool TooManyInstances(std::string_view s, std::size_t region, uint64_t pixels) {
+  std::size_t field = region + 17;
+  if (field + 2 > s.size()) return false;
+  const uint32_t text_flags = BigEndian(s, field, 2);
+  field += 2;
+  if ((text_flags & 1) != 0) field += 2;
+  if ((text_flags & 2) != 0 && (text_flags & 0x8000) == 0) field += 4;
+  if (field + 4 > s.size()) return false;
+  return BigEndian(s, field, 4) > std::min(pixels, kMaxTextInstances);
+}
+
 // Whether the segments of an embedded stream (headers, each followed by its data) ask for
 // work in proportion to the picture: the page within max_pixels, no region larger than the
 // page (jbig2dec visits every pixel of a region, even outside the page), no text region with
@@ -146,25 +164,14 @@ bool SegmentsWithinReason(std::string_view s, uint64_t max_pixels) {
       const uint32_t height = BigEndian(s, pos + 4, 4);
       const uint64_t pixels = uint64_t{BigEndian(s, pos, 4)} * height;
       if (type == 48) {
-        if (pixels > max_pixels) return false;
-        if (height != 0xFFFFFFFF) page_pixels = pixels;  // all ones: striped, height to come
-      } else if (pixels > page_pixels) {
+        // All ones: a striped page, whose height comes with its stripes.
+        if (height != 0xFFFFFFFF) {
+          if (pixels > max_pixels) return false;
+          page_pixels = pixels;
+        }
+      } else if (pixels > page_pixels || (IsTextRegion(type) && TooManyInstances(s, pos, pixels))) {
         return false;
       }
-    }
-    if (type == 4 || type == 6 || type == 7) {
-      // Region information (17 bytes), the text region's flags, its Huffman flags and
-      // refinement pixels where they are present, then the number of instances.
-      std::size_t field = pos + 17;
-      if (field + 2 > s.size()) return true;
-      const uint32_t text_flags = BigEndian(s, field, 2);
-      field += 2;
-      if ((text_flags & 1) != 0) field += 2;
-      if ((text_flags & 2) != 0 && (text_flags & 0x8000) == 0) field += 4;
-      if (field + 4 > s.size()) return true;
-      const uint64_t pixels = uint64_t{BigEndian(s, pos, 4)} * BigEndian(s, pos + 4, 4);
-      const uint64_t instances = BigEndian(s, field, 4);
-      if (instances > std::min(pixels, kMaxTextInstances)) return false;
     }
     if (length > s.size() - pos) return true;
     at = pos + length;
