@@ -45,12 +45,12 @@ class CursorKeeper {
 };
 
 // The position of a dictionary value: inline at the entry's value, or after "obj" of the
-// object it references.
+// object it references. An object listed beyond the end of the data has no dictionary.
 std::optional<int32_t> DictionaryPosition(TDocReader& reader, const TDictEntry& entry) {
   if (!IsReference(entry)) return entry.ValuePos;
   const auto num = ParseInt32(entry.Tokens[1]);
   CursorKeeper keep(reader);
-  if (!reader.GotoObject(num.value_or(0))) return std::nullopt;
+  if (!reader.GotoObject(num.value_or(0)) || reader.PastEnd()) return std::nullopt;
   return static_cast<int32_t>(reader.GetPos());
 }
 

@@ -193,5 +193,23 @@ TEST(PageResources, FontAndXObjectPositions) {
   EXPECT_EQ(text_at(second.XObjectPos, 7), "<< /Im2");
 }
 
+TEST(PageResources, ObjectsListedBeyondTheFileAreNotThere) {
+  PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] >>");
+  pdf.Set(3, "<< /Type /Page /Resources << /Font 21 0 R /XObject 22 0 R >> >>");
+  pdf.Set(4, "<< /Type /Page /Resources 23 0 R >>");
+  for (int n : {21, 22, 23})
+    pdf.Set(n, "<< >>");
+  pdf.root = 1;
+  const int far = 1 << 20;
+  auto reader = ReadStructure(pdf.Build({.offset_shift = {{21, far}, {22, far}, {23, far}}}));
+  ASSERT_EQ(reader->Pages.Count(), 2);
+  EXPECT_TRUE(reader->Pages[0].HasResources);
+  EXPECT_FALSE(reader->Pages[0].HasFonts);
+  EXPECT_FALSE(reader->Pages[0].HasXObjects);
+  EXPECT_FALSE(reader->Pages[1].HasResources);
+}
+
 }  // namespace
 }  // namespace paginor
