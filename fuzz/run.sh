@@ -4,6 +4,7 @@
 # findings per target. A crash, a failed check, a leak, a timeout or running out of memory
 # fails the run; the input is kept in fuzz/artifacts/<target>/.
 # Usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]
+# FUZZ_CORPUS names another corpus folder (an empty one starts from the seeds, as CI does).
 set -eu
 cd "$(dirname "$0")/.."
 build=$1
@@ -13,11 +14,12 @@ shift 2
 targets=${*:-$(ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||' | tr '\n' ' ')}
 logs=fuzz/artifacts/logs
 mkdir -p "$logs"
-"$build/bin/fuzz_seeds" fuzz/corpus tests/data
+corpora=${FUZZ_CORPUS:-fuzz/corpus}
+"$build/bin/fuzz_seeds" "$corpora" tests/data
 
 run_one() {
   target=$1
-  corpus=fuzz/corpus/$target
+  corpus=$corpora/$target
   mkdir -p "$corpus" "fuzz/artifacts/$target" "fuzz/regressions/$target"
   extra=""
   case $target in

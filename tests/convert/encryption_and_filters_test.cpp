@@ -7,56 +7,23 @@
 #include <functional>
 #include <regex>
 
-#include "convert/conversion.h"
-#include "output/text_writer.h"
-#include "support/fake_font.h"
+#include "support/convert_file.h"
 #include "support/filter_encoders.h"
 #include "support/pdf_builder.h"
 #include "support/read_structure.h"
-#include "support/recording_host.h"
 
 namespace paginor {
 namespace {
 
+using testing::Convert;
+using testing::Converted;
 using testing::PdfBuilder;
 using testing::ReadFixture;
-using testing::RecordingHost;
 
 const char* const kWrong = "Das Passwort war leider falsch!";
 const char* const kInvalid = "Dies ist keine gültige PDF-Datei.";
 const char* const kUnsupported = "Diese Verschlüsselung wird nicht unterstützt.";
 const char* const kRepaired = "Die Datei war beschädigt und wurde repariert.";
-
-struct Converted {
-  std::string text;
-  TConversionResult result;
-  std::vector<std::string> status;
-  std::vector<RecordingHost::Message> messages;
-  int prompts = 0;
-
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : messages)
-      texts.push_back(m.text);
-    return texts;
-  }
-};
-
-Converted Convert(std::string file, bool modern = true,
-                  std::vector<std::optional<std::string>> passwords = {}) {
-  RecordingHost host;
-  host.options.ModernCheck = modern;
-  host.passwords.assign(passwords.begin(), passwords.end());
-  TDocumentState state;
-  state.MeasureFont = testing::MakeFakeFont(96);
-  Converted c;
-  c.result = ConvertBuffer(state, host, std::move(file));
-  c.text = DocumentToPlainText(state.Memo1);
-  c.status = host.status_lines;
-  c.messages = host.messages;
-  c.prompts = host.password_prompts;
-  return c;
-}
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();

@@ -8,6 +8,7 @@
 #include "output/text_writer.h"
 #include "pdf/repair.h"
 #include "pdf/xref.h"
+#include "support/convert_file.h"
 #include "support/fake_font.h"
 #include "support/filter_encoders.h"
 #include "support/pdf_builder.h"
@@ -17,31 +18,13 @@
 namespace paginor {
 namespace {
 
+using testing::Convert;
+using testing::Converted;
 using testing::PdfBuilder;
 using testing::ReadFixture;
 using testing::RecordingHost;
 
 const char* const kRepaired = "Die Datei war beschädigt und wurde repariert.";
-
-struct Converted {
-  std::string text;
-  TConversionResult result;
-  std::vector<std::string> status;
-  std::vector<std::string> messages;
-};
-
-Converted Convert(std::string file, bool modern = true) {
-  RecordingHost host;
-  host.options.ModernCheck = modern;
-  TDocumentState state;
-  state.MeasureFont = testing::MakeFakeFont(96);
-  Converted c;
-  c.result = ConvertBuffer(state, host, std::move(file));
-  c.text = DocumentToPlainText(state.Memo1);
-  c.status = host.status_lines;
-  c.messages = host.MessageTexts();
-  return c;
-}
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -64,7 +47,8 @@ TEST(ModernFiles, ObjectStreamsGiveTheClassicText) {
     // The classic reader refuses them, as it always did.
     const Converted strict = Convert(ReadFixture(c.streams), false);
     EXPECT_TRUE(strict.result.Invalid) << c.streams;
-    EXPECT_EQ(strict.messages, (std::vector<std::string>{"Dies ist keine gültige PDF-Datei."}));
+    EXPECT_EQ(strict.MessageTexts(),
+              (std::vector<std::string>{"Dies ist keine gültige PDF-Datei."}));
   }
 }
 
