@@ -267,4 +267,12 @@ bool TDocReader::GotoObject(int32_t num, int32_t /*gen*/) {
   return true;
 }
 
+std::optional<int32_t> TDocReader::ObjectBodyPos(int32_t num, int32_t gen) {
+  const int64_t saved = cursor_;
+  std::optional<int32_t> pos;
+  if (GotoObject(num, gen) && !PastEnd()) pos = static_cast<int32_t>(cursor_);
+  cursor_ = saved;
+  return pos;
+}
+
 }  // namespace paginor

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,9 @@ class TDocReader {
 
   // Moves to the body of object n (after "n g obj"). False when n is outside the table.
   bool GotoObject(int32_t num, int32_t gen = 0);
+  // Where the body of object n begins, the cursor left where it was; nothing when n is outside
+  // the table or listed beyond the end of the data.
+  std::optional<int32_t> ObjectBodyPos(int32_t num, int32_t gen = 0);
   int32_t XrefCount() const { return static_cast<int32_t>(XrefTable.size()); }
 
   std::vector<TXrefEntry> XrefTable;

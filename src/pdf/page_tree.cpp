@@ -45,13 +45,10 @@ class CursorKeeper {
 };
 
 // The position of a dictionary value: inline at the entry's value, or after "obj" of the
-// object it references. An object listed beyond the end of the data has no dictionary.
+// object it references.
 std::optional<int32_t> DictionaryPosition(TDocReader& reader, const TDictEntry& entry) {
   if (!IsReference(entry)) return entry.ValuePos;
-  const auto num = ParseInt32(entry.Tokens[1]);
-  CursorKeeper keep(reader);
-  if (!reader.GotoObject(num.value_or(0)) || reader.PastEnd()) return std::nullopt;
-  return static_cast<int32_t>(reader.GetPos());
+  return reader.ObjectBodyPos(ParseInt32(entry.Tokens[1]).value_or(0));
 }
 
 void ReadMediaBox(const TDictEntry& entry, TPageRec& page) {

@@ -23,18 +23,12 @@ bool IsReference(const TDictEntry& e) {
   return e.Tokens.size() >= 4 && e.Tokens[3] == "R";
 }
 
-// Follows a reference entry: the position after the object's header, or nothing (also for an
-// object listed beyond the end of the data).
+// Follows a reference entry: the position after the object's header, or nothing.
 std::optional<int32_t> Follow(TDocReader& reader, const TDictEntry& e) {
   const auto num = ParseInt32(e.Tokens[1]);
   const auto gen = ParseInt32(e.Tokens[2]);
   if (!num || !gen) return std::nullopt;
-  const int64_t saved = reader.GetPos();
-  std::optional<int32_t> pos;
-  if (reader.GotoObject(*num, *gen) && !reader.PastEnd())
-    pos = static_cast<int32_t>(reader.GetPos());
-  reader.SetPos(saved);
-  return pos;
+  return reader.ObjectBodyPos(*num, *gen);
 }
 
 void StoreWidth(TFontRec& font, std::size_t index, const std::string& token) {

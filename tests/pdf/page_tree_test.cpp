@@ -163,16 +163,23 @@ TEST(PageDictionary, ContentsInlineOrThroughAnArrayObject) {
   }
 }
 
-TEST(PageResources, FontAndXObjectPositions) {
+// Two pages, objects 3 and 4, whose dictionaries hold the given resource entries.
+PdfBuilder TwoPages(const std::string& first, const std::string& second) {
   PdfBuilder pdf;
   pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
   pdf.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] >>");
-  pdf.Set(3, "<< /Type /Page /Resources << /Font 21 0 R /XObject << /Im1 30 0 R >> >> >>");
-  pdf.Set(4, "<< /Type /Page /Resources 22 0 R >>");
+  pdf.Set(3, "<< /Type /Page " + first + " >>");
+  pdf.Set(4, "<< /Type /Page " + second + " >>");
+  pdf.root = 1;
+  return pdf;
+}
+
+TEST(PageResources, FontAndXObjectPositions) {
+  PdfBuilder pdf =
+      TwoPages("/Resources << /Font 21 0 R /XObject << /Im1 30 0 R >> >>", "/Resources 22 0 R");
   pdf.Set(21, "<< /F1 40 0 R >>");
   pdf.Set(22, "<< /Font << /F2 41 0 R >> /XObject 23 0 R >>");
   pdf.Set(23, "<< /Im2 31 0 R >>");
-  pdf.root = 1;
   const std::string file = pdf.Build();
   auto reader = ReadStructure(file);
   ASSERT_EQ(reader->Pages.Count(), 2);
@@ -194,14 +201,9 @@ TEST(PageResources, FontAndXObjectPositions) {
 }
 
 TEST(PageResources, ObjectsListedBeyondTheFileAreNotThere) {
-  PdfBuilder pdf;
-  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] >>");
-  pdf.Set(3, "<< /Type /Page /Resources << /Font 21 0 R /XObject 22 0 R >> >>");
-  pdf.Set(4, "<< /Type /Page /Resources 23 0 R >>");
+  PdfBuilder pdf = TwoPages("/Resources << /Font 21 0 R /XObject 22 0 R >>", "/Resources 23 0 R");
   for (int n : {21, 22, 23})
     pdf.Set(n, "<< >>");
-  pdf.root = 1;
   const int far = 1 << 20;
   auto reader = ReadStructure(pdf.Build({.offset_shift = {{21, far}, {22, far}, {23, far}}}));
   ASSERT_EQ(reader->Pages.Count(), 2);
