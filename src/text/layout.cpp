@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,31 @@ namespace {
 constexpr double kTabStop = 36;
 constexpr double kTabAdvance = 914.22;
 constexpr double kSameLineFactor = 0.6;
+// A gap on the page of at least this fraction of the font size separates two words; smaller
+// gaps and overlaps are kerning or letter spacing.
+constexpr double kWordGapFraction = 0.1;
+
+bool IsTextRun(const TTextItem& run) {
+  return !run.CharWidths.empty();
+}
+
+bool IsWordGap(double gap, double size) {
+  return gap >= kWordGapFraction * size;
+}
+
+// Where the run ends on the page: its start plus every advance and spacing.
+double PageEnd(const TTextItem& run) {
+  double end = run.X;
+  for (std::size_t i = 0; i < run.Text.size(); ++i) {
+    if (i < run.CharWidths.size()) end += run.CharWidths[i];
+    if (i < run.Spacing.size()) end += run.Spacing[i];
+  }
+  return end;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Moves the runs at `places` (ascending) into the order the exchange procedure gives them
 // with these keys, one per place.
@@ -96,10 +122,11 @@ class PageWriter {
         if (options_.VertLayCheck) AddEmptyLines((page_top_ - run.Y) / BlankHeight());
       }
       if (first || run.Line == prev_line_) {
-        ContinueParagraph(run, t);
+        ContinueParagraph(run, first ? nullptr : &runs[index - 1], t);
       } else {
         StartParagraph(run, t);
       }
+      if (!t.empty()) ends_blank_ = IsBlank(t.back());
       last_y_ = run.Y;
       prev_line_ = run.Line;
     }
@@ -138,20 +165,26 @@ class PageWriter {
       document_.AddLine("");
   }
 
-  // The run's text with its inner gaps (character and word spacing, TJ offsets) as blanks; what
-  // does not make a whole blank is carried on.
+  // The run's text with its inner word gaps (character and word spacing, TJ offsets) as
+  // blanks: at least one where the page separates two words, as many as the measuring font
+  // needs to span the gap, and none inside a word. What does not make a whole blank is carried
+  // to the next word gap.
   std::string Expand(const TTextItem& run) {
     std::string t;
     t.reserve(run.Text.size());
     for (std::size_t i = 0; i < run.Text.size() && TextRoom(t.size()); ++i) {
       t += run.Text[i];
-      if (i < run.Spacing.size()) carry_ += run.Spacing[i];
+      if (i >= run.Spacing.size() || !IsWordGap(run.Spacing[i], run.Size)) continue;
+      carry_ += run.Spacing[i];
       int64_t blanks = 0;
       while (blanks < limits_.Blanks && BlanksWidth(blanks + 1) < carry_)
         ++blanks;
       if (blanks == limits_.Blanks && BlanksWidth(blanks + 1) < carry_) Reached(TCap::Blanks);
+      const bool blank_beside =
+          run.Text[i] == ' ' || (i + 1 < run.Text.size() && run.Text[i + 1] == ' ');
+      if (blanks == 0 && !blank_beside) blanks = 1;
       t.append(static_cast<std::size_t>(blanks), ' ');
-      carry_ -= BlanksWidth(blanks);
+      carry_ = std::max(0.0, carry_ - BlanksWidth(blanks));
       if (blanks == limits_.Blanks) carry_ = 0;  // a gap no page has: drop the rest
     }
     return t;
@@ -192,13 +225,28 @@ class PageWriter {
     max_height_ = std::max(max_height_, font_.MeasuredHeight());
   }
 
-  void ContinueParagraph(const TTextItem& run, std::string& t) {
+  // Whether the page separates the run from the one before it on its line by a word gap;
+  // nothing when either is an image link or the run begins the page.
+  static std::optional<bool> WordGapBefore(const TTextItem& run, const TTextItem* previous) {
+    if (previous == nullptr || !IsTextRun(run) || !IsTextRun(*previous)) return std::nullopt;
+    return IsWordGap(run.X - PageEnd(*previous), previous->Size);
+  }
+
+  void ContinueParagraph(const TTextItem& run, const TTextItem* previous, std::string& t) {
     font_.SetSize(run.Size);
-    if (options_.HorzLayCheck) {
+    const std::optional<bool> word_gap = WordGapBefore(run, previous);
+    const bool blank_beside = ends_blank_ || (!t.empty() && IsBlank(t.front()));
+    if (word_gap == false) {
+      // One word: neither a wider nor a narrower measuring font splits or pads it.
+    } else if (options_.HorzLayCheck) {
       const double tab_offset = PutTabs(run.X - min_x_ - line_width_, t);
       if (Format15(run.X - min_x_ - tab_offset) != Format15(line_width_)) {
         t.insert(0, BlanksTo(run.X, line_width_ + min_x_ + tab_offset));
       }
+      if (word_gap == true && !blank_beside && (t.empty() || !IsBlank(t.front())))
+        t.insert(0, 1, ' ');
+    } else if (word_gap == true && !blank_beside) {
+      t.insert(0, 1, ' ');
     }
     Count(t);
     document_.SetSelAttributesSize(WholePoints(run.Size));
@@ -232,6 +280,7 @@ class PageWriter {
   double line_width_ = 0;
   double max_height_ = 0;
   double carry_ = 0;
+  bool ends_blank_ = false;  // the text written last ends with a blank or a tab
   int32_t prev_line_ = 0;
 };
 

@@ -66,7 +66,7 @@ TEST(Layout, OrdersTopToBottomAndLeftToRight) {
   Layout layout;
   layout.options.HorzLayCheck = false;
   EXPECT_EQ(layout.Page({MakeRun("c", 10, 600), MakeRun("b", 200, 700), MakeRun("a", 10, 700)}),
-            "ab\nc");
+            "a b\nc");
   ASSERT_EQ(layout.items.Count(), 3);
   EXPECT_EQ(layout.items[0].Text, "a");  // the handed-over runs keep the final order
 }
@@ -95,17 +95,19 @@ TEST(Layout, BlanksReproduceHorizontalGaps) {
   }
   Layout off;
   off.options.HorzLayCheck = false;
-  EXPECT_EQ(off.Page({MakeRun("ab", 72, 700), MakeRun("cd", 300, 700), MakeRun("e", 400, 650)}),
-            "abcd\ne");
+  // Without the layout imitation a word gap still gets its one blank.
+  EXPECT_EQ(off.Page({MakeRun("ab", 72, 700), MakeRun("cd", 300, 700), MakeRun("ef", 312, 700),
+                      MakeRun("g", 400, 650)}),
+            "ab cdef\ng");
 }
 
-TEST(Layout, TabsIndentAndLaterRunsFollowDirectly) {
+TEST(Layout, TabsIndentAndLaterRunsGetOneBlankEach) {
   Layout layout;
   layout.options.TabsCheck = true;
   layout.options.StartWTCheck = false;
   EXPECT_EQ(layout.Page({MakeRun("a", 0, 700), MakeRun("b", 72, 680), MakeRun("c", 200, 680),
                          MakeRun("d", 10, 660)}),
-            "a\n\t\tbc\n  d");  // 10 points right of the edge: no tab, two blanks
+            "a\n\t\tb c\n  d");  // 10 points right of the edge: no tab, two blanks
 }
 
 TEST(Layout, EmptyLinesReproduceVerticalGaps) {
@@ -124,17 +126,59 @@ TEST(Layout, PagesFollowEachOtherWithoutVerticalLayout) {
   EXPECT_EQ(layout.items.Count(), 2);
 }
 
-TEST(Layout, GapsInsideARunAreCarried) {
-  Layout layout;
-  // The first run's gaps are measured at the size the interpreter left the font at.
-  layout.font->SetSize(12);
-  // 0.9 of a blank gives none, 0.2 more gives one.
-  EXPECT_EQ(layout.Page({MakeRun("abc", 0, 700, {5.4, 1.2, 0})}), "ab c");
+// The fake font at size 12 measures a blank as 6 points; the page's word gap begins at 1.2
+// points (a tenth of the size 12).
+TEST(Layout, ThePageDecidesWhereWordsEnd) {
+  const struct {
+    const char* name;
+    std::vector<TTextItem> runs;
+    std::string text;
+  } cases[] = {
+      // Inside a run: Tc, Tw and TJ offsets.
+      {"TJ gap of 0.9 blank widths", {MakeRun("abc", 0, 700, {5.4, 0, 0})}, "a bc"},
+      {"TJ gap of 1.9 blank widths", {MakeRun("abc", 0, 700, {11.4, 0, 0})}, "a bc"},
+      {"TJ gap of 2.5 blank widths", {MakeRun("abc", 0, 700, {15, 0, 0})}, "a  bc"},
+      {"kerning", {MakeRun("abc", 0, 700, {-0.8, 0.5, 0})}, "abc"},
+      {"letter spacing adds up to no blank",
+       {MakeRun("abcdefgh", 0, 700, std::vector<double>(8, 1.1))},
+       "abcdefgh"},
+      {"word spacing after a blank", {MakeRun("a b", 0, 700, {0, 3, 0})}, "a b"},
+      {"the remainder goes to the next word gap", {MakeRun("abc", 0, 700, {9, 10, 0})}, "a b  c"},
+      // Between runs: the next run's X against where the previous one ends on the page.
+      {"measuring font wider than the page",
+       {MakeRun("ab", 0, 700, {0, 0}), MakeRun("cd", 13.5, 700)},
+       "ab cd"},
+      {"measuring font narrower than the page",
+       {[] {
+          TTextItem run = MakeRun("ab", 0, 700);
+          run.CharWidths = {7.5, 7.5};
+          return run;
+        }(),
+        MakeRun("cd", 15.5, 700)},
+       "abcd"},
+      {"overlap", {MakeRun("ab", 0, 700), MakeRun("cd", 10, 700)}, "abcd"},
+      {"trailing TJ gap and an adjacent run",
+       {MakeRun("ab", 0, 700, {0, 20}), MakeRun("cd", 32, 700)},
+       "ab   cd"},
+      {"a blank already there",
+       {[] {
+          TTextItem run = MakeRun("ab ", 0, 700);
+          run.CharWidths = {5, 5, 5};
+          return run;
+        }(),
+        MakeRun("cd", 16.6, 700)},
+       "ab cd"},
+  };
+  for (const auto& c : cases) {
+    Layout layout;
+    layout.font->SetSize(12);
+    EXPECT_EQ(layout.Page(c.runs), c.text) << c.name;
+  }
 }
 
 TEST(Layout, FirstRunGapsUseTheFontTheInterpreterLeft) {
-  Layout layout;  // still at 15 pixels: a blank of 7 points, so 6.6 points make none
-  EXPECT_EQ(layout.Page({MakeRun("abc", 0, 700, {5.4, 1.2, 0})}), "abc");
+  Layout layout;  // still at 15 pixels: a blank of 7 points, so 13 points make one
+  EXPECT_EQ(layout.Page({MakeRun("abc", 0, 700, {13, 15, 0})}), "a b  c");
 }
 
 TEST(Layout, APageWithoutTextGivesOnlyItsEmptyLines) {
