@@ -259,7 +259,7 @@ QWidget* TMainForm::MakeImagesTab() {
   auto* save_row = new QHBoxLayout;
   PicFormatBox = new QComboBox(box);
   PicFormatBox->addItem("JPEG für Farbbilder, sonst GIF", 0);
-  for (int code = static_cast<int>(TDibFormat::Bmp); code <= static_cast<int>(TDibFormat::Tif);
+  for (int code = static_cast<int>(TDibFormat::Bmp); code <= static_cast<int>(TDibFormat::Png);
        ++code) {
     PicFormatBox->addItem(
         QString::fromStdString(ExtensionOf(static_cast<TDibFormat>(code))).toUpper(), code);

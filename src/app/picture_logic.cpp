@@ -132,8 +132,8 @@ int PanPosition(int position, int grab, int pointer, int maximum) {
 
 std::string SaveExtension(int filter_index) {
   static const char* const kExtensions[] = {".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg",
-                                            ".lbm", ".pcx", ".rle", ".tga", ".tif"};
-  if (filter_index < 1 || filter_index > 11) return {};
+                                            ".lbm", ".pcx", ".rle", ".tga", ".tif", ".png"};
+  if (filter_index < 1 || filter_index > 12) return {};
   return kExtensions[filter_index - 1];
 }
 

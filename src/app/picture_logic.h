@@ -104,7 +104,7 @@ TPixelSize ViewerPictureSize(int width, int height, double zoom);
 // The scroll position that keeps the grabbed point under the pointer, within 0..maximum.
 int PanPosition(int position, int grab, int pointer, int maximum);
 // The default extension of a save type (1-based, in the order of GetDIBSaveFilter), with its
-// dot; empty for an index outside the eleven.
+// dot; empty for an index outside the twelve.
 std::string SaveExtension(int filter_index);
 // The name to save under: as typed when it has an extension, else with the type's default.
 std::string NameWithDefaultExtension(const std::string& typed, int filter_index);

@@ -10,8 +10,8 @@ namespace paginor {
 
 namespace {
 
-constexpr std::array<const char*, 11> kExtensions = {"bmp", "dib", "gif", "iff", "jif", "jpg",
-                                                     "lbm", "pcx", "rle", "tga", "tif"};
+constexpr std::array<const char*, 12> kExtensions = {"bmp", "dib", "gif", "iff", "jif", "jpg",
+                                                     "lbm", "pcx", "rle", "tga", "tif", "png"};
 
 }  // namespace
 

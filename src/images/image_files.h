@@ -11,7 +11,7 @@
 
 namespace paginor {
 
-// The file type of an extension or format name ("jpg", "GIF", ...), if it is one of the eleven.
+// The file type of an extension or format name ("jpg", "GIF", ...), if it is one of the twelve.
 std::optional<TDibFormat> FormatFromName(std::string_view name);
 // The lower-case extension of a format, without the dot.
 std::string ExtensionOf(TDibFormat format);

@@ -81,12 +81,12 @@ std::vector<TRGBQuad> GreyRamp(int bit_count);
 // On failure dib is left empty.
 void OpenDib(TDIB& dib, std::string_view file_bytes);
 
-// The save dialog's filter text: description and pattern pairs separated by "|", eleven
-// types: BMP, DIB, GIF, IFF, JIF, JPG, LBM, PCX, RLE, TGA, TIF.
+// The save dialog's filter text: description and pattern pairs separated by "|", twelve
+// types: BMP, DIB, GIF, IFF, JIF, JPG, LBM, PCX, RLE, TGA, TIF, PNG.
 std::string GetDIBSaveFilter();
 // Format code of a save-filter entry: its number in the filter, counted from 1, + 2. So GIF
 // is 5 and JIF, the JPEG file type, 7: the codes the HTML page's images are written with.
-enum class TDibFormat { Bmp = 3, Dib, Gif, Iff, Jif, Jpg, Lbm, Pcx, Rle, Tga, Tif };
+enum class TDibFormat { Bmp = 3, Dib, Gif, Iff, Jif, Jpg, Lbm, Pcx, Rle, Tga, Tif, Png };
 // Writes the bitmap to path (UTF-8) in the format of the code; false when it could not.
 bool SaveDib(const TDIB& dib, const std::string& path, int format_code);
 // The same into memory; empty when the bitmap cannot be written in that format.

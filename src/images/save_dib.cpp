@@ -32,6 +32,7 @@ constexpr FilterEntry kFilter[] = {
     {"Windows-Bitmap, RLE-komprimiert (*.rle)", "*.rle"},
     {"Truevision Targa (*.tga)", "*.tga"},
     {"TIFF-Bild (*.tif)", "*.tif"},
+    {"PNG-Bild (*.png)", "*.png"},
 };
 
 }  // namespace
@@ -69,13 +70,15 @@ std::string EncodeDib(const TDIB& dib, TDibFormat format) {
       return EncodeTga(dib);
     case TDibFormat::Tif:
       return EncodeTiff(dib);
+    case TDibFormat::Png:
+      return EncodePng(dib);
   }
   return {};
 }
 
 bool SaveDib(const TDIB& dib, const std::string& path, int format_code) {
   if (format_code < static_cast<int>(TDibFormat::Bmp) ||
-      format_code > static_cast<int>(TDibFormat::Tif) || path.empty()) {
+      format_code > static_cast<int>(TDibFormat::Png) || path.empty()) {
     return false;
   }
   const std::string bytes = EncodeDib(dib, static_cast<TDibFormat>(format_code));

@@ -22,5 +22,7 @@ std::string EncodePcx(const TDIB& dib);
 std::string EncodeTga(const TDIB& dib);
 // TIFF through libtiff, LZW compressed, written in memory.
 std::string EncodeTiff(const TDIB& dib);
+// PNG through libpng: palette pictures with their depth and table, deeper ones as RGB.
+std::string EncodePng(const TDIB& dib);
 
 }  // namespace paginor

@@ -200,20 +200,20 @@ TEST(Viewer, PanningStaysWithinTheScrollRange) {
 
 TEST(Viewer, SaveTypesAndTheirDefaultExtensions) {
   const std::vector<std::string> entries = FilterEntries(GetDIBSaveFilter());
-  ASSERT_EQ(entries.size(), 11u);
+  ASSERT_EQ(entries.size(), 12u);
   EXPECT_EQ(entries[2], "CompuServe GIF (*.gif)");
   EXPECT_EQ(FilterEntries("Bilder|*.bmp|Alles (*)|*"),
             (std::vector<std::string>{"Bilder (*.bmp)", "Alles (*)"}));
   const char* extensions[] = {".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg",
-                              ".lbm", ".pcx", ".rle", ".tga", ".tif"};
-  for (int i = 1; i <= 11; ++i) {
+                              ".lbm", ".pcx", ".rle", ".tga", ".tif", ".png"};
+  for (int i = 1; i <= 12; ++i) {
     EXPECT_EQ(SaveExtension(i), extensions[i - 1]);
     // Each type's pattern names its default extension.
     EXPECT_NE(entries[static_cast<std::size_t>(i - 1)].find(std::string("*") + extensions[i - 1]),
               std::string::npos);
   }
   EXPECT_EQ(SaveExtension(0), "");
-  EXPECT_EQ(SaveExtension(12), "");
+  EXPECT_EQ(SaveExtension(13), "");
 
   const struct {
     std::string typed;

@@ -50,6 +50,7 @@ const std::vector<FormatCase>& AllFormats() {
       {"Rle", TDibFormat::Rle, "rle", "bmptopnm", false, true},
       {"Tga", TDibFormat::Tga, "tga", "tgatoppm"},
       {"Tif", TDibFormat::Tif, "tif", "tifftopnm"},
+      {"Png", TDibFormat::Png, "png", "pngtopnm"},
   };
   return formats;
 }
@@ -268,6 +269,10 @@ std::string Layout(TDibFormat format, const std::string& data) {
       out << "photometric=" << TiffTag(data, 262) << " samples=" << TiffTag(data, 277)
           << " bits=" << TiffTag(data, 258);
       break;
+    case TDibFormat::Png:
+      // The IHDR chunk right after the signature: bit depth, then colour type.
+      out << "depth=" << Bytes(data, false).U8(24) << " colour=" << Bytes(data, false).U8(25);
+      break;
   }
   return out.str();
 }
@@ -327,7 +332,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  "photometric=0 samples=1 bits=1"},
                       LayoutCase{TDibFormat::Tif, "Duo1", "photometric=3 samples=1 bits=1"},
                       LayoutCase{TDibFormat::Tif, "Palette4", "photometric=3 samples=1 bits=4"},
-                      LayoutCase{TDibFormat::Tif, "Bgrx32", "photometric=2 samples=3 bits=8"}),
+                      LayoutCase{TDibFormat::Tif, "Bgrx32", "photometric=2 samples=3 bits=8"},
+                      LayoutCase{TDibFormat::Png, "Mono1", "depth=1 colour=3"},
+                      LayoutCase{TDibFormat::Png, "Palette4", "depth=4 colour=3"},
+                      LayoutCase{TDibFormat::Png, "Grey8", "depth=8 colour=3"},
+                      LayoutCase{TDibFormat::Png, "Rgb16", "depth=8 colour=2"},
+                      LayoutCase{TDibFormat::Png, "Bgrx32", "depth=8 colour=2"}),
     LayoutName);
 
 // tgatoppm drops alpha from its picture, so the alpha of 32-bit pixels is read separately.
@@ -380,11 +390,12 @@ const std::vector<FilterEntryCase>& FilterEntries() {
       {"*.rle", 30, std::string("\x01\x00\x00\x00", 4)},  // BI_RLE8 for an 8-bit picture
       {"*.tga", 0, std::string("\x00\x01\x01", 3)},
       {"*.tif", 0, std::string("II*\x00", 4)},
+      {"*.png", 0, "\x89PNG"},
   };
   return entries;
 }
 
-TEST(SaveFilter, ListsTheElevenTypesInFormatCodeOrder) {
+TEST(SaveFilter, ListsTheTwelveTypesInFormatCodeOrder) {
   const std::vector<std::string> fields = SplitFilter(GetDIBSaveFilter());
   ASSERT_EQ(fields.size(), 2 * FilterEntries().size()) << GetDIBSaveFilter();
   for (std::size_t i = 0; i < FilterEntries().size(); ++i) {
@@ -454,14 +465,15 @@ TEST(SaveRefusal, CopyOutlivesTheReleasedOriginal) {
   EXPECT_EQ(EncodeDib(copy, TDibFormat::Bmp), before);
 }
 
-// Formats with 16-bit sizes (JPEG: 65500) refuse wider pictures; BMP and TIFF take them.
+// Formats with 16-bit sizes (JPEG: 65500) refuse wider pictures; BMP, TIFF and PNG take them.
 TEST(SaveRefusal, PictureWiderThanTheFormatAllows) {
   TDIB wide;
   newdib(wide, 70000, 2, 8);
   ASSERT_TRUE(wide.HasBits());
   for (const FormatCase& format : AllFormats()) {
     const bool fits = format.format == TDibFormat::Bmp || format.format == TDibFormat::Dib ||
-                      format.format == TDibFormat::Rle || format.format == TDibFormat::Tif;
+                      format.format == TDibFormat::Rle || format.format == TDibFormat::Tif ||
+                      format.format == TDibFormat::Png;
     EXPECT_EQ(EncodeDib(wide, format.format).empty(), !fits) << format.name;
   }
 }
@@ -470,7 +482,7 @@ TEST(SaveRefusal, UnknownCodesAndUnwritablePaths) {
   const TempDir dir;
   ASSERT_FALSE(dir.path().empty());
   const TDIB dib = save_test::MakePicture(save_test::PictureNamed("Palette4"));
-  for (int code : {-1, 0, 2, 14, 1000}) {
+  for (int code : {-1, 0, 2, 15, 1000}) {
     const std::filesystem::path path = dir.path() / ("code" + std::to_string(code));
     EXPECT_FALSE(SaveDib(dib, path.string(), code)) << code;
     EXPECT_FALSE(std::filesystem::exists(path)) << code;
