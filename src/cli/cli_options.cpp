@@ -60,7 +60,7 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
       if (!value(text) || !FormatFromName(text)) {
         return {std::nullopt,
                 "--image-format erwartet bmp, dib, gif, iff, jif, jpg, lbm, pcx, "
-                "rle, tga oder tif."};
+                "rle, tga, tif oder png."};
       }
       o.image_format = text;
     } else if (arg == "-p" || arg == "--password") {
@@ -116,8 +116,8 @@ std::string UsageText() {
          "  -r, --rtf DATEI        Richtext\n"
          "  -i, --images ORDNER    jedes Bild als Datei: BASIS + Nummer (3 Stellen) + Endung\n"
          "      --image-base TEXT  die Basis der Bildnamen, vorgegeben \"Bild\"\n"
-         "      --image-format F   bmp dib gif iff jif jpg lbm pcx rle tga tif; vorgegeben:\n"
-         "                         jpg für 24-Bit-Bilder, gif für die anderen\n"
+         "      --image-format F   bmp dib gif iff jif jpg lbm pcx rle tga tif png;\n"
+         "                         vorgegeben: jpg für 24-Bit-Bilder, gif für die anderen\n"
          "  -p, --password PW      Benutzerpasswort (ohne diese Option wird nur das leere\n"
          "                         Passwort versucht)\n"
          "      --font NAME        Schriftart des Textes und der Messungen, vorgegeben Arial\n"
@@ -141,7 +141,8 @@ std::string UsageText() {
          "\n"
          "Rückgabewert: 0 umgewandelt, 1 keine gültige PDF-Datei (was gelesen wurde, wird\n"
          "trotzdem geschrieben), 2 falscher Aufruf, 3 Eingabe nicht lesbar, 4 Passwort nicht\n"
-         "angenommen\n";
+         "angenommen, 5 eine Ausgabe kann nicht geschrieben werden (geht 1 vor; eine schon\n"
+         "vorhandene Datei bleibt dann unverändert)\n";
 }
 
 }  // namespace paginor

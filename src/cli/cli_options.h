@@ -16,7 +16,7 @@ struct TCliOptions {
   std::optional<std::string> rtf_file;      // --rtf
   std::optional<std::string> images_dir;    // --images
   std::string image_base = "Bild";          // --image-base
-  std::optional<std::string> image_format;  // --image-format, one of the eleven extensions
+  std::optional<std::string> image_format;  // --image-format, one of the twelve extensions
   std::optional<std::string> password;
   std::string font = "Arial";  // --font
   int font_px = 15;            // --font-px

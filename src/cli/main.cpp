@@ -19,7 +19,14 @@
 
 namespace {
 
-enum ExitStatus { kConverted = 0, kNotValid = 1, kUsage = 2, kUnreadable = 3, kPassword = 4 };
+enum ExitStatus {
+  kConverted = 0,
+  kNotValid = 1,
+  kUsage = 2,
+  kUnreadable = 3,
+  kPassword = 4,
+  kNotWritten = 5
+};
 
 // Qt's own notes (a missing runtime folder, font substitutions) are no concern of a script's.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -84,6 +91,7 @@ int main(int argc, char** argv) {
       written &= WriteImages(state, *options.images_dir, options.image_base, format, std::cerr);
     }
   }
-  if (result.Invalid) return kNotValid;
-  return written ? kConverted : kUnreadable;
+  // An output that is missing matters more to a script than a damaged input it got text from.
+  if (!written) return kNotWritten;
+  return result.Invalid ? kNotValid : kConverted;
 }

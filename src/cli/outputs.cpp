@@ -1,7 +1,6 @@
 #include "cli/outputs.h"
 
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <system_error>
 
@@ -9,17 +8,22 @@
 #include "output/html_writer.h"
 #include "output/rtf_writer.h"
 #include "output/text_writer.h"
+#include "platform/file_saving.h"
 
 namespace paginor {
 
 namespace {
 
-bool WriteFile(const std::string& path, const std::string& bytes, std::ostream& err) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (out.flush()) return true;
-  err << "paginor-convert: Die Datei kann nicht geschrieben werden: " << path << '\n';
+bool Report(const std::optional<std::string>& failure, const std::string& what,
+            const std::string& path, std::ostream& err) {
+  if (!failure) return true;
+  err << "paginor-convert: " << what << " kann nicht geschrieben werden: " << path << ": "
+      << *failure << '\n';
   return false;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes, std::ostream& err) {
+  return Report(WriteFileAtomically(path, bytes), "Die Datei", path, err);
 }
 
 bool SaveEach(const TDocumentState& state, const std::filesystem::path& dir,
@@ -28,11 +32,8 @@ bool SaveEach(const TDocumentState& state, const std::filesystem::path& dir,
   int number = 0;
   for (const TImageRec& image : state.Images) {
     const TDibFormat type = format.value_or(DefaultFormatFor(image));
-    const std::filesystem::path path = dir / ImageFileName(base, ++number, type);
-    if (!SaveImage(image, path.string(), type)) {
-      err << "paginor-convert: Das Bild kann nicht geschrieben werden: " << path.string() << '\n';
-      ok = false;
-    }
+    const std::string path = (dir / ImageFileName(base, ++number, type)).string();
+    ok &= Report(SaveImageFile(image, path, type), "Das Bild", path, err);
   }
   return ok;
 }
@@ -52,16 +53,14 @@ bool WriteHtmlFile(TDocumentState& state, TConversionHost& host, const std::stri
   THTMLHooks hooks;
   hooks.set_progress = [&host](int percent) { host.SetProStatus(percent); };
   const std::vector<std::string> lines = RTFToHTML(state.Memo1, hooks);
-  {
-    // Line by line, so the page is not held twice.
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : lines)
-      out << line << "\r\n";
-    if (!out.flush()) {
-      err << "paginor-convert: Die Datei kann nicht geschrieben werden: " << path << '\n';
-      return false;
+  // Line by line, so the page is not held twice.
+  const auto failure = WriteFileAtomically(path, [&lines](const TByteSink& sink) {
+    for (const std::string& line : lines) {
+      if (!sink(line) || !sink("\r\n")) return false;
     }
-  }
+    return true;
+  });
+  if (!Report(failure, "Die Datei", path, err)) return false;
   // The links name "bild" + number, JPEG for 24-bit pictures and GIF for the others.
   const std::filesystem::path dir = std::filesystem::path(path).parent_path();
   return SaveEach(state, dir.empty() ? "." : dir, "bild", std::nullopt, err);

@@ -77,5 +77,62 @@ check "no image links" 0 "$bin" -q --no-image-links -H "$tmp/img/q.htm" "$data/i
 if grep -q "<img" "$tmp/img/q.htm"; then echo "FAIL links written"; failures=$((failures + 1)); fi
 check "bad dpi" 2 "$bin" --dpi 0 "$example"
 
+# Outputs that cannot be written: status 5, the reason on stderr, an existing file unchanged
+# and no temporary file left beside it.
+unchanged() {  # name, file, expected content
+  if [ "$(cat "$2")" = "$3" ]; then passed=$((passed + 1)); else
+    echo "FAIL $1: $2 changed"; failures=$((failures + 1)); fi
+}
+no_leftovers() {  # name, folder
+  if [ -z "$(ls -A "$2" | grep -v '^old\.')" ]; then passed=$((passed + 1)); else
+    echo "FAIL $1: left in $2:"; ls -A "$2"; failures=$((failures + 1)); fi
+}
+check "missing folder" 5 "$bin" -q -t "$tmp/fehlt/a.txt" "$example"
+expect_in "missing folder reason" "$tmp/err" "Den Ordner gibt es nicht."
+expect_in "missing folder name" "$tmp/err" "$tmp/fehlt/a.txt"
+check "missing folder wins over damage" 5 "$bin" -q -t "$tmp/fehlt/b.txt" "$tmp/kein.pdf"
+mkdir -p "$tmp/full"
+for kind in txt rtf htm; do
+  printf 'alt' >"$tmp/full/old.$kind"
+done
+# A disk that fills up: a file size limit of 0 makes every write into a file fail. Only the
+# converter runs under it; its messages reach the test through a pipe, which has no limit.
+option_of() { case $1 in txt) echo -t ;; rtf) echo -r ;; htm) echo -H ;; esac; }
+limited() {
+  { (trap '' XFSZ; ulimit -f 0; exec "$@") 2>&1 >/dev/null; echo $? >"$tmp/status"; } | cat >&2
+  return "$(cat "$tmp/status")"
+}
+for kind in txt rtf htm; do
+  check "full disk $kind" 5 limited "$bin" -q "$(option_of $kind)" "$tmp/full/old.$kind" "$example"
+  expect_in "full disk $kind reason" "$tmp/err" "Die Datei ist zu groß für den Datenträger."
+  unchanged "full disk $kind" "$tmp/full/old.$kind" alt
+done
+no_leftovers "full disk" "$tmp/full"
+if [ "$(id -u)" -ne 0 ]; then
+  mkdir -p "$tmp/ro"
+  printf 'alt' >"$tmp/ro/old.txt"
+  chmod 555 "$tmp/ro"
+  check "read-only folder" 5 "$bin" -q -t "$tmp/ro/neu.txt" "$example"
+  expect_in "read-only folder reason" "$tmp/err" "Keine Berechtigung"
+  check "read-only folder, images" 5 "$bin" -q -i "$tmp/ro" "$data/images/img2pdf-png.pdf"
+  unchanged "read-only folder" "$tmp/ro/old.txt" alt
+  chmod 755 "$tmp/ro"
+fi
+mkdir -p "$tmp/again"
+printf 'alt' >"$tmp/again/a.txt"
+check "replacing a file" 0 "$bin" -q -t "$tmp/again/a.txt" "$example"
+expect_in "replaced content" "$tmp/again/a.txt" "Zweite Seite"
+
+# PNG, read back by netpbm's reader where it is installed.
+check "images as PNG" 0 "$bin" -q -i "$tmp/png" --image-format png "$data/images/img2pdf-png.pdf"
+for n in 1 2 3; do
+  if [ -s "$tmp/png/Bild00$n.png" ]; then passed=$((passed + 1)); else
+    echo "FAIL Bild00$n.png missing"; failures=$((failures + 1)); fi
+done
+if command -v pngtopnm >/dev/null; then
+  if pngtopnm "$tmp/png/Bild001.png" >/dev/null 2>&1; then passed=$((passed + 1)); else
+    echo "FAIL Bild001.png unreadable"; failures=$((failures + 1)); fi
+fi
+
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
