@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -73,9 +74,23 @@ std::unique_ptr<QPrinter> MakePrinter() {
 
 }  // namespace
 
+QString WindowTitle(const QString& converted_file) {
+  const QString title = "Paginor 1.4";
+  if (converted_file.isEmpty()) return title;
+  return title + " – " + QFileInfo(converted_file).fileName();
+}
+
+TReadOnlyView::TReadOnlyView(QTextEdit& view) : view_(view), was_read_only_(view.isReadOnly()) {
+  view_.setReadOnly(true);
+}
+
+TReadOnlyView::~TReadOnlyView() {
+  view_.setReadOnly(was_read_only_);
+}
+
 TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
     : QMainWindow(parent), FProgramDir(program_dir) {
-  setWindowTitle("Paginor 1.4");
+  setWindowTitle(WindowTitle({}));
   setWindowIcon(QIcon(ProgramIcon(64)));
   resize(622, 489);
   setAcceptDrops(true);

@@ -50,6 +50,22 @@ class TProgressEvent final : public QEvent {
   int percent_;
 };
 
+// "Paginor 1.4", followed by " – " and the file's name once a file is converted.
+QString WindowTitle(const QString& converted_file);
+
+// Keeps a text view read-only while a long operation works on the document it shows.
+class TReadOnlyView {
+ public:
+  explicit TReadOnlyView(QTextEdit& view);
+  ~TReadOnlyView();
+  TReadOnlyView(const TReadOnlyView&) = delete;
+  TReadOnlyView& operator=(const TReadOnlyView&) = delete;
+
+ private:
+  QTextEdit& view_;
+  bool was_read_only_;
+};
+
 class TMainForm final : public QMainWindow, public TConversionHost {
  public:
   // program_dir: the per-user data folder where "folders.dat" lives.
@@ -86,6 +102,9 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void SaveBtnClick();
   void HTMLBtnClick();
   void SaveRTFBtnClick();
+  // Where a save dialog opens: the last save's folder, else the PDF file's, with the PDF's
+  // name and the format's extension.
+  QString SuggestedSavePath(const QString& extension) const;
   void JamShellList1DblClick();
   void PrefListBoxDblClick();
   // Tab 1: the page preview and the chosen font.
@@ -110,6 +129,8 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   TDocumentState FDoc;
   QString FProgramDir;
   QString FFileName;
+  QString FConvertedFile;  // the file of the document shown, however it was opened
+  QString FSaveDir;        // the folder of the last save, where the save dialogs open
   std::vector<std::string> FHTMLLines;
   int FProgress = 0;
   QRect FProgressRect;
@@ -188,11 +209,15 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   QWidget* MakeBottomStrip();
   void MakeStatusBar();
   void LoadFavourites();
+  void StoreFavourites();
   void AddToPrefFolders(const QString& folder);
   // Writes the view's edits back into the document before anything reads it.
   void SyncDocumentFromView();
   void ShowDocumentInView();
   void HtmlPreview();
+  // The save dialog of a document format; the chosen folder is remembered. Empty: cancelled.
+  QString AskSavePath(const QString& caption, const QString& filter, const QString& extension);
+  void RememberSaveFolder(const QString& folder);
   void ApplyChosenFont();
   // True when the preview's paint box had to change its size to the page's.
   bool FitPaintBox1();

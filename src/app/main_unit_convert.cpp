@@ -37,8 +37,16 @@ void TMainForm::FormShow(const QStringList& arguments) {
 void TMainForm::openfilenow(const QString& path) {
   if (FDoc.FBusy) return;
   SyncDocumentFromView();
-  paginor::openfilenow(FDoc, *this, path.toStdString());
-  ShowDocumentInView();
+  {
+    // The conversion writes the document the view shows: no edits meanwhile.
+    const TReadOnlyView locked(*Memo1);
+    const TConversionResult result = paginor::openfilenow(FDoc, *this, path.toStdString());
+    if (result.Opened) {
+      FConvertedFile = QFileInfo(path).absoluteFilePath();
+      setWindowTitle(WindowTitle(FConvertedFile));
+    }
+    ShowDocumentInView();
+  }
   PaintBox1Paint();
   FitPaintBox2();
   PaintBox2->update();

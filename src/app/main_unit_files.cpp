@@ -9,11 +9,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSplitter>
+#include <QStringDecoder>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <functional>
 
 #include "app/main_unit.h"
+#include "app/saving.h"
 #include "app/shell_logic.h"
 #include "platform/rich_text_bridge.h"
 
@@ -142,25 +144,30 @@ void TMainForm::LoadFavourites() {
   QFile file(FProgramDir + "/folders.dat");
   if (!file.open(QIODevice::ReadOnly)) return;
   const QByteArray bytes = file.readAll();
-  // The file keeps the platform's 8-bit code page, here Windows-1252.
+  file.close();
+  // Paths are UTF-8. A list written in Windows-1252 by an earlier version is read as such
+  // once and stored again as UTF-8.
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString decoded = utf8(bytes);
+  const bool legacy = utf8.hasError();
   for (const std::string& folder : ParseFavourites(std::string_view(bytes.data(), bytes.size()))) {
-    PrefListBox->addItem(Cp1252ToQString(folder));
+    PrefListBox->addItem(legacy ? Cp1252ToQString(folder) : QString::fromStdString(folder));
   }
+  if (legacy) StoreFavourites();
+}
+
+void TMainForm::StoreFavourites() {
+  const std::string bytes = FormatFavourites(Favourites());
+  SaveReported(this, FProgramDir + "/folders.dat", bytes);
 }
 
 void TMainForm::AddToPrefFolders(const QString& folder) {
-  std::vector<std::string> folders;
-  for (int i = 0; i < PrefListBox->count(); ++i) {
-    folders.push_back(QStringToCp1252(PrefListBox->item(i)->text()));
-  }
-  paginor::AddToPrefFolders(folders, QStringToCp1252(folder));
+  std::vector<std::string> folders = Favourites();
+  paginor::AddToPrefFolders(folders, folder.toStdString());
   PrefListBox->clear();
   for (const std::string& f : folders)
-    PrefListBox->addItem(Cp1252ToQString(f));
-  QFile file(FProgramDir + "/folders.dat");
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-  const std::string bytes = FormatFavourites(folders);
-  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    PrefListBox->addItem(QString::fromStdString(f));
+  StoreFavourites();
 }
 
 }  // namespace paginor

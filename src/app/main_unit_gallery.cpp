@@ -11,9 +11,11 @@
 #include "app/dialogs.h"
 #include "app/main_unit.h"
 #include "app/paint_box.h"
+#include "app/saving.h"
 #include "app/view_pic_form.h"
 #include "images/image_files.h"
 #include "images/stretch_draw.h"
+#include "platform/file_saving.h"
 #include "platform/qpainter_dc.h"
 
 namespace paginor {
@@ -143,13 +145,7 @@ void TMainForm::SaveAllPicsBtnClick() {
   }
   for (int i = 0; i < count; ++i) {
     const auto& [path, format] = files[static_cast<std::size_t>(i)];
-    if (!SaveImage(FDoc.Images[i], path.toStdString(), format)) {
-      Dialogs().Message(
-          this,
-          "Die Datei „" + QDir::toNativeSeparators(path) + "“ konnte nicht geschrieben werden.",
-          "Paginor", QMessageBox::Warning, QMessageBox::Ok);
-      return;
-    }
+    if (!Reported(this, path, SaveImageFile(FDoc.Images[i], path.toStdString(), format))) return;
   }
   StatusBar1->showMessage(
       count == 1 ? QString("1 Bild gespeichert.") : QString::number(count) + " Bilder gespeichert.",

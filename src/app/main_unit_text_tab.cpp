@@ -10,24 +10,15 @@
 #include "app/dialogs.h"
 #include "app/main_unit.h"
 #include "app/progress_forms.h"
+#include "app/saving.h"
 #include "images/image_files.h"
 #include "output/html_writer.h"
 #include "output/rtf_writer.h"
 #include "output/text_writer.h"
+#include "platform/file_saving.h"
 #include "platform/rich_text_bridge.h"
 
 namespace paginor {
-
-namespace {
-
-bool WriteBytes(const QString& path, const std::string& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-         static_cast<qint64>(bytes.size());
-}
-
-}  // namespace
 
 void TMainForm::SyncDocumentFromView() {
   if (!view_edited_) return;
@@ -54,39 +45,102 @@ void TMainForm::ShowDocumentInView() {
   view_edited_ = false;
 }
 
+QString TMainForm::SuggestedSavePath(const QString& extension) const {
+  QString folder = FSaveDir;
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    folder = FConvertedFile.isEmpty() ? QDir::homePath() : QFileInfo(FConvertedFile).absolutePath();
+  }
+  const QString base =
+      FConvertedFile.isEmpty() ? QString("Dokument") : QFileInfo(FConvertedFile).completeBaseName();
+  return QDir(folder).filePath(base + "." + extension);
+}
+
+QString TMainForm::AskSavePath(const QString& caption, const QString& filter,
+                               const QString& extension) {
+  const QString path =
+      Dialogs().SaveFileName(this, caption, filter, extension, SuggestedSavePath(extension));
+  if (!path.isEmpty()) RememberSaveFolder(QFileInfo(path).absolutePath());
+  return path;
+}
+
+void TMainForm::RememberSaveFolder(const QString& folder) {
+  FSaveDir = folder;
+}
+
 void TMainForm::SaveBtnClick() {
-  const QString path = Dialogs().SaveFileName(this, "Text speichern unter...",
-                                              "Textdateien (*.txt)", "txt", QDir::homePath());
+  // During a conversion the document is half built and the view not yet filled.
+  if (FDoc.FBusy) return;
+  const QString path = AskSavePath("Text speichern unter...", "Textdateien (*.txt)", "txt");
   if (path.isEmpty()) return;
   SyncDocumentFromView();
-  WriteBytes(path, DocumentToPlainText(FDoc.Memo1));
+  SaveReported(this, path, DocumentToPlainText(FDoc.Memo1));
 }
 
 void TMainForm::SaveRTFBtnClick() {
-  const QString path = Dialogs().SaveFileName(this, "Richtext/Word speichern unter...",
-                                              "Richttext-Datei (*.rtf)", "rtf", QDir::homePath());
+  if (FDoc.FBusy) return;
+  const QString path =
+      AskSavePath("Richtext/Word speichern unter...", "Richttext-Datei (*.rtf)", "rtf");
   if (path.isEmpty()) return;
   SyncDocumentFromView();
-  WriteBytes(path, DocumentToRTF(FDoc.Memo1));
+  SaveReported(this, path, DocumentToRTF(FDoc.Memo1));
 }
 
 void TMainForm::HTMLBtnClick() {
   if (FDoc.FBusy) return;
-  const QString path = Dialogs().SaveFileName(
-      this, "Als HTML speichern unter...", "HTML-Dateien (*.htm *.html)", "htm", QDir::homePath());
+  const QString path =
+      AskSavePath("Als HTML speichern unter...", "HTML-Dateien (*.htm *.html)", "htm");
   if (path.isEmpty()) return;
-  SyncDocumentFromView();
-  RTFToHTML();
-  if (!WriteBytes(path, HTMLFileContent(FHTMLLines))) return;
-  // The page's image links name these files beside it.
-  const QString dir = QFileInfo(path).absolutePath();
+  // The page's image links name these files beside it; pictures of another page of the same
+  // folder are not replaced without asking.
+  const QDir dir = QFileInfo(path).absoluteDir();
+  std::vector<std::pair<QString, TDibFormat>> pictures;
+  QStringList existing;
   int number = 0;
   for (const TImageRec& image : FDoc.Images) {
     const TDibFormat format = DefaultFormatFor(image);
-    SaveImage(
-        image,
-        (dir + "/" + QString::fromStdString(ImageFileName("bild", ++number, format))).toStdString(),
-        format);
+    const QString name = QString::fromStdString(ImageFileName("bild", ++number, format));
+    if (QFileInfo::exists(dir.filePath(name))) existing << name;
+    pictures.emplace_back(dir.filePath(name), format);
+  }
+  if (!existing.isEmpty()) {
+    const QString question =
+        existing.size() == 1
+            ? "Die Bilddatei „" + existing.first() +
+                  "“, auf die die Seite verweist, gibt es in diesem Ordner schon. Soll sie "
+                  "ersetzt werden?"
+            : QString::number(existing.size()) +
+                  " Bilddateien, auf die die Seite verweist, gibt es in diesem Ordner schon (" +
+                  existing.first() + " bis " + existing.last() + "). Sollen sie ersetzt werden?";
+    if (Dialogs().Message(this, question, "Als HTML speichern", QMessageBox::Question,
+                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+      return;
+    }
+  }
+  SyncDocumentFromView();
+  RTFToHTML();
+  if (!SaveReported(this, path, HTMLFileContent(FHTMLLines))) return;
+  QStringList failed;
+  std::string reason;
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const auto& [picture, format] = pictures[i];
+    if (const auto failure =
+            SaveImageFile(FDoc.Images[static_cast<int>(i)], picture.toStdString(), format)) {
+      failed << QFileInfo(picture).fileName();
+      if (reason.empty()) reason = *failure;
+    }
+  }
+  if (!failed.isEmpty()) {
+    Dialogs().Message(
+        this,
+        "Die Seite ist gespeichert, aber " +
+            (failed.size() == 1 ? QString("ein Bild") + " konnte nicht geschrieben werden: „" +
+                                      failed.first() + "“."
+                                : QString::number(failed.size()) +
+                                      " Bilder konnten nicht geschrieben werden, "
+                                      "zuerst „" +
+                                      failed.first() + "“.") +
+            "\n\n" + QString::fromStdString(reason),
+        "Paginor", QMessageBox::Warning, QMessageBox::Ok);
   }
 }
 
@@ -94,6 +148,7 @@ void TMainForm::RTFToHTML() {
   if (FDoc.FBusy) return;
   {
     TBusyGuard busy(FDoc.FBusy);
+    const TReadOnlyView locked(*Memo1);
     FDoc.FBreak = false;
     ShowCentred(HTMLStatusForm);
     THTMLHooks hooks;

@@ -19,7 +19,9 @@
 #include "app/paint_box.h"
 #include "app/picture_logic.h"
 #include "app/print_form.h"
+#include "app/saving.h"
 #include "images/stretch_draw.h"
+#include "platform/file_saving.h"
 #include "platform/qpainter_dc.h"
 
 namespace paginor {
@@ -160,14 +162,20 @@ void TViewPicForm::SaveAsBtnClick() {
       Dialogs().SaveFileWithType(this, "Bild speichern unter", types, FSaveType, save_dir_);
   if (!chosen) return;
   FSaveType = chosen->type;
-  const std::string path = NameWithDefaultExtension(chosen->path.toStdString(), chosen->type);
+  const QString path =
+      QString::fromStdString(NameWithDefaultExtension(chosen->path.toStdString(), chosen->type));
   save_dir_ = QFileInfo(chosen->path).absolutePath();
-  if (!SaveDib(Bitmap, path, chosen->type + 2)) {
-    Dialogs().Message(
-        this,
-        "Das Bild konnte nicht als „" + QString::fromStdString(path) + "“ gespeichert werden.",
-        "Paginor", QMessageBox::Warning, QMessageBox::Ok);
+  // The dialog asked about the name as typed; the extension added since may name another file.
+  if (path != chosen->path && QFileInfo::exists(path) &&
+      Dialogs().Message(
+          this,
+          "Die Datei „" + QFileInfo(path).fileName() + "“ gibt es schon. Soll sie ersetzt werden?",
+          "Bild speichern unter", QMessageBox::Question,
+          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    return;
   }
+  Reported(this, path,
+           SaveDibFile(Bitmap, path.toStdString(), static_cast<TDibFormat>(chosen->type + 2)));
 }
 
 void TViewPicForm::PrintBrnClick() {

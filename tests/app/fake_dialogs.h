@@ -35,8 +35,9 @@ class FakeDialogs final : public TDialogs {
     return text;
   }
   QString SaveFileName(QWidget*, const QString&, const QString& filter, const QString&,
-                       const QString&) override {
+                       const QString& directory) override {
     filters.push_back(filter);
+    save_suggestions.push_back(directory);
     if (save_names.empty()) return {};
     QString next = save_names.front();
     save_names.pop_front();
@@ -86,6 +87,7 @@ class FakeDialogs final : public TDialogs {
   QString folder;
   std::vector<Shown> messages;
   std::vector<QString> filters;
+  std::vector<QString> save_suggestions;  // where each save dialog opened, with the name
   int password_prompts = 0;
   int infos = 0;
   int font_dialogs = 0;

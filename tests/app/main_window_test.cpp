@@ -1,9 +1,12 @@
 // The real main window on the offscreen platform, its dialogs answered by a script.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -15,6 +18,8 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
+#include <csignal>
+#include <optional>
 
 #include "app/main_unit.h"
 #include "app/progress_forms.h"
@@ -251,6 +256,199 @@ TEST_F(MainWindow, SaveCommandsWriteTheirFiles) {
   EXPECT_TRUE(FileBytes(dir + "/p.htm").contains("<img src=\"bild001.jpg\" border=0>"));
   EXPECT_TRUE(QFile::exists(dir + "/bild001.jpg"));
   EXPECT_TRUE(QFile::exists(dir + "/bild002.gif"));
+}
+
+// What makes a save fail, each as the user meets it.
+enum class TBlock { MissingFolder, ReadOnlyFolder, FullDisk };
+
+// A disk that is full: every write into a file fails with EFBIG while it lives.
+class FullDisk {
+ public:
+  FullDisk() {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved_;
+    none.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &none);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
+
+TEST_F(MainWindow, ASaveThatFailsKeepsTheOldFileAndSaysWhy) {
+  form->openfilenow(Data("images/img2pdf-png.pdf"));
+  const struct {
+    const char* name;
+    void (TMainForm::*command)();
+    const char* file;
+  } commands[] = {{"text", &TMainForm::SaveBtnClick, "a.txt"},
+                  {"rich text", &TMainForm::SaveRTFBtnClick, "a.rtf"},
+                  {"HTML", &TMainForm::HTMLBtnClick, "a.htm"}};
+  const struct {
+    const char* name;
+    TBlock block;
+    const char* reason;
+  } blocks[] = {{"missing folder", TBlock::MissingFolder, "Den Ordner gibt es nicht."},
+                {"read-only folder", TBlock::ReadOnlyFolder,
+                 "Keine Berechtigung, in diesen Ordner zu schreiben."},
+                {"full disk", TBlock::FullDisk, "Die Datei ist zu groß für den Datenträger."}};
+  for (const auto& b : blocks) {
+    // The superuser writes into read-only folders.
+    if (b.block == TBlock::ReadOnlyFolder && geteuid() == 0) continue;
+    for (const auto& c : commands) {
+      const std::string name = std::string(b.name) + ", " + c.name;
+      const QString folder = data_dir.path() + "/" + QString::fromLatin1(b.name).replace(' ', '_');
+      QDir().mkpath(folder);
+      const QString target =
+          (b.block == TBlock::MissingFolder ? folder + "/fehlt/" : folder + "/") + c.file;
+      if (b.block != TBlock::MissingFolder) {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly)) << name;
+        old.write("alt");
+      }
+      QFile::setPermissions(folder, b.block == TBlock::ReadOnlyFolder
+                                        ? QFile::ReadOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      dialogs->messages.clear();
+      dialogs->save_names = {target};
+      {
+        std::optional<FullDisk> full;
+        if (b.block == TBlock::FullDisk) full.emplace();
+        (form.get()->*c.command)();
+      }
+      QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      ASSERT_EQ(dialogs->messages.size(), 1u) << name;
+      EXPECT_EQ(dialogs->messages[0].text,
+                "Die Datei „" + target + "“ konnte nicht gespeichert werden.\n\n" + b.reason)
+          << name;
+      EXPECT_EQ(dialogs->messages[0].icon, QMessageBox::Warning) << name;
+      if (b.block == TBlock::MissingFolder) {
+        EXPECT_FALSE(QFile::exists(target)) << name;
+      } else {
+        EXPECT_EQ(FileBytes(target), "alt") << name;
+        // Nothing beside it: no temporary file, no pictures of a page that was not written.
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{c.file}) << name;
+        QFile::remove(target);
+      }
+    }
+  }
+}
+
+TEST_F(MainWindow, HtmlSaveAsksOnceBeforeReplacingPicturesOfTheSameNames) {
+  form->openfilenow(Data("images/img2pdf-png.pdf"));  // bild001.jpg, bild002.gif, bild003.gif
+  const QString dir = data_dir.path() + "/seite";
+  QDir().mkpath(dir);
+  for (const char* other : {"bild001.jpg", "bild003.gif"}) {
+    QFile old(dir + "/" + other);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt");
+  }
+  dialogs->answer = QMessageBox::No;
+  dialogs->save_names = {dir + "/p.htm"};
+  form->HTMLBtnClick();
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text,
+            "2 Bilddateien, auf die die Seite verweist, gibt es in diesem Ordner schon "
+            "(bild001.jpg bis bild003.gif). Sollen sie ersetzt werden?");
+  EXPECT_EQ(dialogs->messages[0].icon, QMessageBox::Question);
+  // Declined: nothing is written, the other page keeps its pictures.
+  EXPECT_FALSE(QFile::exists(dir + "/p.htm"));
+  EXPECT_FALSE(QFile::exists(dir + "/bild002.gif"));
+  EXPECT_EQ(FileBytes(dir + "/bild001.jpg"), "alt");
+
+  dialogs->answer = QMessageBox::Yes;
+  dialogs->save_names = {dir + "/p.htm"};
+  form->HTMLBtnClick();
+  EXPECT_EQ(dialogs->messages.size(), 2u);
+  EXPECT_TRUE(FileBytes(dir + "/p.htm").contains("bild003.gif"));
+  EXPECT_FALSE(QImage(dir + "/bild001.jpg").isNull());
+  EXPECT_FALSE(QImage(dir + "/bild003.gif").isNull());
+
+  // One picture that cannot be written is reported; the page and the others are there.
+  QFile::remove(dir + "/bild002.gif");
+  QDir().mkpath(dir + "/bild002.gif");
+  dialogs->messages.clear();
+  dialogs->save_names = {dir + "/p.htm"};
+  form->HTMLBtnClick();
+  ASSERT_EQ(dialogs->messages.size(), 2u);  // the question, then the failure
+  EXPECT_EQ(dialogs->messages[1].text,
+            "Die Seite ist gespeichert, aber ein Bild konnte nicht geschrieben werden: "
+            "„bild002.gif“.\n\nUnter diesem Namen gibt es einen Ordner.");
+}
+
+TEST_F(MainWindow, NoSaveDuringAConversionAndTheViewIsReadOnly) {
+  form->openfilenow(Data("text/ps2pdf-columns.pdf"));
+  EXPECT_FALSE(form->Memo1->isReadOnly());
+  const QString ten = Pages(10);
+  bool read_only_meanwhile = false;
+  QObject::connect(form->OpenPDFForm->ProgressBar1, &QProgressBar::valueChanged, [&](int v) {
+    if (v != 50) return;
+    read_only_meanwhile = form->Memo1->isReadOnly();
+    dialogs->save_names = {data_dir.path() + "/t.txt"};
+    form->SaveBtnClick();
+    form->SaveRTFBtnClick();
+    form->HTMLBtnClick();
+    form->ChooseFontBtnClick();
+  });
+  form->openfilenow(ten);
+  EXPECT_TRUE(read_only_meanwhile);
+  EXPECT_FALSE(form->Memo1->isReadOnly());
+  EXPECT_TRUE(dialogs->filters.empty());  // no save dialog was opened
+  EXPECT_EQ(dialogs->font_dialogs, 0);
+  EXPECT_FALSE(QFile::exists(data_dir.path() + "/t.txt"));
+}
+
+TEST_F(MainWindow, SaveDialogsOpenWithThePdfsNameInTheLastSaveFolder) {
+  const QString pdf_dir = data_dir.path() + "/pdfs";
+  QDir().mkpath(pdf_dir);
+  QFile::copy(Data("text/ps2pdf-columns.pdf"), pdf_dir + "/bericht.pdf");
+  form->openfilenow(pdf_dir + "/bericht.pdf");
+  form->SaveBtnClick();  // cancelled: the folder is not remembered
+  const QString out = data_dir.path() + "/ausgabe";
+  QDir().mkpath(out);
+  dialogs->save_names = {out + "/anders.txt"};
+  form->SaveBtnClick();
+  form->HTMLBtnClick();
+  form->SaveRTFBtnClick();
+  EXPECT_EQ(dialogs->save_suggestions,
+            (std::vector<QString>{pdf_dir + "/bericht.txt", pdf_dir + "/bericht.txt",
+                                  out + "/bericht.htm", out + "/bericht.rtf"}));
+}
+
+TEST_F(MainWindow, TitleNamesTheConvertedFileOnce) {
+  EXPECT_EQ(form->windowTitle(), "Paginor 1.4");
+  form->openfilenow(Data("text/ps2pdf-columns.pdf"));
+  EXPECT_EQ(form->windowTitle(), "Paginor 1.4 – ps2pdf-columns.pdf");
+  form->openfilenow(data_dir.path() + "/fehlt.pdf");  // not read: the title stays
+  EXPECT_EQ(form->windowTitle(), "Paginor 1.4 – ps2pdf-columns.pdf");
+}
+
+TEST_F(MainWindow, FavouritesAreUtf8AndAnOldWindowsListIsConvertedOnce) {
+  const QString folder = data_dir.path() + "/Łódź Москва 東京/";
+  QDir().mkpath(folder);
+  QFile::copy(Pages(1), folder + "x.pdf");
+  form->OpenFromList(folder + "x.pdf");
+  EXPECT_EQ(FileBytes(data_dir.path() + "/folders.dat"), (folder + "\r\n").toUtf8());
+  form = std::make_unique<TMainForm>(data_dir.path());
+  EXPECT_EQ(form->Favourites(), (std::vector<std::string>{folder.toStdString()}));
+
+  // Windows-1252 bytes that are no UTF-8: "/Müller/" and "/€uro/".
+  QFile old(data_dir.path() + "/folders.dat");
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("/M\xFCller/\r\n/\x80uro/\r\n");
+  old.close();
+  form = std::make_unique<TMainForm>(data_dir.path());
+  EXPECT_EQ(form->Favourites(), (std::vector<std::string>{"/Müller/", "/€uro/"}));
+  EXPECT_EQ(FileBytes(data_dir.path() + "/folders.dat"),
+            QString("/Müller/\r\n/€uro/\r\n").toUtf8());
 }
 
 TEST_F(MainWindow, ClosingAsksFirst) {

@@ -546,7 +546,7 @@ TEST_F(ViewerWindow, SavesInTheChosenTypeAndReportsAFailure) {
                           {dir.path() + "/anders.png", 1},  // BMP under the name as typed
                           {dir.path() + "/fehlt/bild", 6}};
   viewer->SaveAsBtnClick();
-  ASSERT_EQ(dialogs->typed_save_types.size(), 11);
+  ASSERT_EQ(dialogs->typed_save_types.size(), 12);
   EXPECT_EQ(dialogs->typed_save_types[2], "CompuServe GIF (*.gif)");
   const QImage gif(dir.path() + "/bild.gif");
   ASSERT_FALSE(gif.isNull());
@@ -565,8 +565,62 @@ TEST_F(ViewerWindow, SavesInTheChosenTypeAndReportsAFailure) {
   // Each dialog starts with the type chosen last.
   EXPECT_EQ(dialogs->typed_save_offered, (std::vector<int>{1, 3, 1}));
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_EQ(dialogs->messages[0].text,
-            "Das Bild konnte nicht als „" + dir.path() + "/fehlt/bild.jpg“ gespeichert werden.");
+  EXPECT_EQ(dialogs->messages[0].text, "Die Datei „" + dir.path() +
+                                           "/fehlt/bild.jpg“ konnte nicht gespeichert "
+                                           "werden.\n\nDen Ordner gibt es nicht.");
+}
+
+// The dialog's overwrite question concerns the name as typed; a name that names an existing
+// file only with the type's extension added is asked about once more.
+TEST_F(ViewerWindow, AsksBeforeReplacingAFileNamedByTheAddedExtension) {
+  Show(PictureOf(24, 2, 2, {kRed, kBlue, kWhite, kRed}));
+  const QString existing = dir.path() + "/foto.gif";
+  const auto write_old = [&] {
+    QFile old(existing);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt");
+  };
+  write_old();
+  const struct {
+    const char* name;
+    QMessageBox::StandardButton answer;
+    bool replaced;
+  } cases[] = {{"kept on No", QMessageBox::No, false}, {"replaced on Yes", QMessageBox::Yes, true}};
+  for (const auto& c : cases) {
+    dialogs->messages.clear();
+    dialogs->answer = c.answer;
+    dialogs->typed_saves = {{dir.path() + "/foto", 3}};
+    viewer->SaveAsBtnClick();
+    ASSERT_EQ(dialogs->messages.size(), 1u) << c.name;
+    EXPECT_EQ(dialogs->messages[0].text,
+              "Die Datei „foto.gif“ gibt es schon. Soll sie ersetzt werden?")
+        << c.name;
+    QFile saved(existing);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.read(4) == "GIF8", c.replaced) << c.name;
+  }
+  // A name typed with its extension was asked about by the dialog already.
+  write_old();
+  dialogs->messages.clear();
+  dialogs->typed_saves = {{existing, 3}};
+  viewer->SaveAsBtnClick();
+  EXPECT_TRUE(dialogs->messages.empty());
+  EXPECT_EQ(QImage(existing).size(), QSize(2, 2));
+  dialogs->answer = QMessageBox::Ok;
+}
+
+TEST_F(ViewerWindow, SavesAsPngLosslessly) {
+  const std::vector<uint32_t> colours = {kRed, kBlue, kWhite, 0x123456, 0xFEDCBA, 0x010203};
+  Show(PictureOf(24, 3, 2, colours));
+  dialogs->typed_saves = {{dir.path() + "/verlustfrei", 12}};
+  viewer->SaveAsBtnClick();
+  ASSERT_EQ(dialogs->typed_save_types.size(), 12);
+  EXPECT_EQ(dialogs->typed_save_types[11], "PNG-Bild (*.png)");
+  const QImage png(dir.path() + "/verlustfrei.png");
+  ASSERT_FALSE(png.isNull());
+  ASSERT_EQ(png.size(), QSize(3, 2));
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(At(png, i % 3, i / 3), colours[static_cast<std::size_t>(i)]) << i;
 }
 
 // ---- Print window and printing
