@@ -88,6 +88,8 @@ class Conversion {
     state_.Images.Clear();
     state_.PageSizes.Clear();
     state_.Memo1.Clear();
+    // The modern reader's plain text is text alone; the links stay for the view, HTML and RTF.
+    state_.Memo1.SetImageLinksInPlainText(!options_.ModernCheck);
     state_.Memo1.BeginUpdate();
     state_.TextItems.Clear();
 
@@ -167,13 +169,14 @@ class Conversion {
       if (state_.FBreak || DocumentFull()) break;
       TPageRec& page = *reader_.Page;
       const int number = reader_.Pages.Index();
-      *state_.PageSizes.Append() = TPageSize{page.Width, page.Height};
+      const TPageFrame frame = FrameOf(page);
+      *state_.PageSizes.Append() = TPageSize{frame.ViewWidth(), frame.ViewHeight()};
       host_.SetLineLabel("Lese Seite " + std::to_string(number) + "...");
       host_.ProcessEvents();
       host_.SetProStatus(static_cast<int>(int64_t{number} * 100 / page_count));
       TPageContent content = ReadPageContent(reader_, page, number, status_);
       if (content.PageOk && !content.ContentBuffer.empty()) {
-        InterpretAndLayout(std::move(content.ContentBuffer), page, number);
+        InterpretAndLayout(std::move(content.ContentBuffer), frame, number);
       }
     }
     if (unmapped_characters_ > 0) {
@@ -192,7 +195,13 @@ class Conversion {
     return full;
   }
 
-  void InterpretAndLayout(std::string content, const TPageRec& page, int number) {
+  // The page as it is shown: the modern reader turns it by its /Rotate.
+  TPageFrame FrameOf(const TPageRec& page) const {
+    return reader_.Modern ? TPageFrame(page.Left, page.Bottom, page.Width, page.Height, page.Rotate)
+                          : TPageFrame(0, 0, page.Width, page.Height, 0);
+  }
+
+  void InterpretAndLayout(std::string content, const TPageFrame& frame, int number) {
     if (!state_.MeasureFont) throw std::logic_error("no measuring font");
     const TConvertOptions options = host_.Options();
     TInterpreterContext context;
@@ -206,12 +215,13 @@ class Conversion {
     context.process_events = [this] { host_.ProcessEvents(); };
     context.unmapped_characters = &unmapped_characters_;
     context.modern = reader_.Modern;
+    context.frame = frame;
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
                                 options.TabsCheck};
-    LayoutPage(page_runs_, page.Height, layout, *state_.MeasureFont, state_.Memo1, state_.TextItems,
-               &reader_.Caps);
+    LayoutPage(page_runs_, frame.ViewHeight(), layout, *state_.MeasureFont, state_.Memo1,
+               state_.TextItems, &reader_.Caps);
     if (!state_.KeepTextItems) state_.TextItems.Clear();
   }
 

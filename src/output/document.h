@@ -124,6 +124,11 @@ class TRichDocument {
   void SetParagraphAlignment(TAlignment a);
   void SetParagraphNumbering(TNumbering n);
 
+  // Whether plain text keeps the image links (<img src="bild001.jpg" border=0>) that stand in
+  // the text for pictures; a setting of the document, not changed by Clear.
+  void SetImageLinksInPlainText(bool keep) { image_links_in_plain_text_ = keep; }
+  bool ImageLinksInPlainText() const { return image_links_in_plain_text_; }
+
   // Stored; the insertion attributes take it at the next Clear. Longer names are cut.
   void SetDefaultFont(const TTextAttributes& a);
   const TTextAttributes& DefaultFont() const { return default_font_; }
@@ -160,7 +165,8 @@ class TRichDocument {
   void ChangeSelectedParagraphs(Change change);
 
   std::string text_;
-  std::vector<int64_t> breaks_;         // positions of '\n', ascending
+  std::vector<int64_t> breaks_;  // positions of '\n', ascending
+  bool image_links_in_plain_text_ = true;
   std::vector<TParaAttributes> paras_;  // one per line, breaks_.size() + 1
   std::vector<Run> runs_;               // ascending starts, first at 0, neighbours differ
   std::vector<TTextAttributes> attrs_;  // the distinct attribute values in use since Clear

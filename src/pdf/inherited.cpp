@@ -1,5 +1,7 @@
 #include "pdf/inherited.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -14,6 +16,8 @@ namespace {
 constexpr int kMaxAncestors = 256;
 
 struct Box {
+  double left = 0;
+  double bottom = 0;
   double width = 0;
   double height = 0;
 };
@@ -26,7 +30,8 @@ std::optional<Box> BoxOf(const std::vector<std::string>& t, std::size_t at) {
   const auto x1 = ParseNumber(t[at + 3]);
   const auto y1 = ParseNumber(t[at + 4]);
   if (!x0 || !y0 || !x1 || !y1) return std::nullopt;
-  return Box{*x1 - *x0, *y1 - *y0};
+  // Boxes may name any two opposite corners.
+  return Box{std::min(*x0, *x1), std::min(*y0, *y1), std::fabs(*x1 - *x0), std::fabs(*y1 - *y0)};
 }
 
 std::optional<Box> ReadBox(TDocReader& reader, const TDictEntry& e) {
@@ -49,6 +54,7 @@ struct Found {
   std::optional<Box> media;
   std::optional<Box> crop;
   std::optional<int32_t> parent;
+  std::optional<int32_t> rotate;
 };
 
 // What the dictionary of object num says of the attributes.
@@ -74,6 +80,8 @@ Found ReadAttributes(TDocReader& reader, int32_t num) {
       found.media = ReadBox(reader, e);
     } else if (t[0] == "/CropBox") {
       found.crop = ReadBox(reader, e);
+    } else if (t[0] == "/Rotate" && t.size() >= 2) {
+      found.rotate = ParseInt32(t[1]);
     } else if (t[0] == "/Parent" && t.size() >= 4 && t[3] == "R") {
       found.parent = ParseInt32(t[1]);
     }
@@ -108,6 +116,7 @@ void ApplyInheritedAttributes(TDocReader& reader) {
       if (!f.resources) f.resources = known.resources;
       if (!f.media) f.media = known.media;
       if (!f.crop) f.crop = known.crop;
+      if (!f.rotate) f.rotate = known.rotate;
       known = f;
       passed_down[it->first] = f;
     }
@@ -115,20 +124,26 @@ void ApplyInheritedAttributes(TDocReader& reader) {
   };
   for (TPageRec& page : reader.Pages) {
     Found own = ReadAttributes(reader, page.ObjNum);
-    if (!own.resources || !own.media || !own.crop) {
+    if (!own.resources || !own.media || !own.crop || !own.rotate) {
       const Found above = inherited(own.parent);
       if (!own.resources) own.resources = above.resources;
       if (!own.media) own.media = above.media;
       if (!own.crop) own.crop = above.crop;
+      if (!own.rotate) own.rotate = above.rotate;
     }
     if (own.resources && !page.HasResources) {
       page.ResourcesPos = *own.resources;
       page.HasResources = true;
     }
     if (const std::optional<Box> box = own.crop ? own.crop : own.media) {
+      page.Left = box->left;
+      page.Bottom = box->bottom;
       page.Width = box->width;
       page.Height = box->height;
     }
+    // Only quarter turns exist; other values are ignored as viewers do.
+    const int32_t rotate = own.rotate.value_or(0) % 360;
+    page.Rotate = rotate % 90 != 0 ? 0 : (rotate + 360) % 360;
   }
 }
 

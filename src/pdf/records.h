@@ -52,6 +52,11 @@ struct TPageRec {
   bool HasResources = false;
   double Width = 595.0;  // PDF points, A4 until a /MediaBox is read
   double Height = 842.0;
+  // The modern reader: the visible box's lower left corner and the page's /Rotate (0, 90, 180
+  // or 270, clockwise as the page is shown).
+  double Left = 0;
+  double Bottom = 0;
+  int32_t Rotate = 0;
   TDynaArray<TContentRef> Contents;
 };
 

@@ -1,10 +1,12 @@
 #include "text/interpreter.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/doc_reader.h"
@@ -29,6 +31,10 @@ Matrix Multiply(const Matrix& m, const Matrix& n) {
   return {m.a * n.a + m.b * n.c, m.a * n.b + m.b * n.d,       m.c * n.a + m.d * n.c,
           m.c * n.b + m.d * n.d, m.e * n.a + m.f * n.c + n.e, m.e * n.b + m.f * n.d + n.f};
 }
+
+// A TJ adjustment (in thousandths of an em) beyond which the text after it is placed as a run
+// of its own: tables and justified lines jump this far, kerning never does.
+constexpr double kSplittingJump = 1500;
 
 // The data of the font selected by the last Tf on the page.
 struct FontData {
@@ -92,7 +98,13 @@ class Interpreter {
   void NextLine() {
     tm_.e -= tl_ * tm_.c;
     tm_.f -= tl_ * tm_.d;
+    ResetLineOffset();
+  }
+
+  // The text position is set anew: what was shown since no longer moves it.
+  void ResetLineOffset() {
     line_offset_ = 0;
+    text_advance_ = 0;
   }
 
   void Reached(TCap cap) const {
@@ -133,7 +145,7 @@ class Interpreter {
     } else if (t == "BT") {
       list_.clear();
       tm_ = Matrix{};
-      line_offset_ = 0;
+      ResetLineOffset();
     } else if (t == "ET") {
       list_.clear();
     } else if (t == "Tc") {
@@ -147,6 +159,8 @@ class Interpreter {
         font_size_ = *size;
         SelectFont(L(n() - 3));
       }
+    } else if (t == "Tz") {
+      if (n() >= 2) tz_ = Number(n() - 2).value_or(tz_);
     } else if (t == "TL") {
       if (n() >= 2) tl_ = Number(n() - 2).value_or(tl_);
     } else if (t == "T*") {
@@ -161,7 +175,7 @@ class Interpreter {
           if (t == "TD") tl_ = -*ty;
         }
       }
-      line_offset_ = 0;
+      ResetLineOffset();
     } else if (t == "Tm") {
       if (n() >= 7) {
         double* fields[6] = {&tm_.a, &tm_.b, &tm_.c, &tm_.d, &tm_.e, &tm_.f};
@@ -171,9 +185,13 @@ class Interpreter {
           *fields[k] = *x;
         }
       }
-      line_offset_ = 0;
+      ResetLineOffset();
     } else if (t == "Tj" || t == "TJ" || t == "'" || t == "\"") {
-      ShowText(t);
+      if (ctx_.modern) {
+        ShowPlacedText(t);
+      } else {
+        ShowText(t);
+      }
     }
   }
 
@@ -207,26 +225,28 @@ class Interpreter {
     run->LineHeight = 12;
     run->X = ctm_.e;
     run->Y = ctm_.f + ctm_.d;
+    if (ctx_.modern) {
+      // The upper left corner of the picture as the page is shown.
+      const TPoint corners[] = {{ctm_.e, ctm_.f},
+                                {ctm_.a + ctm_.e, ctm_.b + ctm_.f},
+                                {ctm_.c + ctm_.e, ctm_.d + ctm_.f},
+                                {ctm_.a + ctm_.c + ctm_.e, ctm_.b + ctm_.d + ctm_.f}};
+      const TPoint first = ctx_.frame.ToView(corners[0]);
+      run->X = first.x;
+      run->Y = first.y;
+      for (const TPoint& corner : corners) {
+        const TPoint p = ctx_.frame.ToView(corner);
+        run->X = std::min(run->X, p.x);
+        run->Y = std::max(run->Y, p.y);
+      }
+    }
     run->Page = ctx_.page_number;
   }
 
-  // The advance of a code from the font's widths, or nothing when the font has none for it.
-  std::optional<double> CodeWidth(uint32_t code) const {
-    const TFontExtras* extras = data_.extras.get();
-    if (extras != nullptr && extras->Type0) {
-      const auto it = extras->Widths.find(code);
-      const double w = it != extras->Widths.end() ? it->second : extras->DefaultWidth;
-      return w / 1000 * font_size_ * V();
-    }
-    const int64_t j = static_cast<int64_t>(code) - data_.first_char;
-    if (j < 0 || j > 255 || !data_.width_defined[static_cast<std::size_t>(j)]) return std::nullopt;
-    const double w = data_.widths[static_cast<std::size_t>(j)];
-    return data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
-  }
-
-  // The modern mapping: each code (one or two bytes) becomes the characters the font says;
-  // its advance is shared by them, and character spacing follows the last.
-  void AppendCodes(std::string_view bytes, std::string& s) {
+  // The modern mapping: calls emit(code, its characters, whether it is a one-byte code) for
+  // each code (one or two bytes) of a shown string.
+  template <typename Emit>
+  void EachCode(std::string_view bytes, Emit&& emit) {
     const TFontExtras& extras = *data_.extras;
     const std::size_t step = static_cast<std::size_t>(extras.CodeBytes);
     std::string mapped_text;  // a Type0 code's characters
@@ -251,19 +271,212 @@ class Interpreter {
       if (unmapped != 0 && ctx_.unmapped_characters != nullptr) {
         *ctx_.unmapped_characters += unmapped;
       }
-      if (text.empty()) continue;
-      const std::optional<double> width = CodeWidth(code);
-      const double share = width ? *width / static_cast<double>(text.size())
-                                 : std::numeric_limits<double>::quiet_NaN();
-      s.append(text);
-      for (std::size_t k = 0; k < text.size(); ++k) {
-        extra_.push_back(text[k] == ' ' && text.size() == 1 ? H() * tw_ : 0.0);
-        shared_width_.push_back(share);
-        spaced_.push_back(k + 1 == text.size());
-      }
+      emit(code, text, step == 1);
     }
   }
 
+  // A code's advance in text space per unit of font size, or nothing when the font has none.
+  std::optional<double> CodeAdvance(uint32_t code) const {
+    const TFontExtras* extras = data_.extras.get();
+    if (extras != nullptr && extras->Type0) {
+      const auto it = extras->Widths.find(code);
+      return (it != extras->Widths.end() ? it->second : extras->DefaultWidth) / 1000;
+    }
+    const int64_t j = static_cast<int64_t>(code) - data_.first_char;
+    if (j < 0 || j > 255 || !data_.width_defined[static_cast<std::size_t>(j)]) return std::nullopt;
+    const double w = data_.widths[static_cast<std::size_t>(j)];
+    return data_.is_type3 ? std::fabs(w) : w / 1000;
+  }
+
+  // Text shown by the modern reader: placed through the whole text matrix and CTM, with
+  // horizontal scaling; a TJ jump of more than 3 em splits the run there.
+  void ShowPlacedText(const std::string& op) {
+    if (op == "'" || op == "\"") {
+      NextLine();
+      if (op == "\"" && n() >= 4) {
+        tw_ = Number(n() - 4).value_or(tw_);
+        tc_ = Number(n() - 3).value_or(tc_);
+      }
+    }
+    const Matrix m = Multiply(tm_, ctm_);
+    TextPlacement place;
+    place.scale = std::hypot(m.a, m.b);
+    place.size = std::fabs(font_size_ * std::hypot(m.c, m.d) * data_.bbox_height);
+    place.matrix = m;
+    TMeasureFont& font = *ctx_.font;
+    font.SetSize(place.size);
+    const double th = tz_ / 100;
+    const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
+    const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
+
+    Piece piece;
+    // One code: its characters, then its advance (glyph width, Tc, Tw for a one-byte blank).
+    const auto add = [&](std::optional<double> advance, std::string_view text, bool word_space) {
+      double width = 0;
+      if (advance) {
+        width = *advance * font_size_;
+      } else if (!text.empty() && place.scale * th > 0) {
+        width = font.MeasuredWidth(text) / (place.scale * th);  // back into text space
+      }
+      const double extra = tc_ + (word_space ? tw_ : 0);
+      if (!text.empty()) {
+        if (piece.text.empty()) piece.start = text_advance_;
+        piece.text.append(text);
+        for (std::size_t k = 0; k < text.size(); ++k) {
+          piece.widths.push_back(width * th / static_cast<double>(text.size()));
+          piece.spacing.push_back(k + 1 == text.size() ? extra * th : 0.0);
+        }
+      } else if (!piece.text.empty()) {
+        piece.spacing.back() += (width + extra) * th;  // an invisible glyph is a gap
+      }
+      text_advance_ += (width + extra) * th;
+    };
+    for (std::size_t i = 0; i + 1 < n(); ++i) {
+      const std::string& u = L(i);
+      std::string bytes;
+      if (u.size() >= 2 && u[0] == '<') {
+        bytes = DecodeHexBytes(std::string_view(u).substr(1));
+      } else if (u.size() >= 2 && u[0] == '(') {
+        bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
+      } else {
+        if (op != "TJ") continue;
+        const auto v = ParseNumber(u);
+        if (!v || !std::isfinite(*v)) continue;
+        const double jump = -*v / 1000 * font_size_ * th;
+        if (std::fabs(*v) > kSplittingJump && !piece.text.empty()) {
+          PlaceRun(piece, place);
+          piece = Piece{};
+        } else if (!piece.text.empty()) {
+          piece.spacing.back() += jump;
+        }
+        text_advance_ += jump;
+        continue;
+      }
+      if (data_.extras) {
+        EachCode(bytes, [&](uint32_t code, std::string_view text, bool one_byte) {
+          add(CodeAdvance(code), text, one_byte && code == 32);
+        });
+      } else {
+        // No mapping of the modern reader for this font: the classic one, code by code.
+        for (const char byte : bytes) {
+          const std::string r =
+              MapToWinAnsi(std::string(1, byte), encoding, data_.diff_codes, data_.diff_defined);
+          add(CodeAdvance(static_cast<uint8_t>(byte)), r, byte == ' ');
+        }
+      }
+    }
+    PlaceRun(piece, place);
+  }
+
+  // Where one text-showing operator puts its characters.
+  struct TextPlacement {
+    Matrix matrix;     // text space to user space
+    double scale = 0;  // page units per unit of text space along the baseline
+    double size = 0;   // the font size on the page
+  };
+
+  // Characters of one piece of shown text with their advances in text space.
+  struct Piece {
+    std::string text;
+    std::vector<double> widths;
+    std::vector<double> spacing;
+    double start = 0;  // the text position of its first character
+  };
+
+  void PlaceRun(const Piece& piece, const TextPlacement& place) {
+    if (piece.text.empty()) return;
+    const Matrix& m = place.matrix;
+    double length = 0;
+    for (std::size_t i = 0; i < piece.widths.size(); ++i)
+      length += piece.widths[i] + piece.spacing[i];
+    const TPoint origin = ctx_.frame.ToView({piece.start * m.a + m.e, piece.start * m.b + m.f});
+    const TPoint along = ctx_.frame.TurnDirection({m.a, m.b});  // per unit of text space
+    const TPoint end{origin.x + along.x * length, origin.y + along.y * length};
+    if (!std::isfinite(origin.x + origin.y + end.x + end.y + place.size)) return;
+    if (OutsideThePage(origin, end, place.size)) return;
+    TMeasureFont& font = *ctx_.font;
+    font.SetSize(place.size);
+    const double line_height = font.MeasuredHeight();
+    const bool upright = along.x > std::fabs(along.y);
+    if (!upright && JoinTurnedRun(piece, place, origin, end, along, line_height)) return;
+    TTextItem run;
+    run.Text = piece.text;
+    run.Size = place.size;
+    run.LineHeight = line_height;
+    run.Page = ctx_.page_number;
+    // Text turned against the page becomes a line of its own, placed by its highest point.
+    run.X = upright ? origin.x : std::min(origin.x, end.x);
+    run.Y = (upright ? origin.y : std::max(origin.y, end.y)) + line_height;
+    run.CharWidths.reserve(piece.widths.size());
+    run.Spacing.reserve(piece.spacing.size());
+    for (std::size_t i = 0; i < piece.widths.size(); ++i) {
+      run.CharWidths.push_back(piece.widths[i] * place.scale);
+      run.Spacing.push_back(piece.spacing[i] * place.scale);
+    }
+    if (upright && RepeatsAShownRun(run)) return;
+    if (!RunRoom()) return;
+    const int index = runs_.Count();
+    *runs_.Append() = std::move(run);
+    if (upright) {
+      shown_[piece.text].push_back(index);
+      turned_.reset();
+    } else {
+      turned_ = TurnedRun{index, end, along};
+    }
+  }
+
+  // Whether a run from origin to end lies wholly outside the page as shown: beside it, below
+  // it by more than its size, or with its baseline above it.
+  bool OutsideThePage(TPoint origin, TPoint end, double size) const {
+    const double width = ctx_.frame.ViewWidth();
+    const double height = ctx_.frame.ViewHeight();
+    if (!(width > 0 && height > 0)) return false;  // no box to judge by
+    return std::max(origin.x, end.x) < 0 || std::min(origin.x, end.x) > width ||
+           std::max(origin.y, end.y) < -size || std::min(origin.y, end.y) > height;
+  }
+
+  // Overprinted text (fake bold, shadows): the same characters again at nearly the same place.
+  bool RepeatsAShownRun(const TTextItem& run) const {
+    const auto it = shown_.find(run.Text);
+    if (it == shown_.end()) return false;
+    const double near = 0.25 * run.Size;
+    for (const int index : it->second) {
+      const TTextItem& shown = runs_[index];
+      if (std::fabs(shown.X - run.X) <= near && std::fabs(shown.Y - run.Y) <= near) return true;
+    }
+    return false;
+  }
+
+  // A turned run that continues the previous one (producers place such text glyph by glyph)
+  // joins it, so that it reads as one word rather than one line per character.
+  bool JoinTurnedRun(const Piece& piece, const TextPlacement& place, TPoint origin, TPoint end,
+                     TPoint along, double line_height) {
+    if (!turned_ || turned_->index != runs_.Count() - 1) return false;
+    const double unit = std::hypot(along.x, along.y);
+    const double previous_unit = std::hypot(turned_->along.x, turned_->along.y);
+    if (!(unit > 0 && previous_unit > 0)) return false;
+    const TPoint d{along.x / unit, along.y / unit};
+    const TPoint previous_d{turned_->along.x / previous_unit, turned_->along.y / previous_unit};
+    if (d.x * previous_d.x + d.y * previous_d.y < 0.99) return false;  // another direction
+    const TPoint step{origin.x - turned_->end.x, origin.y - turned_->end.y};
+    const double gap = step.x * d.x + step.y * d.y;
+    const double aside = std::fabs(step.x * d.y - step.y * d.x);
+    if (aside > 0.5 * place.size || gap < -place.size || gap > 3 * place.size) return false;
+    TTextItem& run = runs_[turned_->index];
+    if (!run.Spacing.empty()) run.Spacing.back() += gap;
+    run.Text += piece.text;
+    for (std::size_t i = 0; i < piece.widths.size(); ++i) {
+      run.CharWidths.push_back(piece.widths[i] * place.scale);
+      run.Spacing.push_back(piece.spacing[i] * place.scale);
+    }
+    turned_->end = end;
+    run.X = std::min({run.X, origin.x, end.x});
+    run.Y = std::max(run.Y, std::max(origin.y, end.y) + line_height);
+    return true;
+  }
+
+  // Text shown as the classic reader places it: from the text position plus what the text
+  // object has shown since, along x.
   void ShowText(const std::string& op) {
     if (op == "'" || op == "\"") {
       NextLine();
@@ -271,19 +484,14 @@ class Interpreter {
     }
     std::string s;
     extra_.clear();
-    shared_width_.clear();
-    spaced_.clear();
     const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
-    const bool modern = data_.extras != nullptr;
     const bool tj = op == "TJ";
     for (std::size_t i = 0; i + 1 < n(); ++i) {
       const std::string& u = L(i);
       std::string bytes;
       if (u.size() >= 2 && u[0] == '<') {
-        // Two-byte codes keep their zero bytes, which the classic decoding drops.
-        bytes = modern ? DecodeHexBytes(std::string_view(u).substr(1))
-                       : DecodeHexString(std::string_view(u).substr(1));
+        bytes = DecodeHexString(std::string_view(u).substr(1));
       } else if (u.size() >= 2 && u[0] == '(') {
         bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
       } else {
@@ -292,10 +500,6 @@ class Interpreter {
             extra_.back() -= *v * std::fabs(font_size_ * V()) / 1000;
           }
         }
-        continue;
-      }
-      if (modern) {
-        AppendCodes(bytes, s);
         continue;
       }
       const std::string r = MapToWinAnsi(bytes, encoding, data_.diff_codes, data_.diff_defined);
@@ -316,23 +520,16 @@ class Interpreter {
     run->CharWidths.resize(s.size());
     run->Spacing.resize(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-      if (modern) {
-        // The font's width of the code, shared among its characters; measured where it has none.
-        run->CharWidths[i] = std::isnan(shared_width_[i])
-                                 ? font.MeasuredWidth(std::string_view(&s[i], 1))
-                                 : shared_width_[i];
-        run->Spacing[i] = (spaced_[i] ? std::fabs(V()) * tc_ : 0.0) + extra_[i];
+      // The width is looked up with the output code, after the mapping.
+      const int j = static_cast<uint8_t>(s[i]) - data_.first_char;
+      if (j >= 0 && j <= 255 && data_.width_defined[static_cast<std::size_t>(j)]) {
+        const double w = data_.widths[static_cast<std::size_t>(j)];
+        run->CharWidths[i] =
+            data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
       } else {
-        const int j = static_cast<uint8_t>(s[i]) - data_.first_char;
-        if (j >= 0 && j <= 255 && data_.width_defined[static_cast<std::size_t>(j)]) {
-          const double w = data_.widths[static_cast<std::size_t>(j)];
-          run->CharWidths[i] =
-              data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
-        } else {
-          run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
-        }
-        run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
+        run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
       }
+      run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
       line_offset_ += run->CharWidths[i] + run->Spacing[i];
     }
   }
@@ -348,10 +545,17 @@ class Interpreter {
   double tc_ = 0, tw_ = 0, tl_ = 0;
   double font_size_ = 1.0;
   double line_offset_ = 0;
+  double tz_ = 100;          // horizontal scaling in percent (modern reader)
+  double text_advance_ = 0;  // text space advance since the text position was set (modern)
+  struct TurnedRun {
+    int index;
+    TPoint end;
+    TPoint along;
+  };
+  std::optional<TurnedRun> turned_;  // the last run, when it reads against the page
+  std::unordered_map<std::string, std::vector<int>> shown_;  // upright runs by their text
   FontData data_;
   std::vector<double> extra_;
-  std::vector<double> shared_width_;  // modern mapping: each character's share of its advance
-  std::vector<bool> spaced_;          // modern mapping: the last character of its code
 };
 
 }  // namespace

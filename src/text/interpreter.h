@@ -10,6 +10,7 @@
 #include "pdf/dyna_array.h"
 #include "text/fonts.h"
 #include "text/measure_font.h"
+#include "text/page_frame.h"
 #include "text/text_item.h"
 
 namespace paginor {
@@ -25,6 +26,9 @@ struct TInterpreterContext {
   // The modern reader: a hexadecimal string's closing ">" glued to what follows ("<01>Tj", as
   // LibreOffice writes) no longer swallows the operator.
   bool modern = false;
+  // The modern reader places text through the whole text matrix and CTM on the page as shown
+  // (its box and /Rotate), leaves out text outside the box and repeats at the same place.
+  TPageFrame frame;
   // Counts characters that Windows-1252 has no code for (the modern mapping's "?").
   int* unmapped_characters = nullptr;
   // Lets the user interface run; called from the token loop at most every ~20 ms.

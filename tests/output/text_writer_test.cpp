@@ -28,6 +28,19 @@ TEST(PlainText, OneLinePerDocumentLineInUtf8) {
   }
 }
 
+TEST(PlainText, LeavesOutImageLinksUnlessTheDocumentKeepsThem) {
+  const std::string text =
+      "Bild: <img src=\"bild001.jpg\" border=0>\n<img src=\"bild1234.gif\" border=0> und "
+      "<img src=\"bild7.jpg\" border=0> <img src=\"bild002.png\" border=0>";
+  TRichDocument doc;
+  doc.SetSelText(text);
+  EXPECT_EQ(DocumentToPlainText(doc), text + "\n");
+  doc.SetImageLinksInPlainText(false);
+  // Only links as the interpreter writes them go; look-alikes are text.
+  EXPECT_EQ(DocumentToPlainText(doc),
+            "Bild: \n und <img src=\"bild7.jpg\" border=0> <img src=\"bild002.png\" border=0>\n");
+}
+
 TEST(PlainText, SampleDocumentFile) {
   EXPECT_EQ(DocumentToPlainText(testing::SampleDocument()), testing::ReadExpected("sample.txt"));
 }

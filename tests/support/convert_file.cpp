@@ -23,6 +23,7 @@ Converted Convert(std::string file, bool modern,
   state.MeasureFont = MakeFakeFont(96);
   Converted c;
   c.result = ConvertBuffer(state, host, std::move(file));
+  state.Memo1.SetImageLinksInPlainText(true);  // the document as it is, links included
   c.text = DocumentToPlainText(state.Memo1);
   c.status = host.status_lines;
   c.messages = host.messages;
