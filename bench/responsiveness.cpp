@@ -4,15 +4,25 @@
 // input: the longest time between two of its deliveries is the longest the window was deaf.
 // Prints the longest and the 99th-percentile gap of each operation in milliseconds and how
 // long the cancel took to end the conversion.
-// Usage: paginor_responsiveness FILE.pdf
+// The HTML preview (the tab "HTML Vorschau") is measured until the browser has laid out the
+// whole page, not only until the build returns: the layout is where a long page takes its time.
+// It also reports when the preview first showed text. With --preview-only the file is converted
+// and only the preview is measured, for documents too large to convert three times.
+// Usage: paginor_responsiveness [--preview-only] FILE.pdf
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "app/main_unit.h"
@@ -25,9 +35,12 @@ class TickRecorder {
  public:
   TickRecorder() {
     timer_.setInterval(1);
-    QObject::connect(&timer_, &QTimer::timeout,
-                     [this] { ticks_.push_back(clock_.nsecsElapsed()); });
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      ticks_.push_back(clock_.nsecsElapsed());
+      if (on_tick) on_tick();
+    });
   }
+  std::function<void()> on_tick;
   void Start() {
     ticks_.clear();
     clock_.start();
@@ -62,14 +75,52 @@ void Report(const char* name, std::vector<double> gaps, double total_ms) {
 
 }  // namespace
 
+// The browser's page is laid out when its height has not changed for a second; a build that
+// never gets there is given up after `limit_ms`.
+void MeasurePreview(paginor::TMainForm& form, TickRecorder& ticks, double limit_ms) {
+  QTextBrowser* browser = form.WebBrowser1;
+  double first_text_ms = -1;
+  double last_change_ms = 0;
+  qreal height = -1;
+  ticks.on_tick = [&] {
+    const double now = ticks.ElapsedMs();
+    const qreal h = browser->document()->documentLayout()->documentSize().height();
+    if (h != height) {
+      height = h;
+      last_change_ms = now;
+    }
+    if (first_text_ms < 0 && form.PageControl2->currentIndex() == 4 &&
+        browser->document()->characterCount() > 1 && h > 0) {
+      first_text_ms = now;
+    }
+  };
+  ticks.Start();
+  form.PageControl2->setCurrentIndex(4);
+  const double returned_ms = ticks.ElapsedMs();
+  last_change_ms = std::max(last_change_ms, returned_ms);
+  while (ticks.ElapsedMs() - last_change_ms < 1000 && ticks.ElapsedMs() < limit_ms) {
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  const bool settled = ticks.ElapsedMs() < limit_ms;
+  const double laid_out_ms = last_change_ms;
+  ticks.on_tick = nullptr;
+  const double total_ms = settled ? laid_out_ms : ticks.ElapsedMs();
+  Report("HTML-Vorschau", ticks.StopGapsMs(), total_ms);
+  std::printf("HTML-Vorschau: Aufbau nach %.0f ms zurück, Text sichtbar nach %.0f ms, %s\n",
+              returned_ms, first_text_ms,
+              settled ? "ganz gesetzt" : "nach der Grenze noch nicht fertig");
+  form.PageControl2->setCurrentIndex(0);
+}
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "Aufruf: %s DATEI.pdf\n", argv[0]);
+  const bool preview_only = argc == 3 && std::strcmp(argv[1], "--preview-only") == 0;
+  if (argc != 2 && !preview_only) {
+    std::fprintf(stderr, "Aufruf: %s [--preview-only] DATEI.pdf\n", argv[0]);
     return 2;
   }
-  const QString file = QString::fromLocal8Bit(argv[1]);
+  const QString file = QString::fromLocal8Bit(argv[argc - 1]);
   QApplication::setApplicationName("Paginor");
   QTemporaryDir settings;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
@@ -82,6 +133,9 @@ int main(int argc, char** argv) {
   form.openfilenow(file);
   const double convert_ms = ticks.ElapsedMs();
   Report("Umwandlung", ticks.StopGapsMs(), convert_ms);
+
+  MeasurePreview(form, ticks, 180000);
+  if (preview_only) return 0;
 
   ticks.Start();
   form.RTFToHTML();

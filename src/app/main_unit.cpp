@@ -148,6 +148,8 @@ TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
 
 TMainForm::~TMainForm() {
   qApp->removeEventFilter(this);
+  // The preview's files are written into the temporary folder, which goes with the window.
+  if (preview_files_.valid()) preview_files_.wait();
 }
 
 QWidget* TMainForm::MakeConfigTab() {

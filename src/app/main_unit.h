@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QEvent>
+#include <QImage>
 #include <QMainWindow>
 #include <QTemporaryDir>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +54,13 @@ class TProgressEvent final : public QEvent {
 
 // "Paginor 1.4", followed by " – " and the file's name once a file is converted.
 QString WindowTitle(const QString& converted_file);
+
+// The HTML preview shows pictures at most this large, scaled down with their proportions.
+inline const QSize kPreviewPictureLimit(1600, 1600);
+QSize PreviewPictureSize(QSize picture, QSize limit);
+QImage PreviewPicture(const TDIB& dib);
+// A line of the page as the preview parses it: the line's div closed, as a browser shows it.
+QString PreviewLine(const QString& line);
 
 // Keeps a text view read-only while a long operation works on the document it shows.
 class TReadOnlyView {
@@ -213,8 +222,12 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void AddToPrefFolders(const QString& folder);
   // Writes the view's edits back into the document before anything reads it.
   void SyncDocumentFromView();
+  // Gives the view the empty lines the HTML builds added to the document meanwhile.
+  void CatchUpView();
   void ShowDocumentInView();
   void HtmlPreview();
+  // Waits, with the events processed, until the last preview's files are written.
+  void WaitForPreviewFiles();
   // The save dialog of a document format; the chosen folder is remembered. Empty: cancelled.
   QString AskSavePath(const QString& caption, const QString& filter, const QString& extension);
   void RememberSaveFolder(const QString& folder);
@@ -225,8 +238,10 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void FitPaintBox2();
 
   QTemporaryDir temp_dir_;
+  std::future<void> preview_files_;  // the preview's page and pictures being written
   bool view_edited_ = false;
   bool filling_view_ = false;
+  int view_missing_lines_ = 0;  // empty lines at the document's end the view lacks
   bool close_pending_ = false;  // closing was confirmed while an operation ran
 };
 

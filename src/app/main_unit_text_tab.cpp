@@ -20,8 +20,19 @@
 
 namespace paginor {
 
+void TMainForm::CatchUpView() {
+  if (view_missing_lines_ == 0) return;
+  filling_view_ = true;
+  QTextCursor end(Memo1->document());
+  end.movePosition(QTextCursor::End);
+  for (; view_missing_lines_ > 0; --view_missing_lines_)
+    end.insertBlock();
+  filling_view_ = false;
+}
+
 void TMainForm::SyncDocumentFromView() {
   if (!view_edited_) return;
+  CatchUpView();
   ReadTextDocument(*Memo1->document(), FDoc.Memo1);
   view_edited_ = false;
 }
@@ -43,6 +54,7 @@ void TMainForm::ShowDocumentInView() {
   Memo1->moveCursor(QTextCursor::Start);
   filling_view_ = false;
   view_edited_ = false;
+  view_missing_lines_ = 0;
 }
 
 QString TMainForm::SuggestedSavePath(const QString& extension) const {

@@ -219,15 +219,73 @@ TEST_F(MainWindow, HtmlPreviewOnEachVisit) {
   form->PageControl2->setCurrentIndex(4);
   const std::size_t first = form->FHTMLLines.size();
   ASSERT_GT(first, 2u);
-  EXPECT_FALSE(QDir(form->TemporaryDir() + "/htmlout").exists());
   const QTextDocument* page = form->WebBrowser1->document();
   EXPECT_FALSE(page->resource(QTextDocument::ImageResource, QUrl("bild001.jpg")).isNull());
   EXPECT_FALSE(page->resource(QTextDocument::ImageResource, QUrl("bild003.gif")).isNull());
+  // The folder stays for the page until the next build; its files are written meanwhile.
+  const QString folder = form->TemporaryDir() + "/htmlout";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(folder + "/bild003.gif"); }));
+  EXPECT_TRUE(FileBytes(folder + "/test.htm").startsWith("<html><body bgcolor=#FFFFFF><nobr>"));
+  EXPECT_FALSE(QImage(folder + "/bild001.jpg").isNull());
+  QFile::remove(folder + "/bild002.gif");
   form->PageControl2->setCurrentIndex(2);
   form->PageControl2->setCurrentIndex(4);
   ASSERT_EQ(form->FHTMLLines.size(), first + 1);
   EXPECT_EQ(form->FHTMLLines[first - 1], "<div align=left><br>");
   EXPECT_EQ(form->FHTMLLines.back(), "</nobr></body></html>");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(folder + "/bild002.gif"); }));
+  // The text view gets the added empty line when it is shown, so an edit there keeps it.
+  form->PageControl2->setCurrentIndex(2);
+  form->Memo1->moveCursor(QTextCursor::End);
+  form->Memo1->insertPlainText("x");
+  form->PageControl2->setCurrentIndex(4);
+  ASSERT_EQ(form->FHTMLLines.size(), first + 2);
+  EXPECT_EQ(form->FHTMLLines[first], "<div align=left><font face=Arial size=3 color=#080000>x");
+}
+
+// The page's lines open a div each and close none; the view shows each as a line of its own,
+// built in groups, exactly as Qt shows the page with every div closed.
+TEST_F(MainWindow, HtmlPreviewShowsOneLinePerDocumentLine) {
+  form->openfilenow(Pages(150));
+  form->PageControl2->setCurrentIndex(4);
+  const QTextDocument* shown = form->WebBrowser1->document();
+  ASSERT_GT(form->FHTMLLines.size(), 200u);  // more than a group of lines
+  EXPECT_EQ(static_cast<std::size_t>(shown->blockCount()), form->FHTMLLines.size() - 2);
+  QString flat = "<html><body><nobr>";
+  for (std::size_t i = 1; i + 1 < form->FHTMLLines.size(); ++i) {
+    flat += PreviewLine(QString::fromLatin1(form->FHTMLLines[i]));
+  }
+  QTextDocument whole;
+  whole.setHtml(flat + "</nobr></body></html>");
+  EXPECT_EQ(shown->toPlainText(), whole.toPlainText());
+  EXPECT_TRUE(shown->toPlainText().contains("Seite 150"));
+}
+
+TEST(HtmlPreviewPictures, LargePicturesAreScaledForTheView) {
+  const struct {
+    const char* name;
+    QSize picture;
+    QSize shown;
+  } cases[] = {{"small", {300, 200}, {300, 200}},
+               {"at the limit", {1600, 1600}, {1600, 1600}},
+               {"tall scan", {8992, 10384}, {1385, 1600}},
+               {"wide", {4000, 1000}, {1600, 400}},
+               {"a thin line", {20000, 3}, {1600, 1}}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(PreviewPictureSize(c.picture, kPreviewPictureLimit), c.shown) << c.name;
+  }
+  // A one-bit scan: its preview has the scaled size and keeps black and white.
+  TDIB scan;
+  newdib(scan, 4000, 3000, 1);
+  ASSERT_TRUE(scan.HasBits());
+  for (int32_t y = 0; y < 3000; ++y) {
+    for (int32_t x = 0; x < 2000; ++x)
+      setpixel(scan, x, y, 1);  // the left half white
+  }
+  const QImage preview = PreviewPicture(scan);
+  ASSERT_EQ(preview.size(), QSize(1600, 1200));
+  EXPECT_EQ(preview.pixel(100, 600), qRgb(255, 255, 255));
+  EXPECT_EQ(preview.pixel(1500, 600), qRgb(0, 0, 0));
 }
 
 TEST_F(MainWindow, SaveCommandsWriteTheirFiles) {
