@@ -10,6 +10,9 @@
 #   window  the main window (offscreen) converting the 1000-page and the picture document and
 #           building the HTML view: the longest time without processed events under 50 ms;
 #           "Aktion abbrechen" ends the conversion within one page
+#   preview the tab "HTML Vorschau" measured until its page is laid out, on the 352-page book
+#           ../shared/realworld/pdfs/freeculture.pdf and on 3520 pages made of it with qpdf
+#           (when both are there): events at most 100 ms apart; the book readable within 3 s
 # Usage: bench/run.sh [BUILD_DIR] [REPEATS]   (defaults: build, 5)
 set -eu
 cd "$(dirname "$0")/.."
@@ -117,7 +120,7 @@ if [ -x "$window" ]; then
       "$window" "$work/$case.pdf" 2>/dev/null >>"$work/window.all"
       i=$((i + 1))
     done
-    for phase in "Umwandlung " "HTML-Darstellung" "Umwandlung mit Abbruch"; do
+    for phase in "Umwandlung " "HTML-Darstellung" "HTML-Vorschau " "Umwandlung mit Abbruch"; do
       pause=$(grep "^$phase" "$work/window.all" | sed 's/.*längste Pause *\([0-9.]*\).*/\1/' |
         sort -n | awk -v n="$repeats" 'NR == int((n + 1) / 2)')
       printf '  %-8s %-24s %7s ms: %s\n' "$case" "$phase" "$pause" "$(verdict "$pause" 50 "<")"
@@ -128,4 +131,22 @@ if [ -x "$window" ]; then
   done
 else
   echo "$window fehlt (Bau ohne Fenster): keine Messung des Fensters"
+fi
+
+# The HTML preview of a real book, once each: the large case takes a while.
+book=../shared/realworld/pdfs/freeculture.pdf
+if [ -x "$window" ] && [ -f "$book" ] && command -v qpdf >/dev/null; then
+  echo
+  echo "HTML-Vorschau eines Buches (Ziel: Ereignisse höchstens 100 ms auseinander; 352 Seiten"
+  echo "nach höchstens 3 s lesbar)"
+  set -- "$book" "$book" "$book" "$book" "$book" "$book" "$book" "$book" "$book" "$book"
+  qpdf --empty --pages "$@" -- "$work/book3520.pdf"
+  for case in "$book" "$work/book3520.pdf"; do
+    "$window" --preview-only "$case" 2>/dev/null >"$work/preview.out"
+    pause=$(sed -n 's/^HTML-Vorschau .*längste Pause *\([0-9.]*\).*/\1/p' "$work/preview.out")
+    seen=$(sed -n 's/.*Text sichtbar nach \([0-9-]*\) ms.*/\1/p' "$work/preview.out")
+    pages=$(qpdf --show-npages "$case")
+    printf '  %5s Seiten: längste Pause %7s ms: %s; Text sichtbar nach %s ms\n' "$pages" "$pause" \
+      "$(verdict "$pause" 100 "<")" "$seen"
+  done
 fi
