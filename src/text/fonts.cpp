@@ -102,6 +102,8 @@ void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
     const std::string& key = t[0];
     if (key == "/Subtype") {
       font.IsType3 = t[1] == "/Type3";
+    } else if (key == "/BaseFont" && t[1].size() > 1 && t[1][0] == '/') {
+      font.BaseFont = t[1].substr(1);
     } else if (key == "/FirstChar") {
       font.FirstChar = ParseInt32(t[1]).value_or(font.FirstChar);
     } else if (key == "/Widths" && IsReference(e)) {

@@ -36,7 +36,8 @@ struct TFontExtras {
 };
 
 struct TFontRec {
-  std::string Name;  // the resource name with its "/", as the first page naming it spells it
+  std::string Name;      // the resource name with its "/", as the first page naming it spells it
+  std::string BaseFont;  // /BaseFont without its "/"
   int32_t EncodingDictPos = 0;
   int32_t FirstChar = 0;
   TEncodingId Encoding = PDFDocEncoding;

@@ -11,6 +11,7 @@
 
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
+#include "text/standard_widths.h"
 #include "text/unicode_text.h"
 
 namespace paginor {
@@ -46,6 +47,7 @@ struct FontData {
   bool is_type3 = false;
   double bbox_height = 1.0;
   std::shared_ptr<const TFontExtras> extras;  // the modern reader's mapping
+  std::string base_font;
 };
 
 const TCapLimits& LimitsOf(const TInterpreterContext& context) {
@@ -213,6 +215,7 @@ class Interpreter {
     data_.first_char = font.FirstChar;
     data_.is_type3 = font.IsType3;
     data_.extras = font.Extras;
+    data_.base_font = font.BaseFont;
   }
 
   void ImageRun(const std::string& name) {
@@ -288,6 +291,19 @@ class Interpreter {
     return data_.is_type3 ? std::fabs(w) : w / 1000;
   }
 
+  // The advance of characters that the font gives no width for, from the standard font its
+  // name suggests, per unit of font size.
+  std::optional<double> StandardAdvance(std::string_view text) const {
+    if (text.empty() || data_.is_type3) return std::nullopt;
+    double sum = 0;
+    for (const char c : text) {
+      const auto width = StandardWidth(data_.base_font, static_cast<unsigned char>(c));
+      if (!width) return std::nullopt;
+      sum += *width;
+    }
+    return sum / 1000;
+  }
+
   // Text shown by the modern reader: placed through the whole text matrix and CTM, with
   // horizontal scaling; a TJ jump of more than 3 em splits the run there.
   void ShowPlacedText(const std::string& op) {
@@ -313,6 +329,7 @@ class Interpreter {
     // One code: its characters, then its advance (glyph width, Tc, Tw for a one-byte blank).
     const auto add = [&](std::optional<double> advance, std::string_view text, bool word_space) {
       double width = 0;
+      if (!advance) advance = StandardAdvance(text);
       if (advance) {
         width = *advance * font_size_;
       } else if (!text.empty() && place.scale * th > 0) {

@@ -50,13 +50,25 @@ struct Result {
   }
 };
 
-Result ConvertPage(const Page& page, bool modern = true) {
+// A measuring font twice as wide as the fake font: every character as wide as it is high.
+class WideMetrics final : public TFontMetricsSource {
+ public:
+  std::array<int, 256> Advances(int pixel_height) override {
+    std::array<int, 256> advances;
+    advances.fill(pixel_height);
+    return advances;
+  }
+  int LineHeight(int pixel_height) override { return pixel_height + 2; }
+  int ScreenDpi() override { return 96; }
+};
+
+Result ConvertPage(const Page& page, bool modern = true, bool wide_measuring_font = false) {
   PdfBuilder pdf;
   pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
   pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 " + page.pages_entries + " >>");
   pdf.Set(3,
           "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 0 "
-          "R >> >> /Contents 5 0 R " +
+          "R /F2 6 0 R >> >> /Contents 5 0 R " +
               page.page_entries + " >>");
   pdf.Set(4, HalfEmFont());
   pdf.Set(5, "<< /Length " + std::to_string(page.content.size()) + " >>\nstream\n" + page.content +
@@ -66,7 +78,9 @@ Result ConvertPage(const Page& page, bool modern = true) {
   host.options.ModernCheck = modern;
   host.options.VertLayCheck = false;
   Result result;
-  result.state.MeasureFont = testing::MakeFakeFont(96);
+  result.state.MeasureFont = wide_measuring_font
+                                 ? std::make_unique<TMeasureFont>(std::make_unique<WideMetrics>())
+                                 : testing::MakeFakeFont(96);
   ConvertBuffer(result.state, host, pdf.Build());
   result.text = DocumentToPlainText(result.state.Memo1);
   return result;
@@ -92,6 +106,20 @@ TEST(PageGeometry, WordGapsFollowHorizontalScalingAndRiseKeepsTheLine) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ConvertPage({c.content}).Lines(), c.lines) << c.name;
+  }
+}
+
+TEST(PageGeometry, WordsDoNotDependOnTheMeasuringFont) {
+  // Table cells in Helvetica without /Widths: "text36" is 27.2 points wide, so the next cell
+  // starts 3.8 points after it; "Wort" ends 0.4 points before "teil". The fake font measures
+  // "Wort" narrower than the page, the wide one "text36" wider.
+  const Page page{
+      "BT /F2 10 Tf 160.4 505.5 Td (text36) Tj ET BT /F2 10 Tf 191.4 505.5 Td (text37) Tj ET "
+      "BT /F2 10 Tf 72 480 Td (Wort) Tj ET BT /F2 10 Tf 93.5 480 Td (teil) Tj ET"};
+  for (const bool wide : {false, true}) {
+    EXPECT_EQ(ConvertPage(page, true, wide).Lines(),
+              (std::vector<std::string>{"text36 text37", "Wortteil"}))
+        << wide;
   }
 }
 

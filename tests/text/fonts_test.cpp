@@ -1,4 +1,5 @@
 #include "text/fonts.h"
+#include "text/standard_widths.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,30 @@ TEST(MapToWinAnsi, DifferencesFirstThenTheEncoding) {
   codes[138] = 'A';
   defined[138] = true;
   EXPECT_EQ(MapToWinAnsi("\x8A\x8A", MacRomanEncoding, codes, defined), "AA");
+}
+
+TEST(StandardWidths, FollowTheFamilyAndStyleOfTheName) {
+  const struct {
+    const char* base_font;
+    unsigned char c;
+    std::optional<double> width;
+  } cases[] = {
+      {"Helvetica", 'a', 556},
+      {"ABCDEF+Helvetica-Bold", 'm', 889},
+      {"Arial,Bold", 'a', 556},
+      {"Times-Roman", 'a', 444},
+      {"Times-Bold", 'a', 500},
+      {"Times-Italic", 'a', 500},
+      {"Times-BoldItalic", 'W', 889},
+      {"Courier-Oblique", 'W', 600},
+      {"Unknown", ' ', 278},
+      {"Helvetica", 0xE4, 556},
+      {"Helvetica", 0x81, std::nullopt},  // no character in Windows-1252
+      {"Helvetica", '\n', std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(StandardWidth(c.base_font, c.c), c.width) << c.base_font << " " << int{c.c};
+  }
 }
 
 }  // namespace
