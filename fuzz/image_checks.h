@@ -29,7 +29,7 @@ inline void CheckBitmap(const TDIB& dib) {
 // quickly; a writer that gives a file must give one of the format.
 inline void WriteInEveryFormat(const TDIB& dib) {
   if (!dib.HasBits() || int64_t{dib.Width()} * dib.Height() > 64 * 64) return;
-  for (int code = static_cast<int>(TDibFormat::Bmp); code <= static_cast<int>(TDibFormat::Tif);
+  for (int code = static_cast<int>(TDibFormat::Bmp); code <= static_cast<int>(TDibFormat::Png);
        ++code) {
     const std::string file = EncodeDib(dib, static_cast<TDibFormat>(code));
     if (file.empty()) continue;
@@ -52,6 +52,9 @@ inline void WriteInEveryFormat(const TDIB& dib) {
         break;
       case TDibFormat::Tif:
         FUZZ_CHECK(file.starts_with("II") || file.starts_with("MM"));
+        break;
+      case TDibFormat::Png:
+        FUZZ_CHECK(file.starts_with("\x89PNG"));
         break;
       case TDibFormat::Pcx:
       case TDibFormat::Tga:
