@@ -219,7 +219,7 @@ class Conversion {
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
-                                options.TabsCheck};
+                                options.TabsCheck, reader_.Modern};
     LayoutPage(page_runs_, frame.ViewHeight(), layout, *state_.MeasureFont, state_.Memo1,
                state_.TextItems, &reader_.Caps);
     if (!state_.KeepTextItems) state_.TextItems.Clear();

@@ -56,15 +56,40 @@ void PlaceInExchangeOrder(TDynaArray<TTextItem>& runs, const std::vector<int>& p
     runs[places[k]] = std::move(moved[k]);
 }
 
-// The first ordering: higher runs first (a.Y > b.Y is "before").
-void OrderByHeight(TDynaArray<TTextItem>& runs) {
+double Baseline(const TTextItem& run) {
+  return run.Y - run.LineHeight;
+}
+
+// The first ordering: higher runs first (a.Y > b.Y is "before"), or higher baselines.
+void OrderByHeight(TDynaArray<TTextItem>& runs, bool baselines) {
   std::vector<int> places(static_cast<std::size_t>(runs.Count()));
   std::vector<double> keys(places.size());
   for (int i = 0; i < runs.Count(); ++i) {
     places[static_cast<std::size_t>(i)] = i;
-    keys[static_cast<std::size_t>(i)] = -runs[i].Y;
+    keys[static_cast<std::size_t>(i)] = baselines ? -Baseline(runs[i]) : -runs[i].Y;
   }
   PlaceInExchangeOrder(runs, places, keys);
+}
+
+// Numbers the lines of runs ordered by their baselines: a run joins the line when its
+// baseline lies within half the larger size of the line's main baseline, that of its largest
+// run so far.
+void NumberLinesByBaseline(TDynaArray<TTextItem>& runs) {
+  int32_t line = 0;
+  double main_baseline = 0;
+  double main_size = 0;
+  for (int i = 0; i < runs.Count(); ++i) {
+    TTextItem& run = runs[i];
+    const double baseline = Baseline(run);
+    const bool same_line =
+        i > 0 && std::fabs(baseline - main_baseline) <= 0.5 * std::max(main_size, run.Size);
+    if (i > 0 && !same_line) ++line;
+    if (!same_line || run.Size > main_size) {
+      main_baseline = baseline;
+      main_size = run.Size;
+    }
+    run.Line = line;
+  }
 }
 
 // The second ordering: a run comes before another of the same line that starts further
@@ -286,8 +311,13 @@ class PageWriter {
 
 }  // namespace
 
-void OrderPageRuns(TDynaArray<TTextItem>& runs) {
-  OrderByHeight(runs);
+void OrderPageRuns(TDynaArray<TTextItem>& runs, bool baseline_lines) {
+  OrderByHeight(runs, baseline_lines);
+  if (baseline_lines) {
+    NumberLinesByBaseline(runs);
+    OrderWithinLines(runs);
+    return;
+  }
   int32_t line = 0;
   double last_y = 0;
   double last_height = 0;
@@ -315,7 +345,7 @@ void LayoutPage(TDynaArray<TTextItem>& runs, double page_height, const TLayoutOp
       min_x = std::min(min_x, run.X);
     if (min_x < 0) min_x = 0;
   }
-  OrderPageRuns(runs);
+  OrderPageRuns(runs, options.BaselineLines);
   PageWriter(options, font, document, caps).Write(runs, page_height, min_x);
   text_items.AppendAll(std::move(runs));
 }

@@ -15,12 +15,15 @@ struct TLayoutOptions {
   bool VertLayCheck = true;  // empty lines for vertical distances
   bool StartWTCheck = true;  // indentation from the leftmost run rather than the page edge
   bool TabsCheck = false;    // indent with tab characters
+  // The modern reader: runs share a line when their baselines are close, so that sub- and
+  // superscripts and mixed sizes stay on their line; otherwise by the tops of their lines.
+  bool BaselineLines = false;
 };
 
 // Orders a page's runs as the layout writes them: from the top down (the exchange procedure
 // on the height), numbered by line, and within each line from the left (the exchange
 // procedure again).
-void OrderPageRuns(TDynaArray<TTextItem>& runs);
+void OrderPageRuns(TDynaArray<TTextItem>& runs, bool baseline_lines = false);
 
 // Writes the page's runs into the document and moves them, ordered and numbered by line, to
 // the end of text_items; page_runs is left empty. The blanks and empty lines of one gap and the

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "support/fake_font.h"
 
 namespace paginor {
@@ -60,6 +62,47 @@ TEST(Layout, RunsJoinALineWhenTheirTopsAreClose) {
     layout.Page(runs);
     EXPECT_EQ(layout.Lines(), c.lines);
   }
+}
+
+TEST(Layout, BaselineLinesKeepScriptsAndMixedSizesOnTheirLine) {
+  // A run of the given size on a baseline; its line is 1.2 times its size high.
+  const auto on_baseline = [](const std::string& text, double x, double baseline, double size) {
+    TTextItem run = MakeRun(text, x, 0);
+    run.Size = size;
+    run.LineHeight = 1.2 * size;
+    run.Y = baseline + run.LineHeight;
+    return run;
+  };
+  const struct {
+    const char* name;
+    std::vector<TTextItem> runs;
+    std::vector<int> lines;  // in the order of the runs given
+  } cases[] = {
+      {"superscript and subscript",
+       {on_baseline("E", 0, 700, 10), on_baseline("2", 10, 704, 7), on_baseline("i", 20, 698, 7),
+        on_baseline("next", 0, 688, 10)},
+       {0, 0, 0, 1}},
+      {"a drop cap and its line",
+       {on_baseline("D", 0, 700, 30), on_baseline("rop", 30, 700, 10)},
+       {0, 0}},
+      {"tight leading", {on_baseline("a", 0, 700, 10), on_baseline("b", 0, 690, 10)}, {0, 1}},
+  };
+  for (const auto& c : cases) {
+    Layout layout;
+    layout.options.BaselineLines = true;
+    layout.Page(c.runs);
+    std::map<std::string, int> line_of;
+    for (const TTextItem& item : layout.items)
+      line_of[item.Text] = item.Line;
+    std::vector<int> lines;
+    for (const TTextItem& run : c.runs)
+      lines.push_back(line_of[run.Text]);
+    EXPECT_EQ(lines, c.lines) << c.name;
+  }
+  // By the tops of their lines the drop cap stands alone.
+  Layout tops;
+  tops.Page({on_baseline("D", 0, 700, 30), on_baseline("rop", 30, 700, 10)});
+  EXPECT_EQ(tops.Lines(), (std::vector<int>{0, 1}));
 }
 
 TEST(Layout, OrdersTopToBottomAndLeftToRight) {
