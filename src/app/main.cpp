@@ -13,8 +13,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // No display name: the platform would append it to every window title, "Paginor 1.4 —
+  // Paginor". Message boxes name the program themselves.
   QApplication::setApplicationName("Paginor");
-  QApplication::setApplicationDisplayName("Paginor");
   QApplication::setApplicationVersion("1.4");
   QApplication::setWindowIcon(QIcon(paginor::ProgramIcon(64)));
   // Qt's own dialogs and buttons in German, whatever the system's language.

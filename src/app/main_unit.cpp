@@ -132,10 +132,15 @@ TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
   connect(HTMLStatusForm->BreakBtn, &QPushButton::clicked, this, [this] { FDoc.FBreak = true; });
   connect(PageControl2, &QTabWidget::currentChanged, this, &TMainForm::PageControl2Change);
 
-  // FormCreate: the tree on the program folder, the favourites, the chosen font.
+  // FormCreate: the tree on the folder used last, the favourites, the chosen font.
   QDir().mkpath(FProgramDir);
-  JamShellTree1->setCurrentIndex(FolderModel->index(FProgramDir));
-  JamShellList1->setRootIndex(FileModel->index(FProgramDir));
+  const QString start = StartFolder();
+  JamShellTree1->setCurrentIndex(FolderModel->index(start));
+  JamShellList1->setRootIndex(FileModel->index(start));
+  connect(FolderModel, &QFileSystemModel::directoryLoaded, this, &TMainForm::ScrollToStartFolder);
+  JamShellTree1->scrollTo(JamShellTree1->currentIndex(), QAbstractItemView::PositionAtCenter);
+  RestoreSettings();
+  MakeShortcuts();
   LoadFavourites();
   FChosenFont = QFont("Arial");
   FChosenFont.setPixelSize(15);
@@ -320,10 +325,11 @@ QWidget* TMainForm::MakeBottomStrip() {
   layout->addStretch();
   auto* ueberbtn = new TImageBtn(ButtonPicture(TButtonPicture::Info, false),
                                  ButtonPicture(TButtonPicture::Info, true), strip);
-  ueberbtn->setToolTip("Informationen über das Programm");
+  ueberbtn->setToolTip(WithShortcut("Informationen über das Programm", QKeySequence(Qt::Key_F1)));
   auto* endebtn = new TImageBtn(ButtonPicture(TButtonPicture::Exit, false),
                                 ButtonPicture(TButtonPicture::Exit, true), strip);
-  endebtn->setToolTip("Hiermit verlassen Sie das Programm");
+  endebtn->setToolTip(
+      WithShortcut("Hiermit verlassen Sie das Programm", QKeySequence(Qt::CTRL | Qt::Key_Q)));
   layout->addWidget(ueberbtn);
   layout->addWidget(endebtn);
   connect(ueberbtn, &TImageBtn::clicked, this, &TMainForm::ueberbtnClick);
@@ -364,10 +370,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   OpenPDFForm->hide();
   HTMLStatusForm->hide();
+  StoreSettings();
   event->accept();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (PressCancel(event)) return true;
   // The grid follows the gallery's width, also before it paints.
   if (event->type() == QEvent::Resize && ScrollBox2 != nullptr &&
       watched == ScrollBox2->viewport() && !FDoc.FBusy) {

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QImage>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <future>
@@ -61,6 +62,9 @@ QSize PreviewPictureSize(QSize picture, QSize limit);
 QImage PreviewPicture(const TDIB& dib);
 // A line of the page as the preview parses it: the line's div closed, as a browser shows it.
 QString PreviewLine(const QString& line);
+
+// A tooltip's text followed by its keys in parentheses, in the user's language.
+QString WithShortcut(const QString& hint, const QKeySequence& keys);
 
 // Keeps a text view read-only while a long operation works on the document it shows.
 class TReadOnlyView {
@@ -133,6 +137,18 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void DirectoryBtnClick();
   // Opening a file as the file list does: its folder becomes the newest favourite.
   void OpenFromList(const QString& path);
+  // Ctrl+O: the file tab, with the keyboard in the file list.
+  void ShowFileList();
+  // The window's keyboard shortcuts besides Ctrl+1 to Ctrl+5 for the tabs.
+  struct TShortcut {
+    QKeySequence keys;
+    void (TMainForm::*command)();
+  };
+  static const std::vector<TShortcut>& Shortcuts();
+  // Where the file tab starts: the folder used last, else the home folder.
+  static QString StartFolder();
+  // The window's place and size, the last folder and the save folder, into the settings.
+  void StoreSettings();
 
   // The per-document state, FBusy and FBreak with it.
   TDocumentState FDoc;
@@ -217,6 +233,12 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   QWidget* MakeHtmlTab();
   QWidget* MakeBottomStrip();
   void MakeStatusBar();
+  void MakeShortcuts();
+  void RestoreSettings();
+  // Escape presses "Aktion abbrechen" of the progress window that is shown; true if it did.
+  bool PressCancel(QEvent* event);
+  // Shows the tree's current folder once the tree has loaded the folders above it.
+  void ScrollToStartFolder(const QString& loaded);
   void LoadFavourites();
   void StoreFavourites();
   void AddToPrefFolders(const QString& folder);
@@ -228,9 +250,10 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void HtmlPreview();
   // Waits, with the events processed, until the last preview's files are written.
   void WaitForPreviewFiles();
-  // The save dialog of a document format; the chosen folder is remembered. Empty: cancelled.
+  // The save dialog of a document format. Empty: cancelled.
   QString AskSavePath(const QString& caption, const QString& filter, const QString& extension);
-  void RememberSaveFolder(const QString& folder);
+  // The next save dialog opens in the folder of this saved file.
+  void RememberSaveFolder(const QString& saved_file);
   void ApplyChosenFont();
   // True when the preview's paint box had to change its size to the page's.
   bool FitPaintBox1();

@@ -79,6 +79,11 @@ QWidget* TMainForm::MakeFilesTab() {
   splitter->addWidget(JamShellTree1);
   splitter->addWidget(JamShellList1);
   splitter->setSizes({241, 400});
+  // The name takes the free width; size, type and date as much as they need.
+  QHeaderView* columns = JamShellList1->header();
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(QHeaderView::ResizeToContents);
+  columns->setSectionResizeMode(0, QHeaderView::Stretch);
   layout->addWidget(splitter, 1);
   FilterComboBox1 = new QComboBox(box);
   FilterComboBox1->addItem("PDF-Dateien (*.pdf)", "*.pdf");
@@ -121,6 +126,17 @@ void TMainForm::OpenFromList(const QString& path) {
   AddToPrefFolders(folder);
   FFileName = path;
   openfilenow(path);
+}
+
+void TMainForm::ScrollToStartFolder(const QString& loaded) {
+  const QString current = FolderModel->filePath(JamShellTree1->currentIndex());
+  // Each level of the path is loaded in turn; the last one lists the folder's siblings.
+  if (!current.startsWith(loaded)) return;
+  JamShellTree1->scrollTo(JamShellTree1->currentIndex(), QAbstractItemView::PositionAtCenter);
+  if (loaded == QFileInfo(current).absolutePath()) {
+    disconnect(FolderModel, &QFileSystemModel::directoryLoaded, this,
+               &TMainForm::ScrollToStartFolder);
+  }
 }
 
 void TMainForm::PrefListBoxDblClick() {

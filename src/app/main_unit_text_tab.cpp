@@ -69,14 +69,12 @@ QString TMainForm::SuggestedSavePath(const QString& extension) const {
 
 QString TMainForm::AskSavePath(const QString& caption, const QString& filter,
                                const QString& extension) {
-  const QString path =
-      Dialogs().SaveFileName(this, caption, filter, extension, SuggestedSavePath(extension));
-  if (!path.isEmpty()) RememberSaveFolder(QFileInfo(path).absolutePath());
-  return path;
+  return Dialogs().SaveFileName(this, caption, filter, extension, SuggestedSavePath(extension));
 }
 
-void TMainForm::RememberSaveFolder(const QString& folder) {
-  FSaveDir = folder;
+void TMainForm::RememberSaveFolder(const QString& saved_file) {
+  FSaveDir = QFileInfo(saved_file).absolutePath();
+  StoreSettings();
 }
 
 void TMainForm::SaveBtnClick() {
@@ -85,7 +83,7 @@ void TMainForm::SaveBtnClick() {
   const QString path = AskSavePath("Text speichern unter...", "Textdateien (*.txt)", "txt");
   if (path.isEmpty()) return;
   SyncDocumentFromView();
-  SaveReported(this, path, DocumentToPlainText(FDoc.Memo1));
+  if (SaveReported(this, path, DocumentToPlainText(FDoc.Memo1))) RememberSaveFolder(path);
 }
 
 void TMainForm::SaveRTFBtnClick() {
@@ -94,7 +92,7 @@ void TMainForm::SaveRTFBtnClick() {
       AskSavePath("Richtext/Word speichern unter...", "Richttext-Datei (*.rtf)", "rtf");
   if (path.isEmpty()) return;
   SyncDocumentFromView();
-  SaveReported(this, path, DocumentToRTF(FDoc.Memo1));
+  if (SaveReported(this, path, DocumentToRTF(FDoc.Memo1))) RememberSaveFolder(path);
 }
 
 void TMainForm::HTMLBtnClick() {
@@ -131,6 +129,7 @@ void TMainForm::HTMLBtnClick() {
   SyncDocumentFromView();
   RTFToHTML();
   if (!SaveReported(this, path, HTMLFileContent(FHTMLLines))) return;
+  RememberSaveFolder(path);
   QStringList failed;
   std::string reason;
   for (std::size_t i = 0; i < pictures.size(); ++i) {

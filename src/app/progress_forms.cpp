@@ -16,6 +16,11 @@ namespace {
 constexpr Qt::WindowFlags kProgressWindow =
     Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
 
+// The keyboard stays with the main window, where Escape presses "Aktion abbrechen" all the same.
+void KeepKeyboardWithOwner(QWidget* window) {
+  window->setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
 QProgressBar* PercentBar(QWidget* parent) {
   auto* bar = new QProgressBar(parent);
   bar->setRange(0, 100);
@@ -27,6 +32,7 @@ QProgressBar* PercentBar(QWidget* parent) {
 
 TOpenPDFForm::TOpenPDFForm(QWidget* parent) : QWidget(parent, kProgressWindow) {
   setWindowTitle("PDF-Datei öffnen...");
+  KeepKeyboardWithOwner(this);
   resize(435, 248);
   auto* layout = new QVBoxLayout(this);
   Label1 = new QLabel(
@@ -56,6 +62,7 @@ TOpenPDFForm::TOpenPDFForm(QWidget* parent) : QWidget(parent, kProgressWindow) {
 
 THTMLStatusForm::THTMLStatusForm(QWidget* parent) : QWidget(parent, kProgressWindow) {
   setWindowTitle("HTML-Darstellung berechnen");
+  KeepKeyboardWithOwner(this);
   resize(433, 132);
   auto* layout = new QVBoxLayout(this);
   Label1 = new QLabel(

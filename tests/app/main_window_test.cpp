@@ -3,14 +3,17 @@
 
 #include <sys/resource.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -18,6 +21,7 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeView>
 #include <csignal>
 #include <optional>
 
@@ -507,6 +511,114 @@ TEST_F(MainWindow, FavouritesAreUtf8AndAnOldWindowsListIsConvertedOnce) {
   EXPECT_EQ(form->Favourites(), (std::vector<std::string>{"/Müller/", "/€uro/"}));
   EXPECT_EQ(FileBytes(data_dir.path() + "/folders.dat"),
             QString("/Müller/\r\n/€uro/\r\n").toUtf8());
+}
+
+TEST_F(MainWindow, EscapePressesCancelInBothProgressWindows) {
+  const QString ten = Pages(10);
+  // The conversion: stopped before page 3.
+  QMetaObject::Connection hook =
+      QObject::connect(form->OpenPDFForm->ProgressBar1, &QProgressBar::valueChanged, [&](int v) {
+        if (v == 20) QTest::keyClick(form->PageControl2, Qt::Key_Escape);
+      });
+  form->openfilenow(ten);
+  QObject::disconnect(hook);
+  EXPECT_EQ(form->FDoc.PageSizes.Count(), 2);
+  // The HTML build: stopped after its first lines.
+  form->openfilenow(ten);
+  form->RTFToHTML();
+  const std::size_t all_lines = form->FHTMLLines.size();
+  int lines_built = 0;
+  hook =
+      QObject::connect(form->HTMLStatusForm->ProgressBar1, &QProgressBar::valueChanged, [&](int v) {
+        if (v > 0 && ++lines_built == 2) {
+          QTest::keyClick(form->HTMLStatusForm, Qt::Key_Escape);
+        }
+      });
+  form->RTFToHTML();
+  QObject::disconnect(hook);
+  ASSERT_GT(lines_built, 0);
+  EXPECT_LT(form->FHTMLLines.size(), all_lines / 2);
+  // With no progress window shown, Escape is the focused widget's own.
+  form->FDoc.FBreak = false;
+  QTest::keyClick(form->PageControl2, Qt::Key_Escape);
+  EXPECT_FALSE(form->FDoc.FBreak);
+  EXPECT_NE(form->OpenPDFForm->BreakBtn->toolTip().indexOf(
+                QKeySequence(Qt::Key_Escape).toString(QKeySequence::NativeText)),
+            -1);
+}
+
+TEST_F(MainWindow, KeyboardShortcutsAndTheirTooltips) {
+  form->openfilenow(Data("text/ps2pdf-columns.pdf"));
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  for (int tab : {4, 1, 3, 2, 0}) {
+    QTest::keyClick(form.get(), static_cast<Qt::Key>(Qt::Key_1 + tab), Qt::ControlModifier);
+    EXPECT_EQ(form->PageControl2->currentIndex(), tab);
+  }
+  // The offscreen platform leaves no window active once the HTML progress window has gone.
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->PageControl2->setCurrentIndex(2);
+  QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(form->PageControl2->currentIndex(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->JamShellList1->hasFocus(); }))
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                      : "none");
+  QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(dialogs->filters,
+            (std::vector<QString>{"Textdateien (*.txt)", "HTML-Dateien (*.htm *.html)"}));
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  EXPECT_EQ(dialogs->infos, 1);
+  dialogs->answer = QMessageBox::Cancel;
+  QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].caption, "Programm beenden");
+  EXPECT_TRUE(form->isVisible());
+  // Every shortcut is named in its control's tooltip.
+  const auto named = [](const QString& tip, QKeySequence keys) {
+    return tip.contains("(" + keys.toString(QKeySequence::NativeText) + ")");
+  };
+  EXPECT_TRUE(named(form->SaveBtn->toolTip(), QKeySequence(Qt::CTRL | Qt::Key_S)));
+  EXPECT_TRUE(named(form->HTMLBtn->toolTip(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+  for (int tab = 0; tab < 5; ++tab) {
+    EXPECT_TRUE(named(form->PageControl2->tabToolTip(tab),
+                      QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + tab))))
+        << tab;
+  }
+}
+
+TEST_F(MainWindow, RemembersItsPlaceTheLastFolderAndTheSaveFolder) {
+  {
+    QSettings settings("Paginor", "Paginor");
+    settings.clear();
+  }
+  form = std::make_unique<TMainForm>(data_dir.path());
+  EXPECT_EQ(form->FolderModel->filePath(form->JamShellTree1->currentIndex()), QDir::homePath());
+  const QString folder = data_dir.path() + "/zuletzt";
+  const QString saves = data_dir.path() + "/ablage";
+  QDir().mkpath(folder);
+  QDir().mkpath(saves);
+  form->show();
+  form->setGeometry(120, 90, 900, 650);
+  form->JamShellTree1->setCurrentIndex(form->FolderModel->index(folder));
+  form->openfilenow(Data("text/ps2pdf-columns.pdf"));
+  dialogs->save_names = {saves + "/a.txt"};
+  form->SaveBtnClick();
+  form->close();
+  form = std::make_unique<TMainForm>(data_dir.path());
+  EXPECT_EQ(form->FolderModel->filePath(form->JamShellTree1->currentIndex()), folder);
+  EXPECT_EQ(form->FileModel->filePath(form->JamShellList1->rootIndex()), folder);
+  EXPECT_EQ(form->FSaveDir, saves);
+  EXPECT_EQ(form->geometry().size(), QSize(900, 650));
+}
+
+TEST_F(MainWindow, TheFileListsNameColumnTakesTheFreeWidth) {
+  form->resize(1400, 700);
+  form->PageControl2->setCurrentIndex(0);
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return form->JamShellList1->columnWidth(0) > form->JamShellList1->viewport()->width() / 2;
+  }));
 }
 
 TEST_F(MainWindow, ClosingAsksFirst) {
