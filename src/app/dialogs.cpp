@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -11,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/enter_pass_form.h"
+#include "app/font_form.h"
 
 namespace paginor {
 
@@ -47,10 +47,9 @@ QString TDialogs::SaveFileName(QWidget* parent, const QString& caption, const QS
 }
 
 std::optional<QFont> TDialogs::ChooseFont(QWidget* parent, const QFont& initial) {
-  bool ok = false;
-  const QFont font = QFontDialog::getFont(&ok, initial, parent, "Schriftart auswählen");
-  if (!ok) return std::nullopt;
-  return font;
+  TFontForm form(initial, parent);
+  if (form.exec() != QDialog::Accepted) return std::nullopt;
+  return form.Font();
 }
 
 QString TDialogs::ChooseFolder(QWidget* parent, const QString& initial) {

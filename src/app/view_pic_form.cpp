@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 #include <memory>
 
 #include "app/dialogs.h"
+#include "app/main_unit.h"
 #include "app/paint_box.h"
 #include "app/picture_logic.h"
 #include "app/print_form.h"
@@ -71,6 +73,9 @@ TViewPicForm::TViewPicForm(QPrinter& printer, QWidget* parent)
     PaintBox1MouseMove(e.position().toPoint().x(), e.position().toPoint().y());
   };
   PaintBox1->OnMouseUp = [this](QMouseEvent&) { PaintBox1MouseUp(); };
+  auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+  connect(print, &QShortcut::activated, this, &TViewPicForm::PrintBrnClick);
+  PrintBrn->setToolTip(WithShortcut("Das Bild drucken", print->key()));
   connect(ReadyBtn, &QPushButton::clicked, this, &QDialog::accept);
   connect(PrintBrn, &QPushButton::clicked, this, &TViewPicForm::PrintBrnClick);
   connect(SaveAsBtn, &QPushButton::clicked, this, &TViewPicForm::SaveAsBtnClick);

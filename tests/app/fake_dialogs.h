@@ -43,8 +43,9 @@ class FakeDialogs final : public TDialogs {
     save_names.pop_front();
     return next;
   }
-  std::optional<QFont> ChooseFont(QWidget*, const QFont&) override {
+  std::optional<QFont> ChooseFont(QWidget*, const QFont& initial) override {
     ++font_dialogs;
+    font_offered = initial;
     return font;
   }
   QString ChooseFolder(QWidget*, const QString&) override { return folder; }
@@ -84,6 +85,7 @@ class FakeDialogs final : public TDialogs {
   std::deque<std::optional<QString>> passwords;
   std::deque<QString> save_names;
   std::optional<QFont> font;
+  QFont font_offered;  // the font the last font dialog opened on
   QString folder;
   std::vector<Shown> messages;
   std::vector<QString> filters;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/font_form.h"
 #include "app/main_unit.h"
 #include "app/paint_box.h"
 #include "app/print_form.h"
@@ -234,6 +236,43 @@ TEST_F(PictureWindows, PreviewRepaintsOnPageZoomAndFontAndNotWhileBusy) {
   form->FDoc.FBusy = false;
   form->ZoomEdChange();
   EXPECT_EQ(form->PaintBox1->size(), QSize(816, 1056));
+}
+
+// The dialog opens on the font in use, and OK without a change gives that font back, by the
+// name it had: Arial stays Arial, though the font configuration draws it as Liberation Sans.
+TEST_F(PictureWindows, TheFontDialogOpensOnTheFontInUseAndOkKeepsIt) {
+  form->ChooseFontBtnClick();  // cancelled
+  EXPECT_EQ(dialogs->font_offered.family(), "Arial");
+  EXPECT_EQ(dialogs->font_offered.pixelSize(), 15);
+  QFont courier("Courier New");
+  courier.setPixelSize(18);
+  courier.setItalic(true);
+  dialogs->font = courier;
+  form->ChooseFontBtnClick();
+  dialogs->font.reset();
+  form->ChooseFontBtnClick();
+  EXPECT_EQ(dialogs->font_offered, courier);
+  EXPECT_EQ(form->Label4->text(), "Optimieren auf: Courier New");
+
+  for (const QFont& in_use : {QFont("Arial"), courier}) {
+    QFont font = in_use;
+    if (font.pixelSize() <= 0) font.setPixelSize(15);
+    TFontForm dialog(font, form.get());
+    ASSERT_NE(dialog.FamilyList->currentItem(), nullptr);
+    EXPECT_EQ(dialog.FamilyList->currentItem()->text(), font.family());
+    EXPECT_EQ(dialog.Font(), font) << font.family().toStdString();
+  }
+  TFontForm dialog(courier, form.get());
+  EXPECT_FALSE(dialog.FamilyList->findItems("Arial", Qt::MatchExactly).isEmpty());
+  dialog.SizeEd->setValue(22);
+  dialog.BoldCheck->setChecked(true);
+  EXPECT_EQ(dialog.Font().pixelSize(), 22);
+  EXPECT_TRUE(dialog.Font().bold() && dialog.Font().italic());
+  EXPECT_EQ(dialog.Sample->font(), dialog.Font());
+
+  // The Windows names are offered once, in order with the installed families.
+  EXPECT_EQ(OfferedFamilies({"Zeta", "arial", "Beta"}),
+            (QStringList{"arial", "Beta", "Courier New", "Times New Roman", "Zeta"}));
 }
 
 TEST_F(PictureWindows, TheChosenFontIsTheDocumentsLabelsAndTheNextConversions) {
@@ -568,6 +607,16 @@ TEST_F(ViewerWindow, SavesInTheChosenTypeAndReportsAFailure) {
   EXPECT_EQ(dialogs->messages[0].text, "Die Datei „" + dir.path() +
                                            "/fehlt/bild.jpg“ konnte nicht gespeichert "
                                            "werden.\n\nDen Ordner gibt es nicht.");
+}
+
+TEST_F(ViewerWindow, CtrlPPrints) {
+  Show(PictureOf(24, 2, 2, {kRed, kBlue, kWhite, kRed}));
+  viewer->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+  QTest::keyClick(viewer, Qt::Key_P, Qt::ControlModifier);
+  ASSERT_EQ(dialogs->executed.size(), 1u);  // the print window, cancelled by the script
+  EXPECT_TRUE(viewer->PrintBrn->toolTip().contains(
+      QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText)));
 }
 
 // The dialog's overwrite question concerns the name as typed; a name that names an existing
