@@ -63,6 +63,9 @@ QImage PreviewPicture(const TDIB& dib);
 // A line of the page as the preview parses it: the line's div closed, as a browser shows it.
 QString PreviewLine(const QString& line);
 
+// A gallery thumbnail of the given size in logical pixels, drawn at the device's pixels.
+QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio);
+
 // A tooltip's text followed by its keys in parentheses, in the user's language.
 QString WithShortcut(const QString& hint, const QKeySequence& keys);
 

@@ -46,6 +46,22 @@ void DrawFrame(QPainter& painter, TPoint cell) {
 
 }  // namespace
 
+QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio) {
+  const QSize pixels = (QSizeF(size) * device_pixel_ratio).toSize();
+  QImage thumbnail(pixels, QImage::Format_RGB32);
+  if (thumbnail.isNull()) return {};
+  thumbnail.fill(kBackground);
+  {
+    QPainter painter(&thumbnail);
+    TQPainterDC dc(painter, TQPainterDC::TTarget::Screen, PlainMessage);
+    StretchDrawDIB(dc, 0, 0, pixels.width(), pixels.height(), picture, 0, 0, picture.Width(),
+                   picture.Height(), true, SRCCOPY, true,
+                   picture.HasPalette() ? &picture.Colors() : nullptr);
+  }
+  thumbnail.setDevicePixelRatio(device_pixel_ratio);
+  return thumbnail;
+}
+
 void TMainForm::FitPaintBox2() {
   const int width = ScrollBox2->viewport()->width();
   const int height = GalleryHeight(FDoc.Images.Count(), GalleryColumns(width));
@@ -61,7 +77,8 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
   const int columns = GalleryColumns(PaintBox2->width());
   const int scroll = ScrollBox2->verticalScrollBar()->value();
   const int client_height = ScrollBox2->viewport()->height();
-  TQPainterDC dc(painter, TQPainterDC::TTarget::Screen, PlainMessage);
+  // Drawn at the screen's own pixels, so that thumbnails are sharp on a screen of 2× as well.
+  const qreal ratio = PaintBox2->devicePixelRatioF();
   for (int i = 0; i < count; ++i) {
     const TPoint cell = CellOrigin(i, columns);
     if (!CellVisible(cell.Y, scroll, client_height)) continue;
@@ -71,9 +88,8 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
     const QColor& background = i + 1 == FSelectedImage ? kSelected : kBackground;
     for (const TRect& r : ThumbnailBackground(cell, thumbnail))
       Fill(painter, r, background);
-    StretchDrawDIB(dc, thumbnail.X, thumbnail.Y, thumbnail.Width, thumbnail.Height, picture, 0, 0,
-                   picture.Width(), picture.Height(), true, SRCCOPY, true,
-                   picture.HasPalette() ? &picture.Colors() : nullptr);
+    const QImage drawn = DrawThumbnail(picture, QSize(thumbnail.Width, thumbnail.Height), ratio);
+    if (!drawn.isNull()) painter.drawImage(QPoint(thumbnail.X, thumbnail.Y), drawn);
   }
 }
 

@@ -32,6 +32,7 @@
 #include "fake_dialogs.h"
 #include "images/pixel_access.h"
 #include "output/rtf_writer.h"
+#include "platform/dib_image.h"
 #include "support/draw_pictures.h"
 #include "support/pdf_builder.h"
 
@@ -463,6 +464,19 @@ TEST_F(GalleryTab, SaveAllWritesNumberedFilesAndAsksBeforeOverwriting) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
     EXPECT_TRUE(file.read(2) == "BM");
   }
+  // PNG, the twelfth type: lossless, so each file holds the picture's own pixels.
+  form->PicFormatBox->setCurrentIndex(form->PicFormatBox->findText("PNG"));
+  form->BaseEd->setText("P");
+  form->SaveAllPicsBtnClick();
+  EXPECT_TRUE(dialogs->messages.empty());
+  for (int i = 0; i < 3; ++i) {
+    const QString name = QString("P00%1.png").arg(i + 1);
+    const QImage png(out + "/" + name);
+    ASSERT_FALSE(png.isNull()) << name.toStdString();
+    EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32),
+              DibToImage(form->FDoc.Images[i].Bitmap).convertToFormat(QImage::Format_RGB32))
+        << name.toStdString();
+  }
 }
 
 TEST_F(GalleryTab, SaveAllReportsAFolderThatCannotBeWritten) {
@@ -484,6 +498,23 @@ TEST_F(GalleryTab, SaveAllReportsAFolderThatCannotBeWritten) {
 }
 
 // ---- Viewer
+
+// On a screen of twice the pixels a thumbnail has twice the pixels: a picture of exactly that
+// size keeps every one of its pixels.
+TEST(GalleryThumbnails, DrawnAtTheDevicePixelRatio) {
+  std::vector<uint32_t> stripes(160 * 200);
+  for (std::size_t i = 0; i < stripes.size(); ++i)
+    stripes[i] = (i % 160) % 2 == 0 ? kRed : kBlue;  // one-pixel columns
+  const TDIB picture = PictureOf(24, 160, 200, stripes);
+  const QImage sharp = DrawThumbnail(picture, QSize(80, 100), 2.0);
+  ASSERT_EQ(sharp.size(), QSize(160, 200));
+  EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+  for (int x = 0; x < 160; ++x)
+    ASSERT_EQ(At(sharp, x, 57), x % 2 == 0 ? kRed : kBlue) << x;
+  const QImage plain = DrawThumbnail(picture, QSize(80, 100), 1.0);
+  EXPECT_EQ(plain.size(), QSize(80, 100));
+  EXPECT_EQ(plain.devicePixelRatio(), 1.0);
+}
 
 class ViewerWindow : public PictureWindows {
  protected:
