@@ -137,6 +137,7 @@ TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
   const QString start = StartFolder();
   JamShellTree1->setCurrentIndex(FolderModel->index(start));
   JamShellList1->setRootIndex(FileModel->index(start));
+  WatchShownFiles();
   connect(FolderModel, &QFileSystemModel::directoryLoaded, this, &TMainForm::ScrollToStartFolder);
   JamShellTree1->scrollTo(JamShellTree1->currentIndex(), QAbstractItemView::PositionAtCenter);
   RestoreSettings();

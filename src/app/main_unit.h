@@ -19,6 +19,7 @@
 class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -62,6 +63,10 @@ QSize PreviewPictureSize(QSize picture, QSize limit);
 QImage PreviewPicture(const TDIB& dib);
 // A line of the page as the preview parses it: the line's div closed, as a browser shows it.
 QString PreviewLine(const QString& line);
+
+// The file list's size (column 1) or date (column 3) of a file as it is on disk now, written as
+// the model writes them; null for other columns and for folders.
+QString LiveFileDetail(const QFileSystemModel& model, const QModelIndex& index);
 
 // A gallery thumbnail of the given size in logical pixels, drawn at the device's pixels.
 QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio);
@@ -183,6 +188,7 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   QComboBox* FilterComboBox1 = nullptr;
   QFileSystemModel* FolderModel = nullptr;
   QFileSystemModel* FileModel = nullptr;
+  QFileSystemWatcher* FileWatcher = nullptr;  // the PDF files the list shows
   // Tab 1
   QCheckBox* HorzLayCheck = nullptr;
   QCheckBox* VertLayCheck = nullptr;
@@ -242,6 +248,8 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   bool PressCancel(QEvent* event);
   // Shows the tree's current folder once the tree has loaded the folders above it.
   void ScrollToStartFolder(const QString& loaded);
+  // Watches the files of the list's folder, so that the list shows a changed size or date.
+  void WatchShownFiles();
   void LoadFavourites();
   void StoreFavourites();
   void AddToPrefFolders(const QString& folder);

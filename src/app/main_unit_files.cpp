@@ -3,13 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <functional>
@@ -41,7 +44,57 @@ class EnterOpens final : public QObject {
   std::function<void()> open_;
 };
 
+// Size and date read from the disk each time a row is drawn: the model notices files that come
+// and go, but not a file written anew in place.
+class LiveDetails final : public QStyledItemDelegate {
+ public:
+  LiveDetails(QFileSystemModel* model, QObject* parent)
+      : QStyledItemDelegate(parent), model_(model) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString text = LiveFileDetail(*model_, index);
+    if (!text.isNull()) option->text = text;
+  }
+
+ private:
+  QFileSystemModel* model_;
+};
+
 }  // namespace
+
+QString LiveFileDetail(const QFileSystemModel& model, const QModelIndex& index) {
+  if (index.column() != 1 && index.column() != 3) return {};
+  const QFileInfo file(model.filePath(index));
+  if (!file.isFile()) return {};
+  // As the model writes them.
+  return index.column() == 1
+             ? QLocale::system().formattedDataSize(file.size())
+             : QLocale::system().toString(file.lastModified(), QLocale::ShortFormat);
+}
+
+void TMainForm::WatchShownFiles() {
+  const QString folder = FileModel->filePath(JamShellList1->rootIndex());
+  QStringList wanted;
+  if (!folder.isEmpty()) {
+    for (const QFileInfo& file :
+         QDir(folder).entryInfoList(FileModel->nameFilters(), QDir::Files)) {
+      wanted << file.absoluteFilePath();
+    }
+  }
+  // Only the differences: a watch dropped and made again would lose a change just reported.
+  QStringList gone;
+  for (const QString& watched : FileWatcher->files()) {
+    if (!wanted.contains(watched)) gone << watched;
+  }
+  if (!gone.isEmpty()) FileWatcher->removePaths(gone);
+  QStringList added;
+  for (const QString& file : wanted) {
+    if (!FileWatcher->files().contains(file)) added << file;
+  }
+  if (!added.isEmpty()) FileWatcher->addPaths(added);
+}
 
 QWidget* TMainForm::MakeFilesTab() {
   auto* box = new QWidget(this);
@@ -76,6 +129,18 @@ QWidget* TMainForm::MakeFilesTab() {
   JamShellList1->setSortingEnabled(true);
   JamShellList1->sortByColumn(0, Qt::AscendingOrder);
   JamShellList1->setEditTriggers(QAbstractItemView::EditKeyPressed);
+  JamShellList1->setItemDelegate(new LiveDetails(FileModel, JamShellList1));
+  FileWatcher = new QFileSystemWatcher(this);
+  connect(FileWatcher, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+    JamShellList1->viewport()->update();
+    // A file replaced by renaming is watched no more.
+    if (QFileInfo::exists(path) && !FileWatcher->files().contains(path)) FileWatcher->addPath(path);
+  });
+  // New files in the shown folder are watched as they appear.
+  connect(FileModel, &QFileSystemModel::directoryLoaded, this, [this] { WatchShownFiles(); });
+  connect(FileModel, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+    if (parent == JamShellList1->rootIndex()) WatchShownFiles();
+  });
   splitter->addWidget(JamShellTree1);
   splitter->addWidget(JamShellList1);
   splitter->setSizes({241, 400});
@@ -92,6 +157,7 @@ QWidget* TMainForm::MakeFilesTab() {
   connect(JamShellTree1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             JamShellList1->setRootIndex(FileModel->index(FolderModel->filePath(current)));
+            WatchShownFiles();
           });
   connect(JamShellList1, &QTreeView::doubleClicked, this, &TMainForm::JamShellList1DblClick);
   connect(PrefListBox, &QListWidget::itemDoubleClicked, this, &TMainForm::PrefListBoxDblClick);
@@ -112,6 +178,7 @@ void TMainForm::JamShellList1DblClick() {
     // The list shows the sub-folder; the tree follows it.
     JamShellTree1->setCurrentIndex(FolderModel->index(FileModel->filePath(index)));
     JamShellList1->setRootIndex(index);
+    WatchShownFiles();
     return;
   }
   QString folder = FolderModel->filePath(JamShellTree1->currentIndex());
@@ -146,6 +213,7 @@ void TMainForm::PrefListBoxDblClick() {
   JamShellTree1->setCurrentIndex(folder);
   JamShellTree1->scrollTo(folder);
   JamShellList1->setRootIndex(FileModel->index(item->text()));
+  WatchShownFiles();
 }
 
 std::vector<std::string> TMainForm::Favourites() const {

@@ -8,12 +8,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -619,6 +622,34 @@ TEST_F(MainWindow, TheFileListsNameColumnTakesTheFreeWidth) {
   EXPECT_TRUE(QTest::qWaitFor([&] {
     return form->JamShellList1->columnWidth(0) > form->JamShellList1->viewport()->width() / 2;
   }));
+}
+
+TEST_F(MainWindow, TheFileListShowsAFileWrittenAnew) {
+  const QString folder = data_dir.path() + "/liste";
+  QDir().mkpath(folder);
+  const QString path = folder + "/a.pdf";
+  const auto write = [&path](int bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(bytes, 'x'));
+  };
+  write(5);
+  form->JamShellTree1->setCurrentIndex(form->FolderModel->index(folder));
+  QModelIndex size;
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    const QModelIndex name = form->FileModel->index(path);
+    size = name.sibling(name.row(), 1);
+    return name.isValid() && form->FileModel->data(size).toString() == "5 bytes";
+  }));
+  EXPECT_TRUE(form->FileWatcher->files().contains(path));
+  QSignalSpy changed(form->FileWatcher, &QFileSystemWatcher::fileChanged);
+  write(5000);
+  EXPECT_TRUE(changed.wait(5000));  // the list is drawn again
+  EXPECT_EQ(LiveFileDetail(*form->FileModel, size), QLocale::system().formattedDataSize(5000));
+  const QModelIndex date = size.sibling(size.row(), 3);
+  EXPECT_EQ(LiveFileDetail(*form->FileModel, date),
+            QLocale::system().toString(QFileInfo(path).lastModified(), QLocale::ShortFormat));
+  EXPECT_TRUE(LiveFileDetail(*form->FileModel, size.sibling(size.row(), 0)).isNull());
 }
 
 TEST_F(MainWindow, ClosingAsksFirst) {
