@@ -47,7 +47,7 @@ struct FontData {
   bool is_type3 = false;
   double bbox_height = 1.0;
   std::shared_ptr<const TFontExtras> extras;  // the modern reader's mapping
-  std::string base_font;
+  TStandardWidths standard_widths{""};        // for codes the font gives no width
 };
 
 const TCapLimits& LimitsOf(const TInterpreterContext& context) {
@@ -215,7 +215,7 @@ class Interpreter {
     data_.first_char = font.FirstChar;
     data_.is_type3 = font.IsType3;
     data_.extras = font.Extras;
-    data_.base_font = font.BaseFont;
+    data_.standard_widths = TStandardWidths(font.BaseFont);
   }
 
   void ImageRun(const std::string& name) {
@@ -297,7 +297,7 @@ class Interpreter {
     if (text.empty() || data_.is_type3) return std::nullopt;
     double sum = 0;
     for (const char c : text) {
-      const auto width = StandardWidth(data_.base_font, static_cast<unsigned char>(c));
+      const auto width = data_.standard_widths.Of(static_cast<unsigned char>(c));
       if (!width) return std::nullopt;
       sum += *width;
     }
@@ -325,7 +325,9 @@ class Interpreter {
     const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
 
-    Piece piece;
+    Piece& piece = piece_;  // reused: its buffers keep their room from operator to operator
+    piece.Clear();
+    const bool tj = op == "TJ";
     // One code: its characters, then its advance (glyph width, Tc, Tw for a one-byte blank).
     const auto add = [&](std::optional<double> advance, std::string_view text, bool word_space) {
       double width = 0;
@@ -339,10 +341,13 @@ class Interpreter {
       if (!text.empty()) {
         if (piece.text.empty()) piece.start = text_advance_;
         piece.text.append(text);
-        for (std::size_t k = 0; k < text.size(); ++k) {
-          piece.widths.push_back(width * th / static_cast<double>(text.size()));
-          piece.spacing.push_back(k + 1 == text.size() ? extra * th : 0.0);
+        const double share = width * th / static_cast<double>(text.size());
+        for (std::size_t k = 1; k < text.size(); ++k) {
+          piece.widths.push_back(share);
+          piece.spacing.push_back(0.0);
         }
+        piece.widths.push_back(share);
+        piece.spacing.push_back(extra * th);
       } else if (!piece.text.empty()) {
         piece.spacing.back() += (width + extra) * th;  // an invisible glyph is a gap
       }
@@ -356,13 +361,13 @@ class Interpreter {
       } else if (u.size() >= 2 && u[0] == '(') {
         bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
       } else {
-        if (op != "TJ") continue;
+        if (!tj) continue;
         const auto v = ParseNumber(u);
         if (!v || !std::isfinite(*v)) continue;
         const double jump = -*v / 1000 * font_size_ * th;
         if (std::fabs(*v) > kSplittingJump && !piece.text.empty()) {
           PlaceRun(piece, place);
-          piece = Piece{};
+          piece.Clear();
         } else if (!piece.text.empty()) {
           piece.spacing.back() += jump;
         }
@@ -398,6 +403,13 @@ class Interpreter {
     std::vector<double> widths;
     std::vector<double> spacing;
     double start = 0;  // the text position of its first character
+
+    void Clear() {
+      text.clear();
+      widths.clear();
+      spacing.clear();
+      start = 0;
+    }
   };
 
   void PlaceRun(const Piece& piece, const TextPlacement& place) {
@@ -571,6 +583,7 @@ class Interpreter {
   };
   std::optional<TurnedRun> turned_;  // the last run, when it reads against the page
   std::unordered_map<std::string, std::vector<int>> shown_;  // upright runs by their text
+  Piece piece_;
   FontData data_;
   std::vector<double> extra_;
 };
