@@ -17,6 +17,7 @@
 
 #include "app/dialogs.h"
 #include "app/paint_box.h"
+#include "app/saving.h"
 #include "images/stretch_draw.h"
 #include "platform/qpainter_dc.h"
 
@@ -27,7 +28,6 @@ namespace {
 constexpr int kPreviewBox = 190;
 
 // Where the two percentages are kept.
-constexpr const char* kSettingsOwner = "Paginor";
 constexpr const char* kBreitKey = "PrintForm/BreitEdit";
 constexpr const char* kHochKey = "PrintForm/HochEdit";
 
@@ -104,7 +104,7 @@ TPrintForm::TPrintForm(QPrinter& printer, QWidget* parent) : QDialog(parent), pr
   {
     const QSignalBlocker breit(BreitEdit);
     const QSignalBlocker hoch(HochEdit);
-    const QSettings settings(kSettingsOwner, kSettingsOwner);
+    const QSettings settings(SettingsOwner(), SettingsOwner());
     BreitEdit->setValue(ClampPercent(settings.value(kBreitKey, 50).toInt()));
     HochEdit->setValue(ClampPercent(settings.value(kHochKey, 50).toInt()));
   }
@@ -125,9 +125,10 @@ TPrintForm::TPrintForm(QPrinter& printer, QWidget* parent) : QDialog(parent), pr
 }
 
 TPrintForm::~TPrintForm() {
-  QSettings settings(kSettingsOwner, kSettingsOwner);
-  settings.setValue(kBreitKey, BreitEdit->value());
-  settings.setValue(kHochKey, HochEdit->value());
+  StoreSettings(parentWidget(), [this](QSettings& settings) {
+    settings.setValue(kBreitKey, BreitEdit->value());
+    settings.setValue(kHochKey, HochEdit->value());
+  });
 }
 
 TPrintChoice TPrintForm::Choice() const {

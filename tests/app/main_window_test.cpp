@@ -407,6 +407,38 @@ TEST_F(MainWindow, ASaveThatFailsKeepsTheOldFileAndSaysWhy) {
   }
 }
 
+// The program's own files: the favourites and the settings, on a disk that is full.
+TEST_F(MainWindow, ProgramFilesThatCannotBeWrittenAreReportedAndKept) {
+  const QString a = data_dir.path() + "/A/";
+  QDir().mkpath(a);
+  QFile::copy(Pages(1), a + "x.pdf");
+  form->OpenFromList(a + "x.pdf");
+  form->StoreSettings();
+  const QString settings_file = QSettings("Paginor", "Paginor").fileName();
+  const QByteArray favourites = FileBytes(data_dir.path() + "/folders.dat");
+  const QByteArray settings = FileBytes(settings_file);
+  ASSERT_FALSE(favourites.isEmpty());
+  ASSERT_FALSE(settings.isEmpty());
+  const QString b = data_dir.path() + "/B/";
+  QDir().mkpath(b);
+  QFile::copy(Pages(1, "y.pdf"), b + "y.pdf");
+  dialogs->messages.clear();
+  {
+    const FullDisk full;
+    form->OpenFromList(b + "y.pdf");
+    form->resize(form->width() + 40, form->height());
+    form->StoreSettings();
+  }
+  ASSERT_EQ(dialogs->messages.size(), 2u);
+  EXPECT_TRUE(dialogs->messages[0].text.startsWith(
+      "Die Datei „" + data_dir.path() + "/folders.dat“ konnte nicht gespeichert werden."));
+  EXPECT_TRUE(dialogs->messages[1].text.startsWith("Die Datei „" + settings_file + "“"));
+  EXPECT_EQ(FileBytes(data_dir.path() + "/folders.dat"), favourites);
+  EXPECT_EQ(FileBytes(settings_file), settings);
+  // The list in the window holds the change all the same.
+  EXPECT_EQ(form->Favourites(), (std::vector<std::string>{b.toStdString(), a.toStdString()}));
+}
+
 TEST_F(MainWindow, HtmlSaveAsksOnceBeforeReplacingPicturesOfTheSameNames) {
   form->openfilenow(Data("images/img2pdf-png.pdf"));  // bild001.jpg, bild002.gif, bild003.gif
   const QString dir = data_dir.path() + "/seite";
