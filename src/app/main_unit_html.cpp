@@ -151,9 +151,11 @@ void TMainForm::HtmlPreview() {
     QTextFrameFormat root = shown->rootFrame()->frameFormat();
     root.setBackground(Qt::white);
     shown->rootFrame()->setFrameFormat(root);
+    // The view's first document belongs to the view and goes with setDocument; ours we free.
     QTextDocument* previous = WebBrowser1->document();
+    const bool ours = previous->parent() == WebBrowser1;
     WebBrowser1->setDocument(shown);
-    if (previous->parent() == WebBrowser1) previous->deleteLater();
+    if (ours) previous->deleteLater();
 
     // The first and the last line are the page's head and tail; every line between is one
     // line of the document. Text is Windows-1252 without a declared character set.

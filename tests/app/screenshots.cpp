@@ -1,14 +1,19 @@
 // Renders the real windows for a person to look at: every tab of the main window after
-// converting a PDF file, the progress windows and the password prompt; with a second PDF file
-// that holds pictures, the gallery, the image viewer and the print window as well.
+// converting a PDF file, the progress windows, the password prompt, the font dialog and the
+// messages of saving; with a second PDF file that holds pictures, the gallery, the image
+// viewer, the print window and the HTML preview with its pictures as well. The window titles
+// go into titles.txt.
 // Usage: paginor_screenshots FILE.pdf OUTPUT_DIR [PICTURES.pdf]
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextStream>
 #include <QTimer>
 
 #include <QCheckBox>
@@ -19,10 +24,12 @@
 
 #include "app/dialogs.h"
 #include "app/enter_pass_form.h"
+#include "app/font_form.h"
 #include "app/main_unit.h"
 #include "app/paint_box.h"
 #include "app/print_form.h"
 #include "app/progress_forms.h"
+#include "app/saving.h"
 #include "app/view_pic_form.h"
 
 namespace {
@@ -34,6 +41,15 @@ void Save(QWidget* widget, const QString& path) {
 void Settle() {
   for (int i = 0; i < 5; ++i)
     QApplication::processEvents();
+}
+
+// A message box as the program shows it, without waiting for an answer.
+void SaveMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                 QMessageBox::StandardButtons buttons, const QString& path) {
+  QMessageBox box(icon, "Paginor", text, buttons, parent);
+  box.show();
+  Settle();
+  Save(&box, path);
 }
 
 }  // namespace
@@ -51,7 +67,12 @@ int main(int argc, char** argv) {
   form.show();
   QApplication::processEvents();
   Save(&form, out + "/tab0-pdf-datei-waehlen.png");
+  QFile titles(out + "/titles.txt");
+  titles.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  QTextStream title_lines(&titles);
+  title_lines << "vorher: " << form.windowTitle() << "\n";
   form.openfilenow(input);
+  title_lines << "umgewandelt: " << form.windowTitle() << "\n";
   const char* names[] = {"tab0-pdf-datei-waehlen", "tab1-konfiguration", "tab2-text-ausgeben",
                          "tab3-bilder-ausgeben", "tab4-html-vorschau"};
   for (int tab = 1; tab < 5; ++tab) {
@@ -77,6 +98,33 @@ int main(int argc, char** argv) {
   Save(form.EnterPassForm, out + "/password.png");
   form.EnterPassForm->hide();
 
+  // The font dialog on the font in use; the messages of saving.
+  {
+    QFont in_use("Arial");
+    in_use.setPixelSize(15);
+    paginor::TFontForm fonts(in_use, &form);
+    fonts.show();
+    Settle();
+    Save(&fonts, out + "/font-dialog.png");
+    title_lines << "Schriftart: " << fonts.windowTitle() << "\n";
+  }
+  SaveMessage(
+      &form,
+      paginor::NotSavedMessage("/home/benutzer/fehlt/bericht.txt", "Den Ordner gibt es nicht."),
+      QMessageBox::Warning, QMessageBox::Ok, out + "/message-not-saved.png");
+  SaveMessage(&form,
+              "2 Bilddateien, auf die die Seite verweist, gibt es in diesem Ordner schon "
+              "(bild001.jpg bis bild003.gif). Sollen sie ersetzt werden?",
+              QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+              out + "/message-html-pictures.png");
+  // The file list of a wide window: the names take the free width.
+  form.resize(1100, 600);
+  form.PageControl2->setCurrentIndex(0);
+  form.ShowFileList();
+  Settle();
+  Save(&form, out + "/tab0-breit.png");
+  form.resize(622, 489);
+
   // The preview at another zoom, on the second page.
   form.PageControl2->setCurrentIndex(1);
   form.ZoomEd->setValue(60);
@@ -88,6 +136,9 @@ int main(int argc, char** argv) {
 
   if (argc < 4) return 0;
   form.openfilenow(QString::fromLocal8Bit(argv[3]));
+  form.PageControl2->setCurrentIndex(4);
+  Settle();
+  Save(&form, out + "/tab4-html-vorschau-bilder.png");
   form.PageControl2->setCurrentIndex(3);
   Settle();
   form.PaintBox2MouseDown(Qt::LeftButton, {}, 90 + 45, 50);  // the second picture
@@ -100,6 +151,7 @@ int main(int argc, char** argv) {
   viewer->ZoomEd->setValue(800);
   viewer->show();
   Settle();
+  title_lines << "Betrachter: " << viewer->windowTitle() << "\n";
   Save(viewer, out + "/viewer-zoom800.png");
   viewer->ZoomEd->setValue(100);
   Settle();
