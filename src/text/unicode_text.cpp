@@ -50,6 +50,19 @@ bool Valid(uint32_t u) {
   return u < 0xD800 || (u > 0xDFFF && u <= 0x10FFFF);
 }
 
+// The plain letter or digit behind a mathematical alphanumeric symbol (bold, italic, script,
+// double-struck... A to Z, a to z, 0 to 9) or a full-width form, as compatibility
+// normalisation gives it; 0 for other characters.
+char32_t CompatibilityLetter(char32_t c) {
+  if (c >= 0x1D400 && c <= 0x1D6A3) {
+    const auto k = static_cast<char32_t>((c - 0x1D400) % 52);
+    return k < 26 ? U'A' + k : U'a' + (k - 26);
+  }
+  if (c >= 0x1D7CE && c <= 0x1D7FF) return U'0' + static_cast<char32_t>((c - 0x1D7CE) % 10);
+  if (c >= 0xFF01 && c <= 0xFF5E) return c - 0xFF01 + U'!';
+  return 0;
+}
+
 }  // namespace
 
 std::string UnicodeToWinAnsi(std::u32string_view text, int& unmapped) {
@@ -61,6 +74,8 @@ std::string UnicodeToWinAnsi(std::u32string_view text, int& unmapped) {
       out += letters;
     } else if (const auto code = UnicodeToCp1252(c)) {
       out += static_cast<char>(*code);
+    } else if (const char32_t letter = CompatibilityLetter(c)) {
+      out += static_cast<char>(letter);
     } else {
       out += '?';
       ++unmapped;

@@ -58,6 +58,10 @@ TEST(UnicodeToWinAnsi, LigaturesSpacesAndQuestionMarks) {
   int unmapped = 0;
   EXPECT_EQ(UnicodeToWinAnsi(U"\uFB01\uFB02\uFB00\uFB03\uFB04", unmapped), "fiflffffiffl");
   EXPECT_EQ(UnicodeToWinAnsi(U"a\u2009b\u00A0c\u202Fd", unmapped), "a b c d");
+  // Mathematical letters and digits and full-width forms are their plain letters.
+  EXPECT_EQ(
+      UnicodeToWinAnsi(U"\U0001D465\U0001D44C\U0001D6A3\U0001D7CF\U0001D7FF\uFF21\uFF5E", unmapped),
+      "xYz19A~");
   EXPECT_EQ(UnicodeToWinAnsi(U"\u20AC\u201E\u201C\u00DF\u00AD", unmapped), "\x80\x84\x93\xDF\xAD");
   EXPECT_EQ(unmapped, 0);
   EXPECT_EQ(UnicodeToWinAnsi(U"\u03B1\u4E2D", unmapped), "??");
