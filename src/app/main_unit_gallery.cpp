@@ -15,6 +15,7 @@
 #include "app/view_pic_form.h"
 #include "images/image_files.h"
 #include "images/stretch_draw.h"
+#include "pdf/literals.h"
 #include "platform/file_saving.h"
 #include "platform/qpainter_dc.h"
 
@@ -112,6 +113,11 @@ void TMainForm::PaintBox2DblClick() {
   // The mouse-down before it has selected the image under the pointer.
   if (FSelectedImage < 1 || FSelectedImage > FDoc.Images.Count()) return;
   ViewPicForm->Bitmap = FDoc.Images[FSelectedImage - 1].Bitmap;
+  // The save dialog offers the PDF's name and the picture's number, in the save folder.
+  const QString base = QFileInfo(SuggestedSavePath("x")).completeBaseName();
+  ViewPicForm->SaveSuggestion = QFileInfo(SuggestedSavePath("x")).absolutePath() + "/" + base +
+                                "-" + BaseEd->text() +
+                                QString::fromStdString(PadNumber3(FSelectedImage));
   if (ViewPicForm->Bitmap.HasBits()) Dialogs().Exec(*ViewPicForm);
 }
 

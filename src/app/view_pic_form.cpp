@@ -29,7 +29,7 @@
 namespace paginor {
 
 TViewPicForm::TViewPicForm(QPrinter& printer, QWidget* parent)
-    : QDialog(parent), printer_(printer), save_dir_(QDir::homePath()) {
+    : QDialog(parent), printer_(printer) {
   setWindowTitle("Bild betrachten...");
   resize(532, 420);
   auto* layout = new QVBoxLayout(this);
@@ -163,13 +163,18 @@ void TViewPicForm::SaveAsBtnClick() {
   QStringList types;
   for (const std::string& entry : FilterEntries(GetDIBSaveFilter()))
     types << QString::fromStdString(entry);
-  const auto chosen =
-      Dialogs().SaveFileWithType(this, "Bild speichern unter", types, FSaveType, save_dir_);
+  const QFileInfo suggestion(SaveSuggestion.isEmpty() ? QDir::homePath() + "/Bild"
+                                                      : SaveSuggestion);
+  const QString folder = save_dir_.isEmpty() ? suggestion.absolutePath() : save_dir_;
+  const auto chosen = Dialogs().SaveFileWithType(
+      this, "Bild speichern unter", types, FSaveType,
+      QDir(folder).filePath(suggestion.fileName() +
+                            QString::fromStdString(SaveExtension(FSaveType))));
   if (!chosen) return;
   FSaveType = chosen->type;
   const QString path =
       QString::fromStdString(NameWithDefaultExtension(chosen->path.toStdString(), chosen->type));
-  save_dir_ = QFileInfo(chosen->path).absolutePath();
+
   // The dialog asked about the name as typed; the extension added since may name another file.
   if (path != chosen->path && QFileInfo::exists(path) &&
       Dialogs().Message(
@@ -179,8 +184,11 @@ void TViewPicForm::SaveAsBtnClick() {
           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
     return;
   }
-  Reported(this, path,
-           SaveDibFile(Bitmap, path.toStdString(), static_cast<TDibFormat>(chosen->type + 2)));
+  if (Reported(
+          this, path,
+          SaveDibFile(Bitmap, path.toStdString(), static_cast<TDibFormat>(chosen->type + 2)))) {
+    save_dir_ = QFileInfo(path).absolutePath();
+  }
 }
 
 void TViewPicForm::PrintBrnClick() {

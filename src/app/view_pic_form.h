@@ -30,6 +30,9 @@ class TViewPicForm final : public QDialog {
   int FGrabX = 0;
   int FGrabY = 0;
   int FSaveType = 1;  // the save dialog's last chosen type, from 1
+  // Where the save dialog opens and the name it offers, without extension: set for each
+  // picture by whoever shows the viewer. The folder of a save made here wins over it.
+  QString SaveSuggestion;
 
   QWidget* Panel5 = nullptr;
   QPushButton* ReadyBtn = nullptr;

@@ -60,8 +60,9 @@ class FakeDialogs final : public TDialogs {
     return result;
   }
   std::optional<TTypedName> SaveFileWithType(QWidget*, const QString&, const QStringList& types,
-                                             int type, const QString&) override {
+                                             int type, const QString& directory) override {
     typed_save_types = types;
+    typed_save_suggestions.push_back(directory);
     typed_save_offered.push_back(type);
     if (typed_saves.empty()) return std::nullopt;
     auto next = typed_saves.front();
@@ -98,7 +99,8 @@ class FakeDialogs final : public TDialogs {
   std::vector<QString> executed;  // window titles, in order
   std::deque<TTypedName> typed_saves;
   QStringList typed_save_types;
-  std::vector<int> typed_save_offered;  // the type each save dialog started with
+  std::vector<int> typed_save_offered;          // the type each save dialog started with
+  std::vector<QString> typed_save_suggestions;  // where each opened, with the name
   std::function<void(QPrinter&)> on_printer_setup;
   int printer_setups = 0;
 };

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -410,13 +411,19 @@ TEST_F(GalleryTab, AClickSelectsScrollsIntoViewAndShowsTheSelection) {
 TEST_F(GalleryTab, ADoubleClickOpensTheViewerWithThatPicture) {
   const TDibBitmap* shown = nullptr;
   dialogs->on_exec = [&shown](QDialog& dialog) {
-    shown = static_cast<TViewPicForm&>(dialog).Bitmap.Bitmap();
+    auto& viewer = static_cast<TViewPicForm&>(dialog);
+    shown = viewer.Bitmap.Bitmap();
+    viewer.SaveAsBtnClick();  // cancelled
     return int(QDialog::Accepted);
   };
   DoubleClick(form->PaintBox2, QPoint(90 + 45, 50));
   EXPECT_EQ(form->FSelectedImage, 2);
   EXPECT_EQ(dialogs->executed, std::vector<QString>{"Bild betrachten..."});
   EXPECT_EQ(shown, form->FDoc.Images[1].Bitmap.Bitmap());
+  // Its save dialog offers the PDF's name and the picture's number, in the save folder.
+  const QString folder = QFileInfo(form->SuggestedSavePath("txt")).absolutePath();
+  EXPECT_EQ(dialogs->typed_save_suggestions,
+            std::vector<QString>{folder + "/img2pdf-png-Bild002.bmp"});
   // A selection left from a larger document opens nothing.
   form->FSelectedImage = 7;
   form->PaintBox2DblClick();
