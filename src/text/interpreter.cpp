@@ -317,6 +317,7 @@ class Interpreter {
     const Matrix m = Multiply(tm_, ctm_);
     TextPlacement place;
     place.scale = std::hypot(m.a, m.b);
+    place.sign = font_size_ * tz_ < 0 ? -1 : 1;
     place.size = std::fabs(font_size_ * std::hypot(m.c, m.d) * data_.bbox_height);
     place.matrix = m;
     TMeasureFont& font = *ctx_.font;
@@ -395,6 +396,7 @@ class Interpreter {
     Matrix matrix;     // text space to user space
     double scale = 0;  // page units per unit of text space along the baseline
     double size = 0;   // the font size on the page
+    double sign = 1;   // -1 where a negative font size or scaling makes advances run backwards
   };
 
   // Characters of one piece of shown text with their advances in text space.
@@ -434,13 +436,13 @@ class Interpreter {
     run.LineHeight = line_height;
     run.Page = ctx_.page_number;
     // Text turned against the page becomes a line of its own, placed by its highest point.
-    run.X = upright ? origin.x : std::min(origin.x, end.x);
+    run.X = std::min(origin.x, end.x);
     run.Y = (upright ? origin.y : std::max(origin.y, end.y)) + line_height;
     run.CharWidths.reserve(piece.widths.size());
     run.Spacing.reserve(piece.spacing.size());
     for (std::size_t i = 0; i < piece.widths.size(); ++i) {
-      run.CharWidths.push_back(piece.widths[i] * place.scale);
-      run.Spacing.push_back(piece.spacing[i] * place.scale);
+      run.CharWidths.push_back(piece.widths[i] * place.scale * place.sign);
+      run.Spacing.push_back(piece.spacing[i] * place.scale * place.sign);
     }
     if (upright && RepeatsAShownRun(run)) return;
     if (!RunRoom()) return;
@@ -495,8 +497,8 @@ class Interpreter {
     if (!run.Spacing.empty()) run.Spacing.back() += gap;
     run.Text += piece.text;
     for (std::size_t i = 0; i < piece.widths.size(); ++i) {
-      run.CharWidths.push_back(piece.widths[i] * place.scale);
-      run.Spacing.push_back(piece.spacing[i] * place.scale);
+      run.CharWidths.push_back(piece.widths[i] * place.scale * place.sign);
+      run.Spacing.push_back(piece.spacing[i] * place.scale * place.sign);
     }
     turned_->end = end;
     run.X = std::min({run.X, origin.x, end.x});

@@ -198,6 +198,10 @@ class PageWriter {
     std::string t;
     t.reserve(run.Text.size());
     for (std::size_t i = 0; i < run.Text.size() && TextRoom(t.size()); ++i) {
+      if (run.Text[i] == ' ' && i < run.CharWidths.size() && i < run.Spacing.size() &&
+          !IsWordGap(std::fabs(run.CharWidths[i] + run.Spacing[i]), run.Size)) {
+        continue;  // a blank that takes no room on the page separates nothing
+      }
       t += run.Text[i];
       if (i >= run.Spacing.size() || !IsWordGap(run.Spacing[i], run.Size)) continue;
       carry_ += run.Spacing[i];
