@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "convert/document_resources.h"
 #include "pdf/content_stream.h"
 #include "pdf/doc_reader.h"
 #include "pdf/inherited.h"
@@ -151,6 +152,7 @@ class Conversion {
     if (reader_.Modern) ApplyInheritedAttributes(reader_);
     ReadPageResources(reader_);
     page_fonts_ = ReadFonts(reader_, fonts_, status_);
+    if (reader_.Modern) resources_.emplace(reader_, fonts_);
     // Decoding the pictures takes a while: the window answers and "Aktion abbrechen" works.
     const TImageGoOn go_on = [this] {
       host_.ProcessEvents();
@@ -216,6 +218,10 @@ class Conversion {
     context.unmapped_characters = &unmapped_characters_;
     context.modern = reader_.Modern;
     context.frame = frame;
+    if (resources_) {
+      context.resources = &*resources_;
+      context.annotations = resources_->Annotations(number - 1);
+    }
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
@@ -227,6 +233,7 @@ class Conversion {
 
   // Runs on every path: what the user sees is consistent and the next file can be opened.
   void Finish() {
+    resources_.reset();
     reader_.ReleaseBuffer();
     reader_.FreeDict();
     reader_.Kids.Clear();
@@ -248,9 +255,10 @@ class Conversion {
   TConvertOptions options_;
   TPageImages page_images_;  // what each page's XObject names stand for
   TFontRec* current_font_ = nullptr;
-  TDynaArray<TFontRec> fonts_{&current_font_};  // its current record is the current font
-  TPageFonts page_fonts_;                       // what each page's font names stand for
-  int unmapped_characters_ = 0;                 // shown characters without a Windows-1252 code
+  TDynaArray<TFontRec> fonts_{&current_font_};   // its current record is the current font
+  TPageFonts page_fonts_;                        // what each page's font names stand for
+  std::optional<TDocumentResources> resources_;  // the modern reader's forms and annotations
+  int unmapped_characters_ = 0;                  // shown characters without a Windows-1252 code
   TTextItem* page_run_ = nullptr;
   TDynaArray<TTextItem> page_runs_{&page_run_};
   std::optional<std::string> failure_;

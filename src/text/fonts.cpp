@@ -294,6 +294,12 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
 
 }  // namespace
 
+void ReadFontRecord(TDocReader& reader, TFontRec& font) {
+  ReadFontDictionary(reader, font);
+  if (font.HasEncodingDict) ReadDifferences(reader, font);
+  if (reader.Modern) font.Extras = ReadFontExtras(reader, font);
+}
+
 TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
                      const std::function<void(const std::string&)>& status) {
   TPageFonts pages;

@@ -67,6 +67,10 @@ struct TPageFonts {
 TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
                      const std::function<void(const std::string&)>& status);
 
+// Reads one more font record from its dictionary at dict_pos (the modern reader's fonts of form
+// XObjects): widths, encoding, /Differences and the modern mapping. The reader's cursor moves.
+void ReadFontRecord(TDocReader& reader, TFontRec& font);
+
 // One output character per byte: the /Differences code where defined, otherwise the byte
 // converted from the encoding.
 std::string MapToWinAnsi(std::string_view bytes, TEncodingId encoding,

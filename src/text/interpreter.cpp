@@ -37,6 +37,9 @@ Matrix Multiply(const Matrix& m, const Matrix& n) {
 // of its own: tables and justified lines jump this far, kerning never does.
 constexpr double kSplittingJump = 1500;
 
+// Forms inside forms beyond this depth are not shown.
+constexpr std::size_t kFormDepth = 16;
+
 // The data of the font selected by the last Tf on the page.
 struct FontData {
   std::array<uint8_t, 256> diff_codes{};
@@ -61,6 +64,19 @@ class Interpreter {
       : ctx_(context), limits_(LimitsOf(context)), runs_(runs), first_run_(runs.Count()) {}
 
   void Run(std::string content) {
+    RunTokens(std::move(content));
+    for (const TFormXObject& appearance : ctx_.annotations) {
+      // Each appearance stands on the page by itself, placed by its own matrix.
+      ctm_ = Matrix{};
+      stack_.clear();
+      list_.clear();
+      resources_ = -1;
+      ShowForm(appearance);
+    }
+  }
+
+ private:
+  void RunTokens(std::string content) {
     TDocReader reader(std::move(content));
     reader.SetPos(0);
     auto last_pump = std::chrono::steady_clock::now();
@@ -87,7 +103,47 @@ class Interpreter {
     }
   }
 
- private:
+  // A form XObject: its content with its matrix and resources, inside an implicit q/Q; nested
+  // forms at most kFormDepth deep and never inside themselves.
+  void ShowForm(const TFormXObject& form) {
+    if (open_forms_.size() >= kFormDepth ||
+        std::find(open_forms_.begin(), open_forms_.end(), form.Id) != open_forms_.end()) {
+      return;
+    }
+    const Matrix ctm = ctm_;
+    const std::size_t saved_states = stack_.size();
+    std::vector<std::string> operands = std::move(list_);
+    list_.clear();
+    const int32_t resources = resources_;
+    const FontData font = data_;
+    const int font_index = ctx_.fonts != nullptr ? ctx_.fonts->Index() : -1;
+    const double font_size = font_size_, tc = tc_, tw = tw_, tl = tl_, tz = tz_;
+    const Matrix tm = tm_;
+    const double text_advance = text_advance_, line_offset = line_offset_;
+
+    const auto& m = form.Matrix;
+    ctm_ = Multiply({m[0], m[1], m[2], m[3], m[4], m[5]}, ctm_);
+    if (form.Resources >= 0) resources_ = form.Resources;
+    open_forms_.push_back(form.Id);
+    RunTokens(form.Content);
+    open_forms_.pop_back();
+
+    ctm_ = ctm;
+    stack_.resize(std::min(stack_.size(), saved_states));
+    list_ = std::move(operands);
+    resources_ = resources;
+    data_ = font;
+    if (font_index >= 0 && font_index < ctx_.fonts->Count()) ctx_.fonts->Select(font_index);
+    font_size_ = font_size;
+    tc_ = tc;
+    tw_ = tw;
+    tl_ = tl;
+    tz_ = tz;
+    tm_ = tm;
+    text_advance_ = text_advance;
+    line_offset_ = line_offset;
+  }
+
   std::size_t n() const { return list_.size(); }
   const std::string& L(std::size_t i) const { return list_[i]; }
   std::optional<double> Number(std::size_t i) const { return ParseNumber(list_[i]); }
@@ -133,7 +189,14 @@ class Interpreter {
         stack_.pop_back();
       }
     } else if (t == "Do") {
-      if (n() >= 2 && ctx_.html_links) ImageRun(L(n() - 2));
+      if (n() < 2) return;
+      if (ctx_.modern && ctx_.resources != nullptr) {
+        if (const auto form = ctx_.resources->Form(ctx_.page_number - 1, resources_, L(n() - 2))) {
+          ShowForm(*form);
+          return;
+        }
+      }
+      if (ctx_.html_links && resources_ < 0) ImageRun(L(n() - 2));
     } else if (t == "cm") {
       if (n() >= 7) {
         double v[6];
@@ -201,7 +264,12 @@ class Interpreter {
   // current data and leaves the last record as the current font.
   void SelectFont(const std::string& name) {
     TDynaArray<TFontRec>& fonts = *ctx_.fonts;
-    const int index = ctx_.page_fonts ? ctx_.page_fonts->Find(ctx_.page_number - 1, name) : -1;
+    int index = -1;
+    if (resources_ >= 0 && ctx_.resources != nullptr) {
+      index = ctx_.resources->Font(resources_, name);  // a form's own fonts
+    } else if (ctx_.page_fonts != nullptr) {
+      index = ctx_.page_fonts->Find(ctx_.page_number - 1, name);
+    }
     if (index < 0 || index >= fonts.Count()) {
       if (fonts.Count() > 0) fonts.Select(fonts.Count() - 1);
       return;
@@ -586,6 +654,8 @@ class Interpreter {
   std::optional<TurnedRun> turned_;  // the last run, when it reads against the page
   std::unordered_map<std::string, std::vector<int>> shown_;  // upright runs by their text
   Piece piece_;
+  int32_t resources_ = -1;           // the resource dictionary in force: -1 for the page's
+  std::vector<int32_t> open_forms_;  // the forms being shown, outermost first
   FontData data_;
   std::vector<double> extra_;
 };

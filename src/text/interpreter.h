@@ -2,8 +2,11 @@
 // and image painting into image-link runs.
 #pragma once
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "images/image_extraction.h"
 #include "pdf/caps.h"
@@ -14,6 +17,30 @@
 #include "text/text_item.h"
 
 namespace paginor {
+
+// A form XObject as the interpreter shows it: its content inside an implicit q/Q, with its
+// matrix applied to the CTM.
+struct TFormXObject {
+  std::string Content;  // decoded
+  std::array<double, 6> Matrix{1, 0, 0, 1, 0, 0};
+  int32_t Resources = -1;  // its resource dictionary, -1 for none: the caller's then apply
+  int32_t Id = 0;          // its object, to stop cycles
+};
+
+// What content names beyond the page's own fonts and pictures (the modern reader): form
+// XObjects, and the fonts of the resource dictionaries of forms. Resource dictionaries are
+// known by the number the lookup gives them; -1 stands for the page's own.
+class TResourceLookup {
+ public:
+  virtual ~TResourceLookup() = default;
+  // The form that name (with its "/") stands for in the resources; nothing for pictures and
+  // names of nothing.
+  virtual std::optional<TFormXObject> Form(int page_index, int32_t resources,
+                                           const std::string& name) = 0;
+  // The index in Fonts of the font name stands for in resources (not -1), reading it when it is
+  // first named; -1 when there is none.
+  virtual int Font(int32_t resources, const std::string& name) = 0;
+};
 
 struct TInterpreterContext {
   int page_number = 1;                    // 1-based
@@ -29,6 +56,10 @@ struct TInterpreterContext {
   // The modern reader places text through the whole text matrix and CTM on the page as shown
   // (its box and /Rotate), leaves out text outside the box and repeats at the same place.
   TPageFrame frame;
+  // Forms and their fonts; without it a Do names pictures only.
+  TResourceLookup* resources = nullptr;
+  // Shown after the page's content, at page level: the appearances of its annotations.
+  std::vector<TFormXObject> annotations;
   // Counts characters that Windows-1252 has no code for (the modern mapping's "?").
   int* unmapped_characters = nullptr;
   // Lets the user interface run; called from the token loop at most every ~20 ms.

@@ -1,0 +1,68 @@
+#include "pdf/object_resolver.h"
+
+#include "pdf/xref_stream.h"
+
+namespace paginor {
+
+namespace {
+
+const TPdfObject kNull;
+
+// Restores the reader's cursor when the scope ends.
+class TSavedCursor {
+ public:
+  explicit TSavedCursor(TDocReader& reader) : reader_(reader), pos_(reader.GetPos()) {}
+  ~TSavedCursor() { reader_.SetPos(pos_); }
+  TSavedCursor(const TSavedCursor&) = delete;
+  TSavedCursor& operator=(const TSavedCursor&) = delete;
+
+ private:
+  TDocReader& reader_;
+  int64_t pos_;
+};
+
+}  // namespace
+
+const TPdfObject& TObjectResolver::Object(TPdfRef ref) {
+  const auto known = objects_.find(ref.Num);
+  if (known != objects_.end()) return known->second;
+  TPdfObject object;
+  if (const std::optional<int32_t> body = reader_.ObjectBodyPos(ref.Num, ref.Gen)) {
+    TParseLimits limits;
+    limits.Depth = reader_.Caps.Limits.Nesting;
+    if (auto parsed = ParseObject(reader_.Buffer(), static_cast<std::size_t>(*body), limits)) {
+      object = std::move(parsed->Object);
+    }
+  }
+  return objects_.emplace(ref.Num, std::move(object)).first->second;
+}
+
+const TPdfObject& TObjectResolver::Resolve(const TPdfObject& o) {
+  const TPdfObject* current = &o;
+  for (int step = 0; step < 8 && current->IsRef(); ++step)
+    current = &Object(*current->AsRef());
+  return current->IsRef() ? kNull : *current;
+}
+
+const TPdfObject* TObjectResolver::Get(const TPdfObject& o, std::string_view key) {
+  const TPdfObject* value = Resolve(o).Get(key);
+  if (value == nullptr) return nullptr;
+  const TPdfObject& resolved = Resolve(*value);
+  return resolved.IsNull() ? nullptr : &resolved;
+}
+
+std::optional<std::string> TObjectResolver::StreamData(TPdfRef ref) {
+  TSavedCursor saved(reader_);
+  if (!reader_.GotoObject(ref.Num, ref.Gen)) return std::nullopt;
+  // An object that is no stream is no fault of the file's structure.
+  const bool was_invalid = reader_.Invalid;
+  reader_.ReadDict();
+  if (reader_.Invalid && !was_invalid) {
+    reader_.Invalid = false;
+    reader_.FreeDict();
+    return std::nullopt;
+  }
+  return ReadStreamData(reader_, ref.Num, ref.Gen, /*encrypt=*/true);
+}
+
+}  // namespace paginor
