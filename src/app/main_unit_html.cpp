@@ -106,6 +106,8 @@ void TMainForm::HtmlPreview() {
   if (close_pending_) return;
   {
     TBusyGuard busy(FDoc.FBusy);
+    // A cancelled build shows its shorter page; closing the window stops the filling.
+    FDoc.FBreak = false;
     // Encoding a scan of a hundred million pixels as GIF takes most of a second, and scaling it
     // for the view a tenth: both are done off the window thread, on copies that share the
     // pictures' pixels. The files are written while the page is already shown.
@@ -176,6 +178,7 @@ void TMainForm::HtmlPreview() {
         flush();
         in_group = 0;
         pump.Step();
+        if (FDoc.FBreak) break;
       }
     }
     flush();
