@@ -155,19 +155,21 @@ std::vector<TFormXObject> TDocumentResources::Annotations(int page_index) {
     if (rect_object == nullptr || ap == nullptr) continue;
     const auto rect = rect_object->Numbers(4);
     if (!rect || !Finite(*rect)) continue;
-    // The normal appearance: a stream, or one per state chosen by /AS.
+    // The normal appearance: a stream, or a dictionary of them, one per state, that /AS picks.
     const TPdfObject* normal = ap->Get("N");
-    if (normal == nullptr || !normal->IsRef()) continue;
-    TPdfRef ref = *normal->AsRef();
-    const TPdfObject& target = objects_.Object(ref);
-    if (objects_.Get(target, "BBox") == nullptr) {
-      const TPdfObject* state = objects_.Get(annot, "AS");
-      const TPdfObject* chosen = state != nullptr && state->kind() == TPdfObject::Kind::Name
-                                     ? target.Get(state->Text())
-                                     : nullptr;
-      if (chosen == nullptr || !chosen->IsRef()) continue;
-      ref = *chosen->AsRef();
+    if (normal == nullptr) continue;
+    const TPdfObject* states = normal->IsDict() ? normal : nullptr;
+    if (normal->IsRef() && objects_.Get(objects_.Object(*normal->AsRef()), "BBox") == nullptr) {
+      states = &objects_.Object(*normal->AsRef());
     }
+    if (states != nullptr) {
+      const TPdfObject* state = objects_.Get(annot, "AS");
+      normal = state != nullptr && state->kind() == TPdfObject::Kind::Name
+                   ? states->Get(state->Text())
+                   : nullptr;
+    }
+    if (normal == nullptr || !normal->IsRef()) continue;
+    const TPdfRef ref = *normal->AsRef();
     const TPdfObject& form_dict = objects_.Object(ref);
     const TPdfObject* bbox_object = objects_.Get(form_dict, "BBox");
     const auto bbox = bbox_object != nullptr ? bbox_object->Numbers(4) : std::nullopt;

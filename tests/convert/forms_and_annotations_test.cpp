@@ -1,0 +1,119 @@
+// Text that a page shows through form XObjects and the appearances of its annotations.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "convert/conversion.h"
+#include "output/text_writer.h"
+#include "support/fake_font.h"
+#include "support/pdf_builder.h"
+#include "support/recording_host.h"
+
+namespace paginor {
+namespace {
+
+using testing::PdfBuilder;
+using testing::RecordingHost;
+
+std::string Stream(const std::string& dict, const std::string& data) {
+  return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+         "\nendstream";
+}
+
+// One page (object 3) with the font /F1 (object 4) and the XObjects and annotations given;
+// objects from 10 on are the test's.
+struct FormFile {
+  std::string content;
+  std::string xobjects;  // entries of the page's /XObject dictionary
+  std::string annots;    // the page's /Annots array
+  std::map<int, std::string> objects;
+
+  std::vector<std::string> Lines(bool modern = true) const {
+    PdfBuilder pdf;
+    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    pdf.Set(3,
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 "
+            "0 R >> /XObject << " +
+                xobjects + " >> >> /Contents 5 0 R " + (annots.empty() ? "" : "/Annots " + annots) +
+                " >>");
+    pdf.Set(4, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    pdf.Set(5, Stream("", content));
+    for (const auto& [num, body] : objects)
+      pdf.Set(num, body);
+    pdf.root = 1;
+    RecordingHost host;
+    host.options.ModernCheck = modern;
+    host.options.VertLayCheck = false;
+    TDocumentState state;
+    state.MeasureFont = testing::MakeFakeFont(96);
+    ConvertBuffer(state, host, pdf.Build());
+    std::vector<std::string> lines;
+    std::istringstream in(DocumentToPlainText(state.Memo1));
+    for (std::string line; std::getline(in, line);) {
+      const auto first = line.find_first_not_of(' ');
+      if (first != std::string::npos) lines.push_back(line.substr(first));
+    }
+    return lines;
+  }
+};
+
+TEST(Forms, TextInsideFormsWithTheirMatrixResourcesAndFonts) {
+  FormFile file;
+  file.content = "BT /F1 10 Tf 72 700 Td (Seite) Tj ET q 1 0 0 1 0 -100 cm /Fm1 Do Q";
+  file.xobjects = "/Fm1 10 0 R";
+  // The form moves its text up by 50 (so it lands at 650) and names its own font and a form
+  // inside it, which in turn names the first form again.
+  file.objects[10] = Stream(
+      "/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Matrix [1 0 0 1 0 50] "
+      "/Resources << /Font << /FA 11 0 R >> /XObject << /Inner 12 0 R >> >>",
+      "BT /FA 10 Tf 72 700 Td (Formular) Tj ET /Inner Do");
+  file.objects[11] = "<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>";
+  file.objects[12] = Stream(
+      "/Subtype /Form /BBox [0 0 612 792] /Resources << /Font << /FB 11 0 R >> /XObject << "
+      "/Outer 10 0 R >> >>",
+      "BT /FB 10 Tf 72 600 Td (Innen) Tj ET /Outer Do");
+  EXPECT_EQ(file.Lines(), (std::vector<std::string>{"Seite", "Formular", "Innen"}));
+  // The classic reader knows no forms.
+  EXPECT_EQ(file.Lines(false), std::vector<std::string>{"Seite"});
+}
+
+TEST(Forms, AFormWithoutResourcesUsesItsCallers) {
+  FormFile file;
+  file.content = "/Fm1 Do";
+  file.xobjects = "/Fm1 10 0 R";
+  file.objects[10] = Stream("/Subtype /Form /BBox [0 0 100 100]",
+                            "BT /F1 10 Tf 72 700 Td (Ohne Ressourcen) Tj ET");
+  EXPECT_EQ(file.Lines(), std::vector<std::string>{"Ohne Ressourcen"});
+}
+
+TEST(Annotations, AppearancesShowInTheirRectangle) {
+  FormFile file;
+  file.content = "BT /F1 10 Tf 72 700 Td (Oben) Tj 0 -400 Td (Unten) Tj ET";
+  file.annots = "[20 0 R 21 0 R 22 0 R 23 0 R]";
+  const std::string field_font = "/Resources << /Font << /Helv 11 0 R >> >>";
+  file.objects[11] = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+  // A field between the two lines: its box [0 0 200 20] fits the rectangle at y 500.
+  file.objects[20] =
+      "<< /Type /Annot /Subtype /Widget /Rect [72 500 272 520] /AP << /N 30 0 R >> >>";
+  file.objects[30] = Stream("/Subtype /Form /BBox [0 0 200 20] " + field_font,
+                            "/Tx BMC BT /Helv 10 Tf 2 5 Td (Feldwert) Tj ET EMC");
+  // Hidden: nothing.
+  file.objects[21] =
+      "<< /Type /Annot /Subtype /FreeText /F 2 /Rect [72 450 272 470] /AP << /N 31 0 R >> >>";
+  file.objects[31] =
+      Stream("/BBox [0 0 200 20] " + field_font, "BT /Helv 10 Tf 2 5 Td (Versteckt) Tj ET");
+  // A check box whose state picks the appearance.
+  file.objects[22] =
+      "<< /Type /Annot /Subtype /Widget /Rect [72 600 92 620] /AS /Ja /AP << /N << /Ja 32 0 R "
+      "/Off 33 0 R >> >> >>";
+  file.objects[32] = Stream("/BBox [0 0 20 20] " + field_font, "BT /Helv 10 Tf 2 5 Td (X) Tj ET");
+  file.objects[33] = Stream("/BBox [0 0 20 20] " + field_font, "BT /Helv 10 Tf 2 5 Td (O) Tj ET");
+  // An annotation without an appearance shows nothing.
+  file.objects[23] = "<< /Type /Annot /Subtype /Text /Rect [0 0 10 10] >>";
+  EXPECT_EQ(file.Lines(), (std::vector<std::string>{"Oben", "X", "Feldwert", "Unten"}));
+  EXPECT_EQ(file.Lines(false), (std::vector<std::string>{"Oben", "Unten"}));
+}
+
+}  // namespace
+}  // namespace paginor
