@@ -27,7 +27,7 @@ run_one() {
   esac
   dict=""
   case $target in
-    scanner | xref | conversion | fonts) dict="-dict=fuzz/pdf.dict" ;;
+    scanner | xref | conversion | fonts | objects) dict="-dict=fuzz/pdf.dict" ;;
   esac
   # shellcheck disable=SC2086
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

@@ -378,6 +378,7 @@ class Parser {
         continue;
       }
       std::string key = NameBody();
+      if (++objects_ > limits_.Objects) break;
       SkipSpace();
       std::optional<TPdfObject> value;
       if (!(At(p_) == '>' && At(p_ + 1) == '>')) value = Value(depth + 1);
