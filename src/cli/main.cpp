@@ -81,7 +81,10 @@ int main(int argc, char** argv) {
   if (options.info) {
     WriteInfoReport(state, std::cout);
   } else {
-    if (options.TextToStdout()) std::cout << DocumentToPlainText(state.Memo1) << std::flush;
+    if (options.TextToStdout() && !(std::cout << DocumentToPlainText(state.Memo1) << std::flush)) {
+      std::cerr << "paginor-convert: Die Standardausgabe kann nicht geschrieben werden.\n";
+      written = false;
+    }
     if (options.text_file) written &= WriteTextFile(state, *options.text_file, std::cerr);
     if (options.rtf_file) written &= WriteRtfFile(state, *options.rtf_file, std::cerr);
     if (options.html_file) written &= WriteHtmlFile(state, host, *options.html_file, std::cerr);

@@ -118,6 +118,10 @@ if [ "$(id -u)" -ne 0 ]; then
   unchanged "read-only folder" "$tmp/ro/old.txt" alt
   chmod 755 "$tmp/ro"
 fi
+if [ -w /dev/full ]; then
+  check "standard output full" 5 sh -c '"$1" -q "$2" >/dev/full' sh "$bin" "$example"
+  expect_in "standard output message" "$tmp/err" "Die Standardausgabe kann nicht geschrieben werden."
+fi
 mkdir -p "$tmp/again"
 printf 'alt' >"$tmp/again/a.txt"
 check "replacing a file" 0 "$bin" -q -t "$tmp/again/a.txt" "$example"
