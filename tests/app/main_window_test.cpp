@@ -1,7 +1,6 @@
 // The real main window on the offscreen platform, its dialogs answered by a script.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,18 +24,19 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
-#include <csignal>
 #include <optional>
 
 #include "app/main_unit.h"
 #include "app/progress_forms.h"
 #include "fake_dialogs.h"
+#include "full_disk.h"
 #include "support/pdf_builder.h"
 
 namespace paginor {
 namespace {
 
 using testing::FakeDialogs;
+using testing::FullDisk;
 using testing::PdfBuilder;
 
 QString Data(const QString& name) {
@@ -325,28 +325,6 @@ TEST_F(MainWindow, SaveCommandsWriteTheirFiles) {
 
 // What makes a save fail, each as the user meets it.
 enum class TBlock { MissingFolder, ReadOnlyFolder, FullDisk };
-
-// A disk that is full: every write into a file fails with EFBIG while it lives.
-class FullDisk {
- public:
-  FullDisk() {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit none = saved_;
-    none.rlim_cur = 0;
-    setrlimit(RLIMIT_FSIZE, &none);
-  }
-  ~FullDisk() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-  FullDisk(const FullDisk&) = delete;
-  FullDisk& operator=(const FullDisk&) = delete;
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
-};
 
 TEST_F(MainWindow, ASaveThatFailsKeepsTheOldFileAndSaysWhy) {
   form->openfilenow(Data("images/img2pdf-png.pdf"));

@@ -31,6 +31,7 @@
 #include "app/print_form.h"
 #include "app/view_pic_form.h"
 #include "fake_dialogs.h"
+#include "full_disk.h"
 #include "images/pixel_access.h"
 #include "output/rtf_writer.h"
 #include "platform/dib_image.h"
@@ -486,6 +487,33 @@ TEST_F(GalleryTab, SaveAllWritesNumberedFilesAndAsksBeforeOverwriting) {
   }
 }
 
+TEST_F(GalleryTab, SaveAllOnAFullDiskKeepsTheOldFilesAndSaysWhy) {
+  const QString out = dir.path() + "/voll";
+  QDir().mkpath(out);
+  for (const char* name : {"Bild001.jpg", "Bild002.gif"}) {
+    QFile old(out + "/" + name);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt");
+  }
+  form->DirectoryEdit1->setText(out);
+  dialogs->answer = QMessageBox::Yes;
+  {
+    const testing::FullDisk full;
+    form->SaveAllPicsBtnClick();
+  }
+  ASSERT_EQ(dialogs->messages.size(), 2u);  // replace them?, then the failure
+  EXPECT_EQ(dialogs->messages[1].text, "Die Datei „" + out +
+                                           "/Bild001.jpg“ konnte nicht gespeichert werden.\n\n"
+                                           "Die Datei ist zu groß für den Datenträger.");
+  EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"Bild001.jpg", "Bild002.gif"}));
+  for (const char* name : {"Bild001.jpg", "Bild002.gif"}) {
+    QFile kept(out + "/" + name);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "alt") << name;
+  }
+}
+
 TEST_F(GalleryTab, SaveAllReportsAFolderThatCannotBeWritten) {
   QFile plain(dir.path() + "/datei");
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
@@ -694,6 +722,26 @@ TEST_F(ViewerWindow, AsksBeforeReplacingAFileNamedByTheAddedExtension) {
   EXPECT_TRUE(dialogs->messages.empty());
   EXPECT_EQ(QImage(existing).size(), QSize(2, 2));
   dialogs->answer = QMessageBox::Ok;
+}
+
+TEST_F(ViewerWindow, AFullDiskKeepsTheOldPicture) {
+  Show(PictureOf(24, 2, 2, {kRed, kBlue, kWhite, kRed}));
+  const QString path = dir.path() + "/foto.bmp";
+  QFile old(path);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("alt");
+  old.close();
+  dialogs->typed_saves = {{path, 1}};
+  {
+    const testing::FullDisk full;
+    viewer->SaveAsBtnClick();
+  }
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text, "Die Datei „" + path +
+                                           "“ konnte nicht gespeichert werden.\n\n"
+                                           "Die Datei ist zu groß für den Datenträger.");
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), "alt");
 }
 
 TEST_F(ViewerWindow, SavesAsPngLosslessly) {
