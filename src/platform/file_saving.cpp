@@ -40,10 +40,15 @@ std::string Reason(int error) {
   }
 }
 
-// The mode a newly created file gets: what the user's umask allows of rw-rw-rw-.
+// The mode a newly created file gets: what the user's umask allows of rw-rw-rw-. The umask
+// can only be read by setting it, so it is read once: files are also written off the window
+// thread, and two threads between set and reset would leave the process without a mask.
 mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+  static const mode_t mask = [] {
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+  }();
   return static_cast<mode_t>(0666 & ~mask);
 }
 

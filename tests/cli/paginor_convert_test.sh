@@ -126,6 +126,13 @@ mkdir -p "$tmp/again"
 printf 'alt' >"$tmp/again/a.txt"
 check "replacing a file" 0 "$bin" -q -t "$tmp/again/a.txt" "$example"
 expect_in "replaced content" "$tmp/again/a.txt" "Zweite Seite"
+# A new file gets the mode the umask allows, a replaced one keeps its own.
+chmod 604 "$tmp/again/a.txt"
+check "replacing keeps the mode" 0 "$bin" -q -t "$tmp/again/a.txt" "$example"
+check "a new file" 0 sh -c 'umask 027; exec "$@"' sh "$bin" -q -t "$tmp/again/b.txt" "$example"
+modes=$(stat -c %a "$tmp/again/a.txt" "$tmp/again/b.txt" | tr '\n' ' ')
+if [ "$modes" = "604 640 " ]; then passed=$((passed + 1)); else
+  echo "FAIL file modes: $modes, expected 604 640"; failures=$((failures + 1)); fi
 
 # PNG, read back by netpbm's reader where it is installed.
 check "images as PNG" 0 "$bin" -q -i "$tmp/png" --image-format png "$data/images/img2pdf-png.pdf"
