@@ -34,9 +34,11 @@ void StoreSettings(QWidget* parent, const std::function<void(QSettings&)>& write
   // QSettings writes through a temporary file of its own and renames it when complete.
   settings.sync();
   if (settings.status() == QSettings::NoError) return;
+  // QSettings tells no more than that the file could not be written.
   Reported(parent, settings.fileName(),
            std::string(settings.status() == QSettings::AccessError
-                           ? "Keine Berechtigung, die Einstellungen zu schreiben."
+                           ? "Der Datenträger ist voll oder schreibgeschützt, oder es fehlt die "
+                             "Berechtigung."
                            : "Die Einstellungsdatei ist beschädigt."));
 }
 
