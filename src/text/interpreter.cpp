@@ -11,6 +11,7 @@
 
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
+#include "text/content_lexer.h"
 #include "text/standard_widths.h"
 #include "text/unicode_text.h"
 
@@ -77,30 +78,42 @@ class Interpreter {
 
  private:
   void RunTokens(std::string content) {
+    if (ctx_.modern) {
+      TContentLexer lexer(content);
+      std::string t;
+      while (lexer.Next(t)) {
+        Pump();
+        Take(t);
+      }
+      return;
+    }
     TDocReader reader(std::move(content));
     reader.SetPos(0);
-    auto last_pump = std::chrono::steady_clock::now();
-    int tokens = 0;
     while (reader.GetPos() < reader.Size()) {
-      // The clock is read every few tokens; the user interface runs at most every ~20 ms.
-      if (ctx_.process_events && ++tokens % 64 == 0) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_pump >= std::chrono::milliseconds(20)) {
-          ctx_.process_events();
-          last_pump = now;
-        }
-      }
-      std::string t = reader.ReadToken();
-      if (ctx_.modern && t.size() > 1 && t[0] == '>' && t[1] != '>') t.erase(0, 1);
-      if (list_.size() >= limits_.Operands) {
-        // Operators take their operands from the end: the older half goes.
-        Reached(TCap::Operands);
-        list_.erase(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(list_.size() / 2));
-      }
-      list_.push_back(t);
-      Operator(t);
-      if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
+      Pump();
+      Take(reader.ReadToken());
     }
+  }
+
+  // The clock is read every few tokens; the user interface runs at most every ~20 ms.
+  void Pump() {
+    if (!ctx_.process_events || ++tokens_ % 64 != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_pump_ >= std::chrono::milliseconds(20)) {
+      ctx_.process_events();
+      last_pump_ = now;
+    }
+  }
+
+  void Take(const std::string& t) {
+    if (list_.size() >= limits_.Operands) {
+      // Operators take their operands from the end: the older half goes.
+      Reached(TCap::Operands);
+      list_.erase(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(list_.size() / 2));
+    }
+    list_.push_back(t);
+    Operator(t);
+    if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
   }
 
   // A form XObject: its content with its matrix and resources, inside an implicit q/Q; nested
@@ -422,7 +435,19 @@ class Interpreter {
       }
       text_advance_ += (width + extra) * th;
     };
-    for (std::size_t i = 0; i + 1 < n(); ++i) {
+    // The operator's own operands only: the string before it, or the array of a TJ. Strings
+    // left in the list by other operators (a marked-content /ActualText) are not shown.
+    std::size_t first = n() >= 2 ? n() - 2 : 0;
+    if (tj) {
+      first = 0;  // an array whose "[" the operand cap dropped: all that is left
+      for (std::size_t i = n() - 1; i-- > 0;) {
+        if (L(i) == "[") {
+          first = i + 1;
+          break;
+        }
+      }
+    }
+    for (std::size_t i = first; i + 1 < n(); ++i) {
       const std::string& u = L(i);
       std::string bytes;
       if (u.size() >= 2 && u[0] == '<') {
@@ -654,6 +679,8 @@ class Interpreter {
   std::optional<TurnedRun> turned_;  // the last run, when it reads against the page
   std::unordered_map<std::string, std::vector<int>> shown_;  // upright runs by their text
   Piece piece_;
+  int tokens_ = 0;
+  std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
   int32_t resources_ = -1;           // the resource dictionary in force: -1 for the page's
   std::vector<int32_t> open_forms_;  // the forms being shown, outermost first
   FontData data_;

@@ -565,7 +565,7 @@ TEST(Caps, Interpreter) {
     TCap cap;
   } cases[] = {
       {"operands: the oldest go, the operator's own stay",
-       "BT /F1 12 Tf 0 700 Td (Eins) 1 2 3 4 5 6 7 8 9 (Zwei) Tj ET",
+       "BT /F1 12 Tf 0 700 Td [(Eins) 1 2 3 4 5 6 7 8 9 (Zwei)] TJ ET",
        [](TCapLimits& l) { l.Operands = 8; }, "Zwei", TCap::Operands},
       {"saved states: a q past the cap saves nothing",
        "q 1 0 0 1 100 0 cm q 1 0 0 1 1000 0 cm q Q Q BT /F1 12 Tf 0 700 Td (x) Tj ET",

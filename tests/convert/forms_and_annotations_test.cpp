@@ -115,5 +115,16 @@ TEST(Annotations, AppearancesShowInTheirRectangle) {
   EXPECT_EQ(file.Lines(false), (std::vector<std::string>{"Oben", "Unten"}));
 }
 
+TEST(ModernContent, OnlyTheOperatorsOwnStringsAreShown) {
+  FormFile file;
+  // A marked-content replacement text before the string, comments, a string with balanced
+  // parentheses, and an inline image whose data hold what looks like text.
+  file.content =
+      "BT /F1 10 Tf 72 700 Td /Span << /ActualText (Ersatz) >> BDC (gezeigt) Tj EMC % (nicht)\n"
+      "0 -20 Td (f(x) = 1) Tj ET BI /W 1 /H 1 /BPC 8 /CS /G ID (Bild) Tj EI "
+      "BT /F1 10 Tf 72 600 Td [(A) -50 (B)] TJ ET";
+  EXPECT_EQ(file.Lines(), (std::vector<std::string>{"gezeigt", "f(x) = 1", "AB"}));
+}
+
 }  // namespace
 }  // namespace paginor
