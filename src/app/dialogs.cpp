@@ -35,15 +35,23 @@ std::optional<QString> TDialogs::Password(TEnterPassForm& form) {
   return form.PassEd->text();
 }
 
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& caption,
+                                            const QString& filter, const QString& default_suffix,
+                                            const QString& directory) {
+  // A directory that names a file opens in its folder with that name filled in.
+  auto dialog = std::make_unique<QFileDialog>(parent, caption, directory, filter);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix(default_suffix);
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog->setOption(QFileDialog::ReadOnly, false);
+  return dialog;
+}
+
 QString TDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                                const QString& default_suffix, const QString& directory) {
-  QFileDialog dialog(parent, caption, directory, filter);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(default_suffix);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
+  const auto dialog = MakeSaveDialog(parent, caption, filter, default_suffix, directory);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+  return dialog->selectedFiles().first();
 }
 
 std::optional<QFont> TDialogs::ChooseFont(QWidget* parent, const QFont& initial) {

@@ -11,6 +11,7 @@
 #include <string>
 
 class QDialog;
+class QFileDialog;
 class QPrinter;
 class QWidget;
 
@@ -47,6 +48,11 @@ class TDialogs {
   // The printer set-up dialog; false when cancelled.
   virtual bool PrinterSetup(QWidget* parent, QPrinter& printer);
 };
+
+// The save dialog of SaveFileName, not yet shown.
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const QString& caption,
+                                            const QString& filter, const QString& default_suffix,
+                                            const QString& directory);
 
 // A plain message box without owner or icon, with one OK button; the program's title as its
 // caption.

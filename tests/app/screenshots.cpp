@@ -7,13 +7,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 
 #include <QCheckBox>
@@ -63,6 +66,8 @@ int main(int argc, char** argv) {
   QDir().mkpath(out);
   QDir data(out + "/data");
   data.mkpath(".");
+  // The settings of this run, not the user's: the pictures show the program as it starts.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, data.absolutePath());
   paginor::TMainForm form(data.absolutePath());
   form.show();
   QApplication::processEvents();
@@ -117,6 +122,19 @@ int main(int argc, char** argv) {
               "(bild001.jpg bis bild003.gif). Sollen sie ersetzt werden?",
               QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
               out + "/message-html-pictures.png");
+  // The text's save dialog: the PDF's folder and name.
+  {
+    const auto save =
+        paginor::MakeSaveDialog(&form, "Text speichern unter...", "Textdateien (*.txt)", "txt",
+                                form.SuggestedSavePath("txt"));
+    save->setOption(QFileDialog::DontUseNativeDialog);
+    save->show();
+    for (int i = 0; i < 20; ++i) {
+      QApplication::processEvents();
+      QThread::msleep(20);
+    }
+    Save(save.get(), out + "/save-dialog-text.png");
+  }
   // The file list of a wide window: the names take the free width.
   form.resize(1100, 600);
   form.PageControl2->setCurrentIndex(0);
