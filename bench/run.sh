@@ -8,7 +8,8 @@
 #           writing PPM/PGM/PBM (which decodes every picture, as we do); --html for comparison
 #   runs    one page of 20 000 one-character runs: converted in under 2 seconds
 #   window  the main window (offscreen) converting the 1000-page and the picture document and
-#           building the HTML view: the longest time without processed events under 50 ms;
+#           building the HTML view: the longest time without processed events under 50 ms
+#           (under 100 ms for the preview, measured until its page is laid out);
 #           "Aktion abbrechen" ends the conversion within one page
 #   preview the tab "HTML Vorschau" measured until its page is laid out, on the 352-page book
 #           ../shared/realworld/pdfs/freeculture.pdf and on 3520 pages made of it with qpdf
@@ -123,7 +124,10 @@ if [ -x "$window" ]; then
     for phase in "Umwandlung " "HTML-Darstellung" "HTML-Vorschau " "Umwandlung mit Abbruch"; do
       pause=$(grep "^$phase" "$work/window.all" | sed 's/.*längste Pause *\([0-9.]*\).*/\1/' |
         sort -n | awk -v n="$repeats" 'NR == int((n + 1) / 2)')
-      printf '  %-8s %-24s %7s ms: %s\n' "$case" "$phase" "$pause" "$(verdict "$pause" 50 "<")"
+      # The preview is measured until the browser has laid its page out: goal 100 ms.
+      goal=50
+      [ "$phase" = "HTML-Vorschau " ] && goal=100
+      printf '  %-8s %-24s %7s ms: %s\n' "$case" "$phase" "$pause" "$(verdict "$pause" "$goal" "<")"
     done
     after=$(sed -n 's/.*Umwandlung \([0-9.]*\) ms später beendet.*/\1/p' "$work/window.all" |
       sort -n | awk -v n="$repeats" 'NR == int((n + 1) / 2)')
