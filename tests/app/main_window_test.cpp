@@ -268,6 +268,27 @@ TEST_F(MainWindow, HtmlPreviewShowsOneLinePerDocumentLine) {
   EXPECT_TRUE(shown->toPlainText().contains("Seite 150"));
 }
 
+TEST_F(MainWindow, ClosingWhileThePreviewFillsStopsItAndCloses) {
+  form->openfilenow(Pages(300));
+  bool seen_filling = false;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    // The page is built and the view is being filled: the progress window is gone.
+    if (!form->FDoc.FBusy || form->HTMLStatusForm->isVisible() || seen_filling) return;
+    if (form->WebBrowser1->document()->blockCount() < 2) return;
+    seen_filling = true;
+    form->close();
+  });
+  ticker.start(0);
+  form->PageControl2->setCurrentIndex(4);
+  ticker.stop();
+  ASSERT_TRUE(seen_filling);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_FALSE(form->FDoc.FBusy);
+  EXPECT_LT(static_cast<std::size_t>(form->WebBrowser1->document()->blockCount()),
+            form->FHTMLLines.size() - 2);
+}
+
 TEST(HtmlPreviewPictures, LargePicturesAreScaledForTheView) {
   const struct {
     const char* name;
