@@ -107,6 +107,8 @@ for kind in txt rtf htm; do
   expect_in "full disk $kind reason" "$tmp/err" "Die Datei ist zu groß für den Datenträger."
   unchanged "full disk $kind" "$tmp/full/old.$kind" alt
 done
+check "full disk images" 5 limited "$bin" -q -i "$tmp/full" "$data/images/img2pdf-png.pdf"
+expect_in "full disk image name" "$tmp/err" "Das Bild kann nicht geschrieben werden: $tmp/full/Bild003.gif"
 no_leftovers "full disk" "$tmp/full"
 if [ "$(id -u)" -ne 0 ]; then
   mkdir -p "$tmp/ro"
