@@ -52,9 +52,9 @@ void TMainForm::MakeShortcuts() {
             [this, tab] { PageControl2->setCurrentIndex(tab); });
     PageControl2->setTabToolTip(tab, WithShortcut(PageControl2->tabText(tab), keys));
   }
-  SaveBtn->setToolTip(WithShortcut("Den Text speichern", Shortcuts()[1].keys));
-  HTMLBtn->setToolTip(
-      WithShortcut("Die HTML-Seite mit den Bildern speichern", Shortcuts()[2].keys));
+  SaveBtn->setToolTip(WithShortcut("Den Text speichern", QKeySequence(Qt::CTRL | Qt::Key_S)));
+  HTMLBtn->setToolTip(WithShortcut("Die HTML-Seite mit den Bildern speichern",
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
   for (QPushButton* cancel : {OpenPDFForm->BreakBtn, HTMLStatusForm->BreakBtn}) {
     cancel->setToolTip(WithShortcut("Die laufende Aktion abbrechen", QKeySequence(Qt::Key_Escape)));
   }
