@@ -52,6 +52,10 @@ void TMainForm::MakeShortcuts() {
             [this, tab] { PageControl2->setCurrentIndex(tab); });
     PageControl2->setTabToolTip(tab, WithShortcut(PageControl2->tabText(tab), keys));
   }
+  // Ctrl+O has no button of its own: the file tab names it.
+  PageControl2->setTabToolTip(
+      0, WithShortcut(PageControl2->tabText(0), QKeySequence(Qt::CTRL | Qt::Key_1)) + ", " +
+             WithShortcut("Dateiliste", QKeySequence(Qt::CTRL | Qt::Key_O)));
   SaveBtn->setToolTip(WithShortcut("Den Text speichern", QKeySequence(Qt::CTRL | Qt::Key_S)));
   HTMLBtn->setToolTip(WithShortcut("Die HTML-Seite mit den Bildern speichern",
                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));

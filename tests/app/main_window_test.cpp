@@ -620,6 +620,7 @@ TEST_F(MainWindow, KeyboardShortcutsAndTheirTooltips) {
                       QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + tab))))
         << tab;
   }
+  EXPECT_TRUE(named(form->PageControl2->tabToolTip(0), QKeySequence(Qt::CTRL | Qt::Key_O)));
 }
 
 TEST_F(MainWindow, RemembersItsPlaceTheLastFolderAndTheSaveFolder) {
