@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -182,7 +183,11 @@ void TMainForm::HtmlPreview() {
       }
     }
     flush();
+    // The page's top left corner: moving the cursor alone would show the bottom of a first line
+    // taller than the view, such as a cover picture.
     WebBrowser1->moveCursor(QTextCursor::Start);
+    WebBrowser1->verticalScrollBar()->setValue(0);
+    WebBrowser1->horizontalScrollBar()->setValue(0);
   }
   if (close_pending_) close();
 }
