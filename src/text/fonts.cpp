@@ -1,6 +1,9 @@
 #include "text/fonts.h"
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
+#include <map>
 #include <optional>
 #include <unordered_map>
 
@@ -61,10 +64,11 @@ std::optional<TEncodingId> EncodingNamed(const std::string& name) {
   return std::nullopt;
 }
 
-// A /Differences array from t[at] ("[") to its "]".
-void ReadDifferencesArray(const std::vector<std::string>& t, std::size_t at, TFontRec& font) {
+// A /Differences array from t[at] ("[") to its "]" or to t[end].
+void ReadDifferencesArray(const std::vector<std::string>& t, std::size_t at, std::size_t end,
+                          TFontRec& font) {
   int64_t code = 0;
-  for (std::size_t i = at + 1; i < t.size() && t[i] != "]"; ++i) {
+  for (std::size_t i = at + 1; i < std::min(end, t.size()) && t[i] != "]"; ++i) {
     if (t[i].starts_with('/')) {
       const auto w = GlyphNameToWinAnsi(std::string_view(t[i]).substr(1));
       if (w && code >= 0 && code <= 255) {
@@ -84,9 +88,12 @@ void ReadDifferencesArray(const std::vector<std::string>& t, std::size_t at, TFo
 void ReadEncodingTokens(const std::vector<std::string>& t, std::size_t at, TFontRec& font) {
   for (std::size_t i = at; i + 1 < t.size(); ++i) {
     if (t[i] == "/BaseEncoding") {
-      if (const auto e = EncodingNamed(t[i + 1])) font.Encoding = *e;
+      if (const auto e = EncodingNamed(t[i + 1])) {
+        font.Encoding = *e;
+        font.HasBaseEncoding = true;
+      }
     } else if (t[i] == "/Differences" && t[i + 1] == "[") {
-      ReadDifferencesArray(t, i + 1, font);
+      ReadDifferencesArray(t, i + 1, t.size(), font);
     }
   }
 }
@@ -123,6 +130,7 @@ void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
     } else if (key == "/Encoding" && t[1] == "<<" && reader.Modern) {
       ReadEncodingTokens(t, 2, font);
     } else if (key == "/Encoding") {
+      font.HasBaseEncoding = EncodingNamed(t[1]).has_value();
       if (t[1] == "/StandardEncoding") font.Encoding = StandardEncoding;
       if (t[1] == "/MacRomanEncoding") font.Encoding = MacRomanEncoding;
       if (t[1] == "/WinAnsiEncoding") font.Encoding = WinAnsiEncoding;
@@ -137,23 +145,13 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
   for (const TDictEntry& e : reader.DictEntries) {
     const auto& t = e.Tokens;
     if (t[0] == "/BaseEncoding" && t.size() >= 2 && reader.Modern) {
-      if (const auto base = EncodingNamed(t[1])) font.Encoding = *base;
-    }
-    if (t[0] != "/Differences" || t.size() < 4 || t[1] != "[") continue;
-    int64_t code = 0;
-    for (std::size_t i = 2; i + 1 < t.size(); ++i) {
-      if (t[i].starts_with('/')) {
-        const auto w = GlyphNameToWinAnsi(std::string_view(t[i]).substr(1));
-        if (w && code >= 0 && code <= 255) {
-          font.DiffCodes[static_cast<std::size_t>(code)] = *w;
-          font.DiffDefined[static_cast<std::size_t>(code)] = true;
-        }
-        if (code >= 0 && code <= 255) font.DiffNames[static_cast<int>(code)] = t[i].substr(1);
-        ++code;
-      } else {
-        code = ParseInt32(t[i]).value_or(static_cast<int32_t>(std::min<int64_t>(code, INT32_MAX)));
+      if (const auto base = EncodingNamed(t[1])) {
+        font.Encoding = *base;
+        font.HasBaseEncoding = true;
       }
     }
+    if (t[0] != "/Differences" || t.size() < 4 || t[1] != "[") continue;
+    ReadDifferencesArray(t, 1, t.size() - 1, font);  // the last token is the closing "]"
   }
   reader.FreeDict();
 }
@@ -209,23 +207,127 @@ void ReadCidWidths(const std::vector<std::string>& t, std::size_t at, TFontExtra
   }
 }
 
-std::optional<TToUnicode> ReadToUnicode(TDocReader& reader, int32_t num) {
+// The decoded data of stream object num; the cursor is left where it was.
+std::optional<std::string> StreamOf(TDocReader& reader, int32_t num) {
   const int64_t saved = reader.GetPos();
-  std::optional<TToUnicode> map;
+  std::optional<std::string> data;
   if (reader.GotoObject(num)) {
     const int64_t body = reader.GetPos();
     if (reader.ReadToken() == "<<") {
       reader.SetPos(body);
       reader.ReadDict();
       const int32_t gen = reader.XrefTable[static_cast<std::size_t>(num)].Gen;
-      if (const auto data = ReadStreamData(reader, num, gen, true)) {
-        map = TToUnicode::Parse(*data);
-        if (map->Empty()) map.reset();
-      }
+      data = ReadStreamData(reader, num, gen, true);
     }
   }
   reader.SetPos(saved);
+  return data;
+}
+
+std::optional<TToUnicode> ReadToUnicode(TDocReader& reader, int32_t num) {
+  std::optional<TToUnicode> map;
+  if (const auto data = StreamOf(reader, num)) {
+    map = TToUnicode::Parse(*data);
+    if (map->Empty()) map.reset();
+  }
   return map;
+}
+
+// The encoding built into an embedded Type 1 program (its clear-text part): code -> glyph
+// name, from "dup <code> /<name> put"; standard is set when it names StandardEncoding.
+std::map<int, std::string> BuiltinEncoding(std::string_view program, bool& standard) {
+  std::map<int, std::string> names;
+  const std::size_t clear_end = std::min(program.find("eexec"), program.size());
+  const std::size_t at = program.substr(0, clear_end).find("/Encoding");
+  if (at == std::string_view::npos) return names;
+  std::string_view rest = program.substr(at + 9, clear_end - at - 9);
+  const std::size_t first = rest.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && rest.substr(first).starts_with("StandardEncoding")) {
+    standard = true;
+    return names;
+  }
+  // Tokens split at white space and before each "/".
+  std::vector<std::string_view> tokens;
+  for (std::size_t i = 0; i < rest.size() && tokens.size() < 4096;) {
+    while (i < rest.size() && std::isspace(static_cast<unsigned char>(rest[i])))
+      ++i;
+    const std::size_t start = i;
+    if (i < rest.size() && rest[i] == '/') ++i;
+    while (i < rest.size() && !std::isspace(static_cast<unsigned char>(rest[i])) && rest[i] != '/')
+      ++i;
+    if (i > start) tokens.push_back(rest.substr(start, i - start));
+    if (i > start && (tokens.back() == "readonly" || tokens.back() == "def")) break;
+  }
+  for (std::size_t i = 0; i + 3 < tokens.size(); ++i) {
+    if (tokens[i] != "dup" || tokens[i + 3] != "put" || !tokens[i + 2].starts_with('/')) continue;
+    const auto code = ParseInt32(std::string(tokens[i + 1]));
+    if (code && *code >= 0 && *code <= 255) names[*code] = std::string(tokens[i + 2].substr(1));
+  }
+  return names;
+}
+
+// The characters a glyph name stands for: the glyph table, "uniXXXX" and "uXXXX" names, and
+// names with a suffix ("one.oldstyle", "a.sc") or of ligatures ("f_f_i"); nothing when unknown.
+std::optional<std::string> GlyphNameText(std::string_view name, int& unmapped) {
+  if (const auto code = GlyphNameToWinAnsi(name)) return std::string(1, static_cast<char>(*code));
+  if (const auto named = GlyphNameToUnicode(name)) return UnicodeToWinAnsi(*named, unmapped);
+  const std::size_t dot = name.find('.');
+  if (dot != std::string_view::npos && dot > 0) return GlyphNameText(name.substr(0, dot), unmapped);
+  if (name.find('_') != std::string_view::npos) {
+    std::string text;
+    for (std::size_t start = 0; start <= name.size();) {
+      const std::size_t end = std::min(name.find('_', start), name.size());
+      const auto part = GlyphNameText(name.substr(start, end - start), unmapped);
+      if (!part) return std::nullopt;
+      text += *part;
+      start = end + 1;
+    }
+    return text;
+  }
+  return std::nullopt;
+}
+
+// Whether the font's own program or its kind decides the codes that no named encoding and no
+// /Differences explain: the names built into an embedded Type 1 program, else StandardEncoding
+// for Type 1 fonts and WinAnsiEncoding for TrueType fonts (symbol fonts keep their codes).
+struct TBuiltinCodes {
+  std::map<int, std::string> names;
+  std::optional<TEncodingId> encoding;
+};
+
+TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
+                               const std::vector<TDictEntry>& entries) {
+  TBuiltinCodes codes;
+  if (font.HasBaseEncoding) return codes;
+  std::string subtype;
+  std::optional<int32_t> descriptor;
+  for (const TDictEntry& e : entries) {
+    const auto& t = e.Tokens;
+    if (t.size() < 2) continue;
+    if (t[0] == "/Subtype") subtype = t[1];
+    if (t[0] == "/FontDescriptor") descriptor = ReferenceAt(t, 1);
+  }
+  if (font.BaseFont.find("Symbol") != std::string::npos ||
+      font.BaseFont.find("Dingbats") != std::string::npos) {
+    return codes;
+  }
+  if (subtype == "/Type1" || subtype == "/MMType1") {
+    codes.encoding = StandardEncoding;
+    if (descriptor) {
+      const std::vector<std::string> d = ObjectTokens(reader, *descriptor);
+      for (std::size_t i = 0; i + 1 < d.size(); ++i) {
+        if (d[i] != "/FontFile") continue;
+        const auto program_object = ReferenceAt(d, i + 1);
+        const auto program = program_object ? StreamOf(reader, *program_object) : std::nullopt;
+        bool standard = false;
+        if (program) codes.names = BuiltinEncoding(*program, standard);
+        break;
+      }
+    }
+  } else if (subtype == "/TrueType") {
+    codes.encoding = WinAnsiEncoding;
+  }
+  return codes;
 }
 
 // The modern reader's view of a font: the characters of each code and, for Type0 fonts, the
@@ -268,22 +370,28 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
     }
     return extras;
   }
+  const TBuiltinCodes builtin = ReadBuiltinCodes(reader, font, entries);
+  const TEncodingId base = builtin.encoding.value_or(font.Encoding);
   for (int code = 0; code < 256; ++code) {
     int unmapped = 0;
     std::string text;
     const auto mapped =
         extras->ToUnicode ? extras->ToUnicode->Lookup(static_cast<uint32_t>(code)) : std::nullopt;
     const auto name = font.DiffNames.find(code);
+    const auto builtin_name = builtin.names.find(code);
+    std::optional<std::string> named;
     if (mapped) {
       text = UnicodeToWinAnsi(*mapped, unmapped);
     } else if (font.DiffDefined[static_cast<std::size_t>(code)]) {
       text = std::string(1, static_cast<char>(font.DiffCodes[static_cast<std::size_t>(code)]));
-    } else if (const auto named =
-                   name != font.DiffNames.end() ? GlyphNameToUnicode(name->second) : std::nullopt) {
-      text = UnicodeToWinAnsi(*named, unmapped);
+    } else if (name != font.DiffNames.end() && (named = GlyphNameText(name->second, unmapped))) {
+      text = std::move(*named);
+    } else if (builtin_name != builtin.names.end() &&
+               (named = GlyphNameText(builtin_name->second, unmapped))) {
+      text = std::move(*named);
     } else {
-      text = std::string(1, static_cast<char>(ConvertCode(static_cast<uint8_t>(code), font.Encoding,
-                                                          WinAnsiEncoding)));
+      text = std::string(
+          1, static_cast<char>(ConvertCode(static_cast<uint8_t>(code), base, WinAnsiEncoding)));
     }
     extras->Text[static_cast<std::size_t>(code)] = std::move(text);
     extras->Unmapped[static_cast<std::size_t>(code)] =

@@ -44,6 +44,7 @@ struct TFontRec {
   int32_t FontDictPos = 0;
   bool IsType3 = false;
   bool HasEncodingDict = false;
+  bool HasBaseEncoding = false;  // a named encoding, as /Encoding or its /BaseEncoding
   double BBoxHeight = 1.0;
   std::array<uint8_t, 256> DiffCodes{};
   std::array<bool, 256> DiffDefined{};

@@ -41,6 +41,34 @@ constexpr double kSplittingJump = 1500;
 // Forms inside forms beyond this depth are not shown.
 constexpr std::size_t kFormDepth = 16;
 
+// Codes without a character (0 from the glyph table, 00 bytes, control codes) never reach the
+// document: each goes, and its advance joins the spacing before it.
+void DropControlCharacters(TTextItem& run) {
+  const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+  if (std::none_of(run.Text.begin(), run.Text.end(), control)) return;
+  if (run.CharWidths.size() != run.Text.size() || run.Spacing.size() != run.Text.size()) {
+    std::erase_if(run.Text, control);
+    return;
+  }
+  std::size_t kept = 0;
+  double lead = 0;  // the advance of dropped characters before the first one kept
+  for (std::size_t i = 0; i < run.Text.size(); ++i) {
+    if (control(run.Text[i])) {
+      const double advance = run.CharWidths[i] + run.Spacing[i];
+      (kept > 0 ? run.Spacing[kept - 1] : lead) += advance;
+      continue;
+    }
+    run.Text[kept] = run.Text[i];
+    run.CharWidths[kept] = run.CharWidths[i];
+    run.Spacing[kept] = run.Spacing[i];
+    ++kept;
+  }
+  run.Text.resize(kept);
+  run.CharWidths.resize(kept);
+  run.Spacing.resize(kept);
+  run.X += lead;
+}
+
 // The data of the font selected by the last Tf on the page.
 struct FontData {
   std::array<uint8_t, 256> diff_codes{};
@@ -537,7 +565,8 @@ class Interpreter {
       run.CharWidths.push_back(piece.widths[i] * place.scale * place.sign);
       run.Spacing.push_back(piece.spacing[i] * place.scale * place.sign);
     }
-    if (upright && RepeatsAShownRun(run)) return;
+    DropControlCharacters(run);
+    if (run.Text.empty() || (upright && RepeatsAShownRun(run))) return;
     if (!RunRoom()) return;
     const int index = runs_.Count();
     *runs_.Append() = std::move(run);
@@ -656,6 +685,8 @@ class Interpreter {
       run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
       line_offset_ += run->CharWidths[i] + run->Spacing[i];
     }
+    DropControlCharacters(*run);
+    if (run->Text.empty()) runs_.Delete(runs_.Count() - 1);
   }
 
   const TInterpreterContext& ctx_;

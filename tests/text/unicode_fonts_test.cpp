@@ -153,6 +153,40 @@ TEST(UnicodeFonts, SimpleFontsThroughToUnicodeAndGlyphNames) {
   EXPECT_NE(Convert(file, false)->text, "fi\xC3\xA4\xC3\xB6\xC3\x9F\n");
 }
 
+TEST(UnicodeFonts, GlyphNamesWithSuffixesAndLigatureParts) {
+  const std::string file = FontPage(
+      "<< /Type /Font /Subtype /Type1 /Encoding << /BaseEncoding /WinAnsiEncoding /Differences "
+      "[1 /one.oldstyle /f_f_i /a.sc /uni00E4.alt /nosuchglyph] >> >>",
+      "BT /F1 10 Tf 0 700 Td (\001\002\003\004\005) Tj ET");
+  // An unknown name keeps the code of the base encoding; 5 has no character there: it is left
+  // out and its advance stays a gap.
+  EXPECT_EQ(Convert(file)->text, "1ffia\xC3\xA4 \n");
+}
+
+TEST(UnicodeFonts, CodesWithoutANamedEncoding) {
+  // No /Encoding: a Type 1 font reads StandardEncoding (' is a right quote, \320 an em dash),
+  // a TrueType font WinAnsiEncoding, a symbol font its own codes.
+  const std::string content = "BT /F1 10 Tf 0 700 Td (It\047s \320 x) Tj ET";
+  EXPECT_EQ(
+      Convert(FontPage("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>", content))->text,
+      "It\xE2\x80\x99s \xE2\x80\x94 x\n");
+  EXPECT_EQ(
+      Convert(FontPage("<< /Type /Font /Subtype /TrueType /BaseFont /Arial >>", content))->text,
+      "It's \xC3\x90 x\n");
+  // The codes an embedded Type 1 program gives where /Differences leaves them open.
+  const std::string program =
+      "%!PS-AdobeFont-1.0: CMR10\n/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\n"
+      "dup 11 /ff put\ndup 12/fi put\ndup 65 /A put\nreadonly def\ncurrentfile eexec\n";
+  const std::string embedded = FontPage(
+      "<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+CMR10 /FontDescriptor 6 0 R "
+      "/Encoding << /Differences [66 /B] >> >>",
+      "BT /F1 10 Tf 0 700 Td (\013\014AB) Tj ET",
+      {{6, "<< /Type /FontDescriptor /FontName /ABCDEF+CMR10 /FontFile 7 0 R >>"},
+       {7, "<< /Length1 " + std::to_string(program.size()) + " /Length2 0 /Length3 0 /Length " +
+               std::to_string(program.size()) + " >>\nstream\n" + program + "\nendstream"}});
+  EXPECT_EQ(Convert(embedded)->text, "fffiAB\n");
+}
+
 TEST(UnicodeFonts, LibreOfficeWriterText) {
   const auto c = Convert(ReadFixture("text/libreoffice-brief.pdf"));
   for (const char* line :
