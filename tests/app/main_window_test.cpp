@@ -268,6 +268,39 @@ TEST_F(MainWindow, HtmlPreviewShowsOneLinePerDocumentLine) {
   EXPECT_TRUE(shown->toPlainText().contains("Seite 150"));
 }
 
+// A scan taller than the view: the preview shows it scaled to the picture limit.
+TEST_F(MainWindow, HtmlPreviewShowsATallScanScaled) {
+  PdfBuilder pdf;
+  const int scan = pdf.AddStream(
+      "/Type /XObject /Subtype /Image /Width 40 /Height 4000 /ColorSpace /DeviceGray "
+      "/BitsPerComponent 8 /Filter /FlateDecode",
+      PdfBuilder::Deflate(std::string(40 * 4000, '\x80')));
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  const int contents =
+      pdf.AddStream("", "q 40 0 0 700 72 80 cm /Im1 Do Q BT /F1 12 Tf 72 40 Td (Unten) Tj ET");
+  const int page = pdf.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents " +
+                           std::to_string(contents) + " 0 R /Resources << /XObject << /Im1 " +
+                           std::to_string(scan) + " 0 R >> /Font << /F1 " + std::to_string(font) +
+                           " 0 R >> >> >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+  pdf.root = pdf.Add("<< /Type /Catalog /Pages 2 0 R >>");
+  const QString path = data_dir.path() + "/scan.pdf";
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const std::string bytes = pdf.Build();
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  file.close();
+
+  form->openfilenow(path);
+  ASSERT_EQ(form->FDoc.Images.Count(), 1);
+  form->PageControl2->setCurrentIndex(4);
+  const QImage shown = form->WebBrowser1->document()
+                           ->resource(QTextDocument::ImageResource, QUrl("bild001.gif"))
+                           .value<QImage>();
+  EXPECT_EQ(shown.size(), QSize(16, 1600));
+  EXPECT_EQ(form->FDoc.Images[0].Bitmap.Height(), 4000);  // the list keeps the picture whole
+}
+
 TEST_F(MainWindow, ClosingWhileThePreviewFillsStopsItAndCloses) {
   form->openfilenow(Pages(300));
   bool seen_filling = false;
