@@ -675,8 +675,14 @@ TEST_F(MainWindow, RemembersItsPlaceTheLastFolderAndTheSaveFolder) {
   form->SaveBtnClick();
   form->close();
   form = std::make_unique<TMainForm>(data_dir.path());
+  form->show();
   EXPECT_EQ(form->FolderModel->filePath(form->JamShellTree1->currentIndex()), folder);
   EXPECT_EQ(form->FileModel->filePath(form->JamShellList1->rootIndex()), folder);
+  // The tree opens the folders above it and scrolls it into view once they are loaded.
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const QRect row = form->JamShellTree1->visualRect(form->JamShellTree1->currentIndex());
+    return row.isValid() && form->JamShellTree1->viewport()->rect().contains(row.center());
+  }));
   EXPECT_EQ(form->FSaveDir, saves);
   EXPECT_EQ(form->geometry().size(), QSize(900, 650));
 }
