@@ -95,7 +95,21 @@ int32_t TDocReader::ReadLineInt() {
   return ParseInt32(std::string_view(line).substr(start)).value_or(0);
 }
 
+void TDocReader::SkipWhiteSpace() {
+  for (;;) {
+    while (IsPdfSpace(ReadByteSafe())) {
+    }
+    --cursor_;
+    // The modern reader also reads over comments between tokens, to the end of their line.
+    if (!Modern || cursor_ >= Size() || buffer_[static_cast<std::size_t>(cursor_)] != '%') return;
+    while (cursor_ < Size() &&
+           !IsLineEnd(static_cast<unsigned char>(buffer_[static_cast<std::size_t>(cursor_)])))
+      ++cursor_;
+  }
+}
+
 std::string TDocReader::ReadToken() {
+  if (Modern) SkipWhiteSpace();  // a comment may stand where the cursor was set
   std::string t;
   bool in_string = false;
   int backslashes = 0;
@@ -165,9 +179,7 @@ std::string TDocReader::ReadToken() {
   }
   // The delimiter that ended the token starts the next one.
   if (!(t == "[" || t == "]" || IsPdfSpace(ch) || ch == ')')) --cursor_;
-  while (IsPdfSpace(ReadByteSafe())) {
-  }
-  --cursor_;
+  SkipWhiteSpace();
   return t;
 }
 
@@ -256,7 +268,12 @@ bool TDocReader::AtStreamData() {
   if (!MatchLiteral("stream")) return false;
   const unsigned char ch = ReadByteSafe();
   if (ch == '\n') return true;
-  return ch == '\r' && ReadByteSafe() == '\n';
+  if (ch != '\r') return false;
+  if (ReadByteSafe() == '\n') return true;
+  // "stream" and a lone CR: the modern reader takes the data to start right after it.
+  if (!Modern) return false;
+  --cursor_;
+  return true;
 }
 
 bool TDocReader::GotoObject(int32_t num, int32_t /*gen*/) {

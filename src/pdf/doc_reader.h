@@ -60,6 +60,8 @@ class TDocReader {
 
   std::string ReadToken();
   int32_t ReadTokenInt();
+  // Moves over blanks and line ends (and, for the modern reader, comments) to the next token.
+  void SkipWhiteSpace();
 
   // Reads the dictionary at the cursor into DictEntries; sets Invalid when it does not start
   // with "<<". Each ReadDict is paired with a FreeDict. Tokens nested deeper than the

@@ -52,6 +52,23 @@ TEST(ModernFiles, ObjectStreamsGiveTheClassicText) {
   }
 }
 
+TEST(ModernFiles, CommentsInsideObjectsAndAStreamKeywordWithALoneCR) {
+  const std::string content = "BT /F1 12 Tf 72 700 Td (Kommentiert) Tj ET";
+  PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog % the root\n /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages %\n /Kids [3 0 R] % one page\n /Count 1 >>");
+  pdf.Set(3,
+          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] % A4 would be 595\n"
+          "/Resources << /Font << /F1 4 0 R >> >> /Contents 5 0 R >>");
+  pdf.Set(4, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  pdf.Set(5, "<< /Length " + std::to_string(content.size()) + " >>\nstream\r" + content +
+                 "\nendstream");
+  pdf.root = 1;
+  const std::string file = pdf.Build();
+  EXPECT_NE(Convert(file).text.find("Kommentiert"), std::string::npos);
+  EXPECT_EQ(Convert(file, false).text.find("Kommentiert"), std::string::npos);
+}
+
 TEST(ModernFiles, InheritedResourcesAndBoxes) {
   PdfBuilder pdf;
   pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
