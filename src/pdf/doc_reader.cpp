@@ -279,9 +279,12 @@ bool TDocReader::AtStreamData() {
 bool TDocReader::GotoObject(int32_t num, int32_t /*gen*/) {
   if (num < 0 || num >= XrefCount()) return false;
   SetPos(XrefTable[static_cast<std::size_t>(num)].Offset);
-  for (int i = 0; i < 3; ++i)
-    ReadToken();
-  return true;
+  const std::string number = ReadToken();
+  ReadToken();
+  const std::string keyword = ReadToken();
+  // The modern reader takes no other object for this one (an object missing from the table
+  // points at the file's start, whose header is a comment to it).
+  return !Modern || (keyword == "obj" && ParseInt32(number) == num);
 }
 
 std::optional<int32_t> TDocReader::ObjectBodyPos(int32_t num, int32_t gen) {

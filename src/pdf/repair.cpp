@@ -137,7 +137,8 @@ void RepairXref(TDocReader& reader) {
       reader.RootFound = true;
     }
   }
-  reader.Repaired = true;
+  // A file in which no object was found (a picture or text renamed to .pdf) was not repaired.
+  reader.Repaired = !found.empty();
   reader.Invalid = !reader.RootFound;
 }
 

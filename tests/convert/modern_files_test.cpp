@@ -202,6 +202,16 @@ TEST(ModernFiles, DamagedFilesAreRepaired) {
   const Converted cut = Convert(classic.substr(0, classic.size() * 9 / 10));
   EXPECT_TRUE(Has(cut.status, kRepaired));
   EXPECT_FALSE(cut.result.Invalid);
+  // Something else renamed to .pdf: nothing to repair, only the one message.
+  for (const std::string& other :
+       {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+        std::string("Lieber Hans,\nanbei die Rechnung.\n"), std::string()}) {
+    const Converted not_pdf = Convert(other);
+    EXPECT_TRUE(not_pdf.result.Invalid);
+    EXPECT_FALSE(Has(not_pdf.status, kRepaired));
+    EXPECT_EQ(not_pdf.MessageTexts(),
+              std::vector<std::string>{"Dies ist keine gültige PDF-Datei."});
+  }
 }
 
 TEST(ModernFiles, HostileStreamsStayBounded) {
