@@ -149,6 +149,53 @@ TToUnicode TToUnicode::Parse(std::string_view cmap) {
   return map;
 }
 
+TCodeToCid TCodeToCid::Parse(std::string_view cmap) {
+  TCodeToCid map;
+  Scanner scanner(cmap);
+  std::size_t entries = 0;
+  bool codespace = false;
+  for (Token t = scanner.Next(); t.kind != Token::End; t = scanner.Next()) {
+    if (t.kind != Token::Word) continue;
+    if (t.text == "begincodespacerange") {
+      for (Token low = scanner.Next(); low.kind == Token::Hex; low = scanner.Next()) {
+        const Token high = scanner.Next();
+        // The first range decides: fonts mixing code lengths are read with one length.
+        if (!codespace) map.code_bytes_ = low.text.size() >= 2 || high.text.size() >= 2 ? 2 : 1;
+        codespace = true;
+      }
+    } else if (t.text == "begincidchar") {
+      for (Token src = scanner.Next(); src.kind == Token::Hex; src = scanner.Next()) {
+        const Token cid = scanner.Next();
+        const auto value = ParseInt64(cid.text);
+        if (cid.kind != Token::Word || !value || *value < 0 || *value > 0xFFFF) break;
+        if (++entries <= kMaxEntries) map.chars_[CodeOf(src.text)] = static_cast<uint32_t>(*value);
+      }
+    } else if (t.text == "begincidrange") {
+      for (Token low = scanner.Next(); low.kind == Token::Hex; low = scanner.Next()) {
+        const Token high = scanner.Next();
+        const Token cid = scanner.Next();
+        const auto value = ParseInt64(cid.text);
+        if (high.kind != Token::Hex || cid.kind != Token::Word || !value || *value < 0 ||
+            *value > 0xFFFF) {
+          break;
+        }
+        Range range{CodeOf(low.text), CodeOf(high.text), static_cast<uint32_t>(*value)};
+        if (range.low <= range.high && ++entries <= kMaxEntries) map.ranges_.push_back(range);
+      }
+    }
+  }
+  return map;
+}
+
+uint32_t TCodeToCid::Cid(uint32_t code) const {
+  if (chars_.empty() && ranges_.empty()) return code;
+  if (const auto it = chars_.find(code); it != chars_.end()) return it->second;
+  for (auto it = ranges_.rbegin(); it != ranges_.rend(); ++it) {
+    if (code >= it->low && code <= it->high) return it->cid + (code - it->low);
+  }
+  return 0;
+}
+
 std::optional<std::u32string> TToUnicode::Lookup(uint32_t code) const {
   if (const auto it = chars_.find(code); it != chars_.end()) return it->second;
   // The later range wins, as later definitions override earlier ones.

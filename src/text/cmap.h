@@ -34,6 +34,30 @@ class TToUnicode {
   int code_bytes_ = 1;
 };
 
+// The encoding CMap of a Type0 font embedded as a stream: how long its codes are and which CID
+// each code selects.
+class TCodeToCid {
+ public:
+  // Codespace ranges, cidchar and cidrange blocks; malformed parts are skipped, what the map
+  // holds is bounded.
+  static TCodeToCid Parse(std::string_view cmap);
+
+  // 1 or 2: the code length its codespace ranges declare.
+  int CodeBytes() const { return code_bytes_; }
+  // The CID of a code: as mapped; a map without mappings is the identity; unmapped codes 0.
+  uint32_t Cid(uint32_t code) const;
+
+ private:
+  struct Range {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    uint32_t cid = 0;
+  };
+  std::unordered_map<uint32_t, uint32_t> chars_;
+  std::vector<Range> ranges_;
+  int code_bytes_ = 2;
+};
+
 // UTF-16BE bytes (surrogate pairs joined) into code points; an unpaired surrogate is dropped.
 std::u32string Utf16BeToUnicode(std::string_view bytes);
 

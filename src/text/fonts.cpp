@@ -9,6 +9,7 @@
 
 #include "pdf/literals.h"
 #include "pdf/xref_stream.h"
+#include "text/truetype_cmap.h"
 #include "text/unicode_text.h"
 
 namespace paginor {
@@ -330,6 +331,39 @@ TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
   return codes;
 }
 
+// The characters of the CIDs of a CID-keyed TrueType font (the tokens of its descendant) from
+// its embedded program, through /CIDToGIDMap.
+std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TDocReader& reader,
+                                                         const std::vector<std::string>& d) {
+  std::optional<int32_t> descriptor;
+  std::optional<int32_t> cid_to_gid;
+  for (std::size_t i = 0; i + 1 < d.size(); ++i) {
+    if (d[i] == "/FontDescriptor") descriptor = ReferenceAt(d, i + 1);
+    if (d[i] == "/CIDToGIDMap") cid_to_gid = ReferenceAt(d, i + 1);
+  }
+  if (!descriptor) return {};
+  std::optional<std::string> program;
+  const std::vector<std::string> f = ObjectTokens(reader, *descriptor);
+  for (std::size_t i = 0; i + 1 < f.size(); ++i) {
+    if (f[i] != "/FontFile2") continue;
+    if (const auto object = ReferenceAt(f, i + 1)) program = StreamOf(reader, *object);
+    break;
+  }
+  if (!program) return {};
+  std::unordered_map<uint32_t, char32_t> glyphs = GlyphCharacters(*program);
+  if (!cid_to_gid) return glyphs;  // /Identity: each CID is its glyph
+  const std::optional<std::string> map = StreamOf(reader, *cid_to_gid);
+  std::unordered_map<uint32_t, char32_t> cids;
+  for (std::size_t cid = 0; map && 2 * cid + 1 < map->size() && cid < 65536; ++cid) {
+    const uint32_t glyph =
+        static_cast<uint8_t>((*map)[2 * cid]) << 8 | static_cast<uint8_t>((*map)[2 * cid + 1]);
+    if (const auto it = glyphs.find(glyph); it != glyphs.end()) {
+      cids[static_cast<uint32_t>(cid)] = it->second;
+    }
+  }
+  return cids;
+}
+
 // The modern reader's view of a font: the characters of each code and, for Type0 fonts, the
 // widths of their CIDs.
 std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFontRec& font) {
@@ -340,11 +374,17 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
   reader.FreeDict();
   std::optional<int32_t> to_unicode;
   std::optional<int32_t> descendant;
+  std::optional<int32_t> encoding_cmap;
+  std::string encoding_name;
   for (const TDictEntry& e : entries) {
     const auto& t = e.Tokens;
     if (t.size() < 2) continue;
     if (t[0] == "/Subtype") extras->Type0 = t[1] == "/Type0";
     if (t[0] == "/ToUnicode") to_unicode = ReferenceAt(t, 1);
+    if (t[0] == "/Encoding") {
+      encoding_cmap = ReferenceAt(t, 1);
+      encoding_name = t[1];
+    }
     if (t[0] == "/DescendantFonts") {
       if (t[1] == "[") {
         descendant = ReferenceAt(t, 2);
@@ -355,10 +395,23 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
   }
   if (to_unicode) extras->ToUnicode = ReadToUnicode(reader, *to_unicode);
   if (extras->Type0) {
-    // Identity-H and Identity-V: every code is two bytes and is its own CID.
+    // Identity-H and Identity-V (and CMaps not known here): every code is two bytes and is its
+    // own CID; the UCS2 and UTF16 CMaps: two bytes that are the character; an embedded CMap
+    // says its code length and CIDs.
     extras->CodeBytes = 2;
+    extras->CodesAreUnicode =
+        encoding_name.starts_with("/Uni") && (encoding_name.find("UCS2") != std::string::npos ||
+                                              encoding_name.find("UTF16") != std::string::npos);
+    if (encoding_cmap) {
+      if (const auto data = StreamOf(reader, *encoding_cmap)) {
+        auto cids = std::make_shared<TCodeToCid>(TCodeToCid::Parse(*data));
+        extras->CodeBytes = cids->CodeBytes();
+        extras->Cids = std::move(cids);
+      }
+    }
     if (descendant) {
       const std::vector<std::string> d = ObjectTokens(reader, *descendant);
+      if (!extras->ToUnicode) extras->CidCharacters = ReadCidCharacters(reader, d);
       for (std::size_t i = 0; i + 1 < d.size(); ++i) {
         if (d[i] == "/DW") extras->DefaultWidth = ParseNumber(d[i + 1]).value_or(1000);
         if (d[i] == "/W" && d[i + 1] == "[") ReadCidWidths(d, i + 1, *extras);

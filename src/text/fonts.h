@@ -31,6 +31,14 @@ struct TFontExtras {
   std::array<uint8_t, 256> Unmapped{};
   // Type0 fonts: codes are CIDs (Identity-H and -V); the map gives their characters.
   std::optional<TToUnicode> ToUnicode;
+  // Type0 fonts: the CIDs of the codes when the encoding is an embedded CMap (else each code
+  // is its CID), and whether the codes are Unicode themselves (the predefined UCS2 and UTF16
+  // CMaps).
+  std::shared_ptr<const TCodeToCid> Cids;
+  bool CodesAreUnicode = false;
+  // Type0 fonts without /ToUnicode: the character of each CID from the embedded TrueType
+  // program's own map.
+  std::unordered_map<uint32_t, char32_t> CidCharacters;
   double DefaultWidth = 1000;                   // /DW, in 1/1000 of the size
   std::unordered_map<uint32_t, double> Widths;  // /W
 };

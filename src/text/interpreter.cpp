@@ -356,7 +356,7 @@ class Interpreter {
   }
 
   // The modern mapping: calls emit(code, its characters, whether it is a one-byte code) for
-  // each code (one or two bytes) of a shown string.
+  // each code (one or two bytes) of a shown string; a Type0 font's code is given as its CID.
   template <typename Emit>
   void EachCode(std::string_view bytes, Emit&& emit) {
     const TFontExtras& extras = *data_.extras;
@@ -368,7 +368,13 @@ class Interpreter {
       std::string_view text;
       int unmapped = 0;
       if (extras.Type0) {
-        const auto mapped = extras.ToUnicode ? extras.ToUnicode->Lookup(code) : std::nullopt;
+        auto mapped = extras.ToUnicode ? extras.ToUnicode->Lookup(code) : std::nullopt;
+        if (!mapped && extras.CodesAreUnicode) mapped = std::u32string(1, char32_t{code});
+        code = extras.Cids ? extras.Cids->Cid(code) : code;
+        if (!mapped) {
+          const auto own = extras.CidCharacters.find(code);
+          if (own != extras.CidCharacters.end()) mapped = std::u32string(1, own->second);
+        }
         if (mapped) {
           mapped_text = UnicodeToWinAnsi(*mapped, unmapped);
         } else {

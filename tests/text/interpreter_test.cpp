@@ -146,7 +146,7 @@ TEST(Interpreter, ImagePlaceholders) {
   Page page;
   for (int bits : {8, 24, 24}) {
     TImageRec* image = page.images.Append();
-    newdib(image->Bitmap, 1, 1, bits);
+    image->Bitmap = TPicture(nullptr, 1, 1, bits);  // only its depth names the link
   }
   page.page_images.ids_by_page = {{{"/Im1", 2}, {"/Im2", 0}}};
   page.page_images.number_by_id = {1, 2, 3};

@@ -1,0 +1,121 @@
+// CID-keyed fonts of the modern reader: encoding CMaps, Unicode CMaps and the characters of an
+// embedded TrueType program.
+#include <gtest/gtest.h>
+
+#include "convert/conversion.h"
+#include "output/text_writer.h"
+#include "support/fake_font.h"
+#include "support/pdf_builder.h"
+#include "support/recording_host.h"
+#include "text/cmap.h"
+#include "text/truetype_cmap.h"
+
+namespace paginor {
+namespace {
+
+std::string U16(uint32_t v) {
+  return {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
+}
+std::string U32(uint32_t v) {
+  return U16(v >> 16) + U16(v & 0xFFFF);
+}
+
+// A TrueType program holding only a (3,1) format 4 cmap: A..C -> glyphs 3..5 by delta, and
+// "x" -> glyph 9 through the glyph array.
+std::string TinyTrueType() {
+  std::string sub;
+  const int segments = 3;  // A-C, x, and the closing 0xFFFF
+  sub += U16(4) + U16(0) + U16(0) + U16(2 * segments) + U16(0) + U16(0) + U16(0);
+  sub += U16('C') + U16('x') + U16(0xFFFF) + U16(0);  // ends, pad
+  sub += U16('A') + U16('x') + U16(0xFFFF);           // starts
+  sub += U16((3 - 'A') & 0xFFFF) + U16(0) + U16(1);   // deltas
+  sub += U16(0) + U16(4) + U16(0);                    // offsets: "x" reads the array
+  sub += U16(9);                                      // the glyph array
+  const std::string length = U16(static_cast<uint32_t>(sub.size()));
+  sub.replace(2, 2, length);
+  const std::string cmap = U16(0) + U16(1) + U16(3) + U16(1) + U32(12) + sub;
+  const uint32_t cmap_offset = 12 + 16;
+  return U32(0x00010000) + U16(1) + U16(16) + U16(0) + U16(0) + "cmap" + U32(0) + U32(cmap_offset) +
+         U32(static_cast<uint32_t>(cmap.size())) + cmap;
+}
+
+TEST(TrueTypeCmap, GlyphsReadBackwardsAndDamageEndsQuietly) {
+  const auto glyphs = GlyphCharacters(TinyTrueType());
+  EXPECT_EQ(glyphs.size(), 4u);
+  EXPECT_EQ(glyphs.at(3), U'A');
+  EXPECT_EQ(glyphs.at(5), U'C');
+  EXPECT_EQ(glyphs.at(9), U'x');
+  const std::string whole = TinyTrueType();
+  for (std::size_t cut = 0; cut < whole.size(); ++cut)
+    (void)GlyphCharacters(whole.substr(0, cut));  // never reads past the data
+  EXPECT_TRUE(GlyphCharacters("not a font").empty());
+}
+
+TEST(CodeToCid, CodeLengthAndMappings) {
+  const TCodeToCid one = TCodeToCid::Parse(
+      "1 begincodespacerange <00> <FF> endcodespacerange\n"
+      "1 begincidrange <20> <7E> 1 endcidrange 1 begincidchar <80> 500 endcidchar");
+  EXPECT_EQ(one.CodeBytes(), 1);
+  EXPECT_EQ(one.Cid(0x41), 34u);
+  EXPECT_EQ(one.Cid(0x80), 500u);
+  EXPECT_EQ(one.Cid(0x10), 0u);  // unmapped: the missing glyph
+  const TCodeToCid two = TCodeToCid::Parse("1 begincodespacerange <0000> <FFFF> endcodespacerange");
+  EXPECT_EQ(two.CodeBytes(), 2);
+  EXPECT_EQ(two.Cid(0x1234), 0x1234u);  // no mappings: the identity
+}
+
+std::string Stream(const std::string& dict, const std::string& data) {
+  return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+         "\nendstream";
+}
+
+std::string Convert(const std::string& font, const std::string& content,
+                    const std::map<int, std::string>& more) {
+  testing::PdfBuilder pdf;
+  for (const auto& [num, body] : more)
+    pdf.Set(num, body);
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  pdf.Set(3,
+          "<< /Type /Page /MediaBox [0 0 600 800] /Resources << /Font << /F1 4 0 R >> >> "
+          "/Contents 5 0 R >>");
+  pdf.Set(4, font);
+  pdf.Set(5, Stream("", content));
+  pdf.root = 1;
+  testing::RecordingHost host;
+  host.options.VertLayCheck = false;
+  TDocumentState state;
+  state.MeasureFont = testing::MakeFakeFont();
+  ConvertBuffer(state, host, pdf.Build());
+  return DocumentToPlainText(state.Memo1);
+}
+
+TEST(CidFonts, EncodingsAndCharactersWithoutToUnicode) {
+  const std::map<int, std::string> descendant = {
+      {6, "<< /Type /Font /Subtype /CIDFontType2 /FontDescriptor 7 0 R /DW 500 >>"},
+      {7, "<< /Type /FontDescriptor /FontFile2 8 0 R >>"},
+      {8, Stream("", TinyTrueType())}};
+  // A Unicode CMap: the codes are the characters.
+  EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding /UniGB-UCS2-H /DescendantFonts "
+                    "[6 0 R] >>",
+                    "BT /F1 10 Tf 10 700 Td <004100E4> Tj ET", descendant),
+            "A\xC3\xA4\n");
+  // Identity: each code is a glyph of the program, whose map names its character.
+  EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts "
+                    "[6 0 R] >>",
+                    "BT /F1 10 Tf 10 700 Td <0003000400050009> Tj ET", descendant),
+            "ABCx\n");
+  // An embedded one-byte CMap: "ab" selects CIDs 3 and 4; with CIDToGIDMap the glyphs 5 and 9.
+  std::map<int, std::string> mapped = descendant;
+  mapped[6] = "<< /Type /Font /Subtype /CIDFontType2 /FontDescriptor 7 0 R /CIDToGIDMap 10 0 R >>";
+  mapped[9] = Stream("/Type /CMap",
+                     "1 begincodespacerange <00> <FF> endcodespacerange\n"
+                     "1 begincidrange <61> <62> 3 endcidrange");
+  mapped[10] = Stream("", U16(0) + U16(0) + U16(0) + U16(5) + U16(9));
+  EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding 9 0 R /DescendantFonts [6 0 R] >>",
+                    "BT /F1 10 Tf 10 700 Td (ab) Tj ET", mapped),
+            "Cx\n");
+}
+
+}  // namespace
+}  // namespace paginor
