@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <optional>
@@ -119,6 +120,15 @@ void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
     } else if (key == "/Widths" && t.size() >= 4 && t[1] == "[") {
       for (std::size_t i = 2; i + 1 < t.size(); ++i)
         StoreWidth(font, i - 2, t[i]);
+    } else if (key == "/FontMatrix" && t[1] == "[" && t.size() >= 8 && reader.Modern) {
+      std::array<double, 6> m{};
+      bool numbers = true;
+      for (std::size_t k = 0; k < 6 && numbers; ++k) {
+        const auto v = ParseNumber(t[2 + k]);
+        numbers = v && std::isfinite(*v);
+        if (numbers) m[k] = *v;
+      }
+      if (numbers) font.FontMatrix = m;
     } else if (key == "/FontBBox" && t[1] == "[") {
       const auto lly = t.size() > 3 ? ParseNumber(t[3]) : std::nullopt;
       const auto ury = t.size() > 5 ? ParseNumber(t[5]) : std::nullopt;

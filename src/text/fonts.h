@@ -54,6 +54,8 @@ struct TFontRec {
   bool HasEncodingDict = false;
   bool HasBaseEncoding = false;  // a named encoding, as /Encoding or its /BaseEncoding
   double BBoxHeight = 1.0;
+  // A Type 3 font's /FontMatrix: its glyph space to text space (the modern reader's).
+  std::array<double, 6> FontMatrix{0.001, 0, 0, 0.001, 0, 0};
   std::array<uint8_t, 256> DiffCodes{};
   std::array<bool, 256> DiffDefined{};
   std::array<double, 256> Widths{};  // entry i belongs to code FirstChar + i

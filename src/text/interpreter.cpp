@@ -78,8 +78,9 @@ struct FontData {
   int32_t first_char = 0;
   bool is_type3 = false;
   double bbox_height = 1.0;
-  std::shared_ptr<const TFontExtras> extras;  // the modern reader's mapping
-  TStandardWidths standard_widths{""};        // for codes the font gives no width
+  std::array<double, 6> font_matrix{0.001, 0, 0, 0.001, 0, 0};  // of a Type 3 font
+  std::shared_ptr<const TFontExtras> extras;                    // the modern reader's mapping
+  TStandardWidths standard_widths{""};                          // for codes the font gives no width
 };
 
 const TCapLimits& LimitsOf(const TInterpreterContext& context) {
@@ -323,6 +324,7 @@ class Interpreter {
     data_.bbox_height = font.BBoxHeight;
     data_.first_char = font.FirstChar;
     data_.is_type3 = font.IsType3;
+    data_.font_matrix = font.FontMatrix;
     data_.extras = font.Extras;
     data_.standard_widths = TStandardWidths(font.BaseFont);
   }
@@ -403,7 +405,8 @@ class Interpreter {
     const int64_t j = static_cast<int64_t>(code) - data_.first_char;
     if (j < 0 || j > 255 || !data_.width_defined[static_cast<std::size_t>(j)]) return std::nullopt;
     const double w = data_.widths[static_cast<std::size_t>(j)];
-    return data_.is_type3 ? std::fabs(w) : w / 1000;
+    // A Type 3 glyph's width is in its glyph space, which the font matrix turns into text space.
+    return data_.is_type3 ? std::fabs(w * data_.font_matrix[0]) : w / 1000;
   }
 
   // The advance of characters that the font gives no width for, from the standard font its
@@ -433,7 +436,10 @@ class Interpreter {
     TextPlacement place;
     place.scale = std::hypot(m.a, m.b);
     place.sign = font_size_ * tz_ < 0 ? -1 : 1;
-    place.size = std::fabs(font_size_ * std::hypot(m.c, m.d) * data_.bbox_height);
+    // A Type 3 font's box is in glyph space: its height in text space comes through the matrix.
+    const double box =
+        data_.is_type3 ? data_.bbox_height * std::fabs(data_.font_matrix[3]) : data_.bbox_height;
+    place.size = std::fabs(font_size_ * std::hypot(m.c, m.d) * box);
     place.matrix = m;
     TMeasureFont& font = *ctx_.font;
     font.SetSize(place.size);

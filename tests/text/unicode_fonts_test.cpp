@@ -187,6 +187,25 @@ TEST(UnicodeFonts, CodesWithoutANamedEncoding) {
   EXPECT_EQ(Convert(embedded)->text, "fffiAB\n");
 }
 
+TEST(UnicodeFonts, Type3FontsThroughTheirFontMatrix) {
+  // The same glyphs in two glyph spaces: 1000 and 100 units to the em. Two lines 20 points
+  // apart stay two lines, and the second string follows the first by its width.
+  for (const char* space : {"/FontMatrix [0.001 0 0 0.001 0 0] /FontBBox [0 0 1000 1000] "
+                            "/Widths [500 500]",
+                            "/FontMatrix [0.01 0 0 0.01 0 0] /FontBBox [0 0 100 100] "
+                            "/Widths [50 50]"}) {
+    const auto c =
+        Convert(FontPage(std::string("<< /Type /Font /Subtype /Type3 /FirstChar 65 /LastChar 66 "
+                                     "/Encoding << /Differences [65 /A /B] >> /CharProcs << >> ") +
+                             space + " >>",
+                         "BT /F1 12 Tf 72 700 Td (A) Tj (B) Tj 0 -20 Td (AB) Tj ET"));
+    EXPECT_EQ(c->text, "AB\nAB\n") << space;
+    ASSERT_EQ(c->state.TextItems.Count(), 3) << space;
+    EXPECT_EQ(c->state.TextItems[1].X, 78) << space;  // 72 + 0.5 em of 12 points
+    EXPECT_EQ(c->state.TextItems[0].Size, 12) << space;
+  }
+}
+
 TEST(UnicodeFonts, LibreOfficeWriterText) {
   const auto c = Convert(ReadFixture("text/libreoffice-brief.pdf"));
   for (const char* line :
