@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/picture_logic.h"
+#include "app/thumbnail_cache.h"
 #include "convert/document_state.h"
 #include "convert/host.h"
 
@@ -273,6 +274,7 @@ class TMainForm final : public QMainWindow, public TConversionHost {
 
   QTemporaryDir temp_dir_;
   std::future<void> preview_files_;  // the preview's page and pictures being written
+  TThumbnailCache thumbnails_;       // the gallery's, for the document shown
   bool view_edited_ = false;
   bool filling_view_ = false;
   int view_missing_lines_ = 0;  // empty lines at the document's end the view lacks

@@ -41,6 +41,7 @@ void TMainForm::openfilenow(const QString& path) {
     // The conversion writes the document the view shows: no edits meanwhile.
     const TReadOnlyView locked(*Memo1);
     const TConversionResult result = paginor::openfilenow(FDoc, *this, path.toStdString());
+    thumbnails_.Clear();
     if (result.Opened) {
       FConvertedFile = QFileInfo(path).absoluteFilePath();
       setWindowTitle(WindowTitle(FConvertedFile));

@@ -12,6 +12,7 @@
 #include "app/main_unit.h"
 #include "app/paint_box.h"
 #include "app/saving.h"
+#include "app/thumbnail_cache.h"
 #include "app/view_pic_form.h"
 #include "images/image_files.h"
 #include "images/stretch_draw.h"
@@ -48,6 +49,7 @@ void DrawFrame(QPainter& painter, TPoint cell) {
 }  // namespace
 
 QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio) {
+  if (!picture.HasBits()) return {};
   const QSize pixels = (QSizeF(size) * device_pixel_ratio).toSize();
   QImage thumbnail(pixels, QImage::Format_RGB32);
   if (thumbnail.isNull()) return {};
@@ -83,13 +85,20 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
   for (int i = 0; i < count; ++i) {
     const TPoint cell = CellOrigin(i, columns);
     if (!CellVisible(cell.Y, scroll, client_height)) continue;
-    const TDIB& picture = FDoc.Images[i].Bitmap;
+    const TPicture& picture = FDoc.Images[i].Bitmap;
     const TBox thumbnail = ThumbnailPlace(cell, picture.Width(), picture.Height());
     DrawFrame(painter, cell);
     const QColor& background = i + 1 == FSelectedImage ? kSelected : kBackground;
     for (const TRect& r : ThumbnailBackground(cell, thumbnail))
       Fill(painter, r, background);
-    const QImage drawn = DrawThumbnail(picture, QSize(thumbnail.Width, thumbnail.Height), ratio);
+    const QSize size(thumbnail.Width, thumbnail.Height);
+    if (size.isEmpty()) continue;
+    // Decoded only for the cells shown, a JPEG at a fraction of its size; a picture whose data
+    // turn out damaged leaves its cell empty.
+    const QImage drawn = thumbnails_.Get(i, size, ratio, [&picture, size, ratio] {
+      const QSize pixels = (QSizeF(size) * ratio).toSize();
+      return DrawThumbnail(picture.DecodeAtLeast(pixels.width(), pixels.height()), size, ratio);
+    });
     if (!drawn.isNull()) painter.drawImage(QPoint(thumbnail.X, thumbnail.Y), drawn);
   }
 }
@@ -112,13 +121,19 @@ void TMainForm::ScrollImageInView() {
 void TMainForm::PaintBox2DblClick() {
   // The mouse-down before it has selected the image under the pointer.
   if (FSelectedImage < 1 || FSelectedImage > FDoc.Images.Count()) return;
-  ViewPicForm->Bitmap = FDoc.Images[FSelectedImage - 1].Bitmap;
+  // The viewer holds the one picture it shows, decoded now.
+  ViewPicForm->Bitmap = FDoc.Images[FSelectedImage - 1].Bitmap.Decode();
   // The save dialog offers the PDF's name and the picture's number, in the save folder.
   const QString base = QFileInfo(SuggestedSavePath("x")).completeBaseName();
   ViewPicForm->SaveSuggestion = QFileInfo(SuggestedSavePath("x")).absolutePath() + "/" + base +
                                 "-" + BaseEd->text() +
                                 QString::fromStdString(PadNumber3(FSelectedImage));
-  if (ViewPicForm->Bitmap.HasBits()) Dialogs().Exec(*ViewPicForm);
+  if (!ViewPicForm->Bitmap.HasBits()) {
+    StatusBar1->showMessage("Das Bild lässt sich nicht anzeigen: seine Daten sind beschädigt.",
+                            5000);
+    return;
+  }
+  Dialogs().Exec(*ViewPicForm);
 }
 
 void TMainForm::DirectoryBtnClick() {

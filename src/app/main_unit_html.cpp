@@ -128,7 +128,7 @@ void TMainForm::HtmlPreview() {
     auto scaling = std::async(std::launch::async, [&records] {
       std::vector<QImage> pictures;
       for (const TImageRec& image : records)
-        pictures.push_back(PreviewPicture(image.Bitmap));
+        pictures.push_back(PreviewPicture(image.Bitmap.Decode()));
       return pictures;
     });
     while (scaling.wait_for(std::chrono::milliseconds(kPumpMs)) != std::future_status::ready) {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -69,6 +70,25 @@ int main(int argc, char** argv) {
   default_font.Size = static_cast<int>(RoundEven(options.font_px * 72.0 / options.dpi));
   state.Memo1.SetDefaultFont(default_font);
 
+  // Pictures are written one at a time as the conversion checks them; none is kept.
+  state.KeepPictureData = false;
+  TPictureFiles pictures(std::cerr);
+  if (!options.info) {
+    if (options.html_file) {
+      const std::string dir = std::filesystem::path(*options.html_file).parent_path().string();
+      pictures.Add(dir, "bild", std::nullopt);
+    }
+    if (options.images_dir) {
+      pictures.Add(*options.images_dir, options.image_base,
+                   options.image_format ? FormatFromName(*options.image_format) : std::nullopt);
+    }
+  }
+  if (!pictures.Empty()) {
+    state.PictureSink = [&pictures](int number, const TImageRec& image, const TDIB& decoded) {
+      pictures.Write(number, image, decoded);
+    };
+  }
+
   const TConversionResult result = openfilenow(state, host, options.input);
   if (!result.Opened) {
     std::cerr << "paginor-convert: Die Datei kann nicht gelesen werden: " << options.input << '\n';
@@ -88,11 +108,7 @@ int main(int argc, char** argv) {
     if (options.text_file) written &= WriteTextFile(state, *options.text_file, std::cerr);
     if (options.rtf_file) written &= WriteRtfFile(state, *options.rtf_file, std::cerr);
     if (options.html_file) written &= WriteHtmlFile(state, host, *options.html_file, std::cerr);
-    if (options.images_dir) {
-      const std::optional<TDibFormat> format =
-          options.image_format ? FormatFromName(*options.image_format) : std::nullopt;
-      written &= WriteImages(state, *options.images_dir, options.image_base, format, std::cerr);
-    }
+    written &= pictures.Ok();
   }
   // An output that is missing matters more to a script than a damaged input it got text from.
   if (!written) return kNotWritten;

@@ -26,19 +26,23 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::ostream& 
   return Report(WriteFileAtomically(path, bytes), "Die Datei", path, err);
 }
 
-bool SaveEach(const TDocumentState& state, const std::filesystem::path& dir,
-              const std::string& base, std::optional<TDibFormat> format, std::ostream& err) {
-  bool ok = true;
-  int number = 0;
-  for (const TImageRec& image : state.Images) {
-    const TDibFormat type = format.value_or(DefaultFormatFor(image));
-    const std::string path = (dir / ImageFileName(base, ++number, type)).string();
-    ok &= Report(SaveImageFile(image, path, type), "Das Bild", path, err);
-  }
-  return ok;
+}  // namespace
+
+void TPictureFiles::Add(const std::string& dir, const std::string& base,
+                        std::optional<TDibFormat> format) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  targets_.push_back({dir.empty() ? "." : dir, base, format});
 }
 
-}  // namespace
+void TPictureFiles::Write(int number, const TImageRec& image, const TDIB& decoded) {
+  for (const Target& target : targets_) {
+    const TDibFormat type = target.format.value_or(DefaultFormatFor(image));
+    const std::string path =
+        (std::filesystem::path(target.dir) / ImageFileName(target.base, number, type)).string();
+    ok_ &= Report(SaveImageFile(image, path, type, decoded), "Das Bild", path, err_);
+  }
+}
 
 bool WriteTextFile(const TDocumentState& state, const std::string& path, std::ostream& err) {
   return WriteFile(path, DocumentToPlainText(state.Memo1), err);
@@ -60,17 +64,7 @@ bool WriteHtmlFile(TDocumentState& state, TConversionHost& host, const std::stri
     }
     return true;
   });
-  if (!Report(failure, "Die Datei", path, err)) return false;
-  // The links name "bild" + number, JPEG for 24-bit pictures and GIF for the others.
-  const std::filesystem::path dir = std::filesystem::path(path).parent_path();
-  return SaveEach(state, dir.empty() ? "." : dir, "bild", std::nullopt, err);
-}
-
-bool WriteImages(const TDocumentState& state, const std::string& dir, const std::string& base,
-                 std::optional<TDibFormat> format, std::ostream& err) {
-  std::error_code error;
-  std::filesystem::create_directories(dir, error);
-  return SaveEach(state, dir, base, format, err);
+  return Report(failure, "Die Datei", path, err);
 }
 
 }  // namespace paginor

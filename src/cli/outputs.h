@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "convert/document_state.h"
 #include "convert/host.h"
@@ -14,11 +15,33 @@ namespace paginor {
 // Each returns false, after a message on err, when the file cannot be written.
 bool WriteTextFile(const TDocumentState& state, const std::string& path, std::ostream& err);
 bool WriteRtfFile(const TDocumentState& state, const std::string& path, std::ostream& err);
-// The HTML page, with every image beside it under the name its link gives.
+// The HTML page; its pictures are written by TPictureFiles.
 bool WriteHtmlFile(TDocumentState& state, TConversionHost& host, const std::string& path,
                    std::ostream& err);
-// Every image into dir as base + number + extension, in the given format or each image's own.
-bool WriteImages(const TDocumentState& state, const std::string& dir, const std::string& base,
-                 std::optional<TDibFormat> format, std::ostream& err);
+
+// Writes each picture as the conversion hands it over (the state's PictureSink), into every
+// folder added, and keeps none: a JPEG is copied as stored, the others are encoded from the
+// bitmap their check decoded. Messages go to err.
+class TPictureFiles {
+ public:
+  explicit TPictureFiles(std::ostream& err) : err_(err) {}
+  // Pictures into dir as base + number + extension, in format or each picture's own (JPEG for
+  // 24 bits, GIF for the others: the names the HTML page's links give with base "bild").
+  void Add(const std::string& dir, const std::string& base, std::optional<TDibFormat> format);
+  bool Empty() const { return targets_.empty(); }
+  void Write(int number, const TImageRec& image, const TDIB& decoded);
+  // False when a file could not be written.
+  bool Ok() const { return ok_; }
+
+ private:
+  struct Target {
+    std::string dir;
+    std::string base;
+    std::optional<TDibFormat> format;
+  };
+  std::ostream& err_;
+  std::vector<Target> targets_;
+  bool ok_ = true;
+};
 
 }  // namespace paginor

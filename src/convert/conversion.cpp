@@ -158,8 +158,9 @@ class Conversion {
       host_.ProcessEvents();
       return !state_.FBreak;
     };
-    page_images_ =
-        ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status_, go_on).Pages;
+    page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status_, go_on,
+                                 state_.KeepPictureData, state_.PictureSink)
+                       .Pages;
     Status("Lese Seiten...");
     ReadPages();
   }

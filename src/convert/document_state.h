@@ -23,12 +23,18 @@ struct TDocumentState {
   TPageSize* PageSize = nullptr;  // bound to PageSizes
   TDynaArray<TPageSize> PageSizes{&PageSize};
   TImageRec* Image = nullptr;                  // bound to Images
-  TDynaArray<TImageRec> Images{&Image};        // the decoded pictures, numbered from 1
+  TDynaArray<TImageRec> Images{&Image};        // the pictures that passed their checks, from 1
   TTextItem* TextItem = nullptr;               // bound to TextItems
   TDynaArray<TTextItem> TextItems{&TextItem};  // every page's runs, for the page preview
   // Without a page preview (the converter) the runs are not kept: they hold each character's
   // advances and would be the bulk of a long document's memory.
   bool KeepTextItems = true;
+  // Without anything that shows or saves pictures after the conversion, only their sizes and
+  // depths are kept (for numbering and links), not their data.
+  bool KeepPictureData = true;
+  // Given each picture as soon as it has passed its checks, so that it can be written and let
+  // go of at once.
+  TPictureSink PictureSink;
   // The chosen font at the sizes of the text, in which all text is measured. Set by the
   // program before the first conversion.
   std::unique_ptr<TMeasureFont> MeasureFont;

@@ -178,83 +178,117 @@ int64_t BitmapBytesFor(const TImageRec& image, const TImageAttributes& a) {
   return int64_t{DibRowBytes(image.Width, depth)} * image.Height;
 }
 
-bool DecodeImage(TDocReader& reader, TImageRec& image, const std::string& stream,
-                 const TImageAttributes& a) {
-  const bool sized = image.IsImage && image.Width > 0 && image.Height > 0 &&
-                     image.BitsPerComponent > 0 && image.Length > 0;
-  // The modern reader undoes the generic filters before the picture's own decoder first; for
-  // raw samples that is all of them.
-  std::string undone;
-  if (a.Modern && image.FilterKind != TFilterKind::None && image.Length > 0) {
-    undone = UndoGenericFilters(a.Chain, stream, image.FilterKind, kMaxInflatedSize);
-    reader.CountStreamBytes(static_cast<int64_t>(undone.size()));
-  }
-  const std::string& data = a.Modern ? undone : stream;
-  const int64_t max_bytes = std::min(reader.Caps.Limits.ImageBytes, kMaxBitmapBytes);
+// The depth of the bitmap a checked JPEG decodes into.
+constexpr int kJpegBitCount = 24;
+
+bool Sized(const TImageRec& image) {
+  return image.IsImage && image.Width > 0 && image.Height > 0 && image.BitsPerComponent > 0 &&
+         image.Length > 0;
+}
+
+// The conditions under which a kind is decoded at all, from the dictionary.
+bool Decodable(const TImageRec& image) {
   switch (image.FilterKind) {
     case TFilterKind::DCT:
-      if (!sized) return false;
-      ReadJpeg(image.Bitmap, data);
-      if (image.Bitmap.HasBits()) image.JpegData = data;
+    case TFilterKind::Flate:
+    case TFilterKind::JBIG2:
+      return Sized(image);
+    case TFilterKind::CCITT:
+      return Sized(image) && image.Width > 1 && image.Height > 1;
+    case TFilterKind::JPX:
+      // The codestream says its depth: /BitsPerComponent may be left out.
+      return image.IsImage && image.Width > 0 && image.Height > 0 && image.Length > 0;
+    case TFilterKind::None:
+      break;
+  }
+  return false;
+}
+
+}  // namespace
+
+TDIB DecodePictureSource(const TPictureSource& source, int64_t* inflated) {
+  const TImageAttributes& a = source.Attributes;
+  TDIB dib;
+  std::string undone;
+  // The modern reader undoes the generic filters before the picture's own decoder; for raw
+  // samples that is all of them. A kept JPEG has them undone already.
+  if (a.Modern && source.Kind != TFilterKind::DCT) {
+    undone = UndoGenericFilters(a.Chain, source.Data, source.Kind, kMaxInflatedSize);
+    if (inflated) *inflated += static_cast<int64_t>(undone.size());
+  }
+  const std::string& data = a.Modern && source.Kind != TFilterKind::DCT ? undone : source.Data;
+  switch (source.Kind) {
+    case TFilterKind::DCT:
+      ReadJpeg(dib, data);
       break;
     case TFilterKind::Flate: {
-      if (!sized) return false;
       std::string samples;
       if (a.Modern) {
         samples = data;
       } else {
         samples = DecodeFlate(data);
-        reader.CountStreamBytes(static_cast<int64_t>(samples.size()));
+        if (inflated) *inflated += static_cast<int64_t>(samples.size());
         if (a.Predictor.Predictor >= 2) samples = UndoPredictor(samples, a.Predictor);
       }
-      FlateSamplesToDib(image.Bitmap, samples, image.Width, image.Height, image.BitsPerComponent,
-                        a);
+      FlateSamplesToDib(dib, samples, source.Width, source.Height, source.BitsPerComponent, a);
       break;
     }
     case TFilterKind::CCITT:
-      if (!sized || image.Width <= 1 || image.Height <= 1) return false;
-      ReadCcitt(image.Bitmap, image.Width, image.Height, data, a.Ccitt);
-      if (image.Bitmap.HasBits() && a.Inverted) {
-        const TRGBQuad swapped[2] = {image.Bitmap.Colors()[1], image.Bitmap.Colors()[0]};
+      ReadCcitt(dib, source.Width, source.Height, data, a.Ccitt);
+      if (dib.HasBits() && a.Inverted) {
+        const TRGBQuad swapped[2] = {dib.Colors()[1], dib.Colors()[0]};
         TDIB inverted;
-        newdib(inverted, image.Width, image.Height, 1, swapped, 2);
-        for (int32_t y = 0; y < image.Height && inverted.HasBits(); ++y) {
-          std::copy_n(image.Bitmap.Row(y), image.Bitmap.RowBytes(), inverted.Row(y));
+        newdib(inverted, source.Width, source.Height, 1, swapped, 2);
+        for (int32_t y = 0; y < source.Height && inverted.HasBits(); ++y) {
+          std::copy_n(dib.Row(y), dib.RowBytes(), inverted.Row(y));
         }
-        image.Bitmap = inverted;
+        dib = inverted;
       }
       break;
     case TFilterKind::JPX:
-      // The codestream says its depth: /BitsPerComponent may be left out.
-      if (!image.IsImage || image.Width <= 0 || image.Height <= 0 || image.Length <= 0) {
-        return false;
-      }
-      ReadJpx(image.Bitmap, data, a, max_bytes);
+      ReadJpx(dib, data, a, source.MaxBytes);
       break;
     case TFilterKind::JBIG2:
-      if (!sized) return false;
-      ReadJbig2(image.Bitmap, data, a.Jbig2Globals, a.Inverted, max_bytes);
+      ReadJbig2(dib, data, a.Jbig2Globals, a.Inverted, source.MaxBytes);
       break;
     case TFilterKind::None:
-      return false;
+      break;
   }
-  return image.Bitmap.HasBits();
+  return dib;
 }
 
-}  // namespace
+TDIB TPicture::Decode() const {
+  if (!source_) return {};
+  return DecodePictureSource(*source_);
+}
+
+TDIB TPicture::DecodeAtLeast(int32_t min_width, int32_t min_height) const {
+  if (!source_) return {};
+  if (source_->Kind != TFilterKind::DCT) return Decode();
+  TDIB dib;
+  ReadJpegScaled(dib, source_->Data, min_width, min_height);
+  return dib;
+}
+
+std::string_view TPicture::JpegBytes() const {
+  if (!source_ || source_->Kind != TFilterKind::DCT) return {};
+  return source_->Data;
+}
 
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
                                bool read_pictures, const TImageStatusSink& status,
-                               const TImageGoOn& go_on) {
+                               const TImageGoOn& go_on, bool keep_data, const TPictureSink& sink) {
   TImageExtraction result;
   images.Clear();
   CollectImages(reader, images, result.Pages);
   result.ImagesFound = images.Count();
   status(std::to_string(result.ImagesFound) + " Bilder/Objekte gefunden...");
   const std::vector<TImageAttributes> attributes = ReadImageDictionaries(reader, images);
+  std::vector<bool> passed(static_cast<std::size_t>(images.Count()), false);
   if (read_pictures) {
     const TCapLimits& limits = reader.Caps.Limits;
-    int64_t pixel_bytes = 0;  // of the pictures decoded so far
+    const int64_t max_bytes = std::min(limits.ImageBytes, kMaxBitmapBytes);
+    int64_t kept_bytes = 0;  // of the pictures' data the records hold
     for (int i = 0; i < images.Count(); ++i) {
       if (go_on && !go_on()) break;
       TImageRec& image = images[i];
@@ -263,29 +297,71 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
         reader.Caps.Reached(TCap::Image);
         continue;
       }
-      if (pixel_bytes >= limits.ImagesBytes) {
+      if (kept_bytes >= limits.ImagesBytes) {
         reader.Caps.Reached(TCap::Images);
         break;
       }
       if (!reader.CountStreamBytes(0)) break;
-      const std::optional<std::string> data = ReadImageStream(reader, image, a);
+      std::optional<std::string> data = ReadImageStream(reader, image, a);
       if (!data) continue;
       reader.CountStreamBytes(static_cast<int64_t>(data->size()));
-      if (DecodeImage(reader, image, *data, a)) {
-        ++result.ImagesRead;
-        pixel_bytes += int64_t{image.Bitmap.RowBytes()} * image.Bitmap.Height();
+      if (!Decodable(image)) continue;
+      auto source = std::make_shared<TPictureSource>();
+      source->Kind = image.FilterKind;
+      source->Width = image.Width;
+      source->Height = image.Height;
+      source->BitsPerComponent = image.BitsPerComponent;
+      source->Attributes = a;
+      source->MaxBytes = max_bytes;
+      TDIB decoded;
+      int32_t width = 0;
+      int32_t height = 0;
+      int bit_count = 0;
+      if (image.FilterKind == TFilterKind::DCT) {
+        // A JPEG is checked by its headers: the scanned page's pixels are not needed to know
+        // its size and depth.
+        if (a.Modern) {
+          *data = UndoGenericFilters(a.Chain, std::move(*data), image.FilterKind, kMaxInflatedSize);
+          reader.CountStreamBytes(static_cast<int64_t>(data->size()));
+        }
+        const std::optional<TJpegFrame> frame = ReadJpegFrame(*data);
+        if (!frame) continue;
+        width = frame->Width;
+        height = frame->Height;
+        bit_count = kJpegBitCount;
+        source->Data = std::move(*data);
+      } else {
+        source->Data = std::move(*data);
+        int64_t inflated = 0;
+        decoded = DecodePictureSource(*source, &inflated);
+        reader.CountStreamBytes(inflated);
+        if (!decoded.HasBits()) continue;
+        width = decoded.Width();
+        height = decoded.Height();
+        bit_count = decoded.BitCount();
+      }
+      ++result.ImagesRead;
+      passed[static_cast<std::size_t>(i)] = true;
+      const std::shared_ptr<const TPictureSource> shared = std::move(source);
+      image.Bitmap = TPicture(shared, width, height, bit_count);
+      if (sink) sink(result.ImagesRead, image, decoded);
+      if (keep_data) {
+        kept_bytes += static_cast<int64_t>(shared->Data.size());
+      } else {
+        image.Bitmap = TPicture(nullptr, width, height, bit_count);
       }
     }
   }
-  // Pruning: only decoded pictures stay; the survivors are numbered from 1 in list order.
+  // Pruning: only pictures that passed their checks stay; the survivors are numbered from 1 in
+  // list order.
   result.Pages.number_by_id.assign(static_cast<std::size_t>(images.Count()), 0);
   int number = 0;
   for (int id = 0; id < images.Count(); ++id) {
-    if (images[id].Bitmap.HasBits())
+    if (passed[static_cast<std::size_t>(id)])
       result.Pages.number_by_id[static_cast<std::size_t>(id)] = ++number;
   }
   for (int i = images.Count() - 1; i >= 0; --i) {
-    if (!images[i].Bitmap.HasBits()) images.Delete(i);
+    if (!passed[static_cast<std::size_t>(i)]) images.Delete(i);
   }
   status(std::to_string(result.ImagesRead) + " JPEG-Bilder gelesen...");
   return result;

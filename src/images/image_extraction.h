@@ -1,13 +1,17 @@
-// Image extraction: the XObjects the pages name, their dictionaries, and the decoding of
-// /DCTDecode, /FlateDecode and /CCITTFaxDecode image streams into bitmaps.
+// Image extraction: the XObjects the pages name, their dictionaries, and the checking of
+// /DCTDecode, /FlateDecode and /CCITTFaxDecode image streams, kept to be decoded into bitmaps
+// when their pixels are wanted.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "images/image_attributes.h"
 #include "images/pixolet.h"
 #include "pdf/doc_reader.h"
 #include "pdf/dyna_array.h"
@@ -16,6 +20,52 @@ namespace paginor {
 
 // JPX and JBIG2 only for the modern reader; Flate stands for raw samples after its filters.
 enum class TFilterKind { None = 0, DCT = 1, Flate = 2, CCITT = 3, JPX = 4, JBIG2 = 5 };
+
+// What decoding a picture needs, taken from the file when it was checked.
+struct TPictureSource {
+  TFilterKind Kind = TFilterKind::None;
+  int32_t Width = 0;  // of the dictionary
+  int32_t Height = 0;
+  int32_t BitsPerComponent = 0;
+  TImageAttributes Attributes;
+  // The stream, decrypted. A JPEG's is its file as stored (the modern reader's generic filters
+  // undone), the others' are undone again at each decoding, so raw samples are never held.
+  std::string Data;
+  int64_t MaxBytes = 0;  // the largest bitmap the document's caps allow
+};
+
+// The bitmap of one picture, known by its size and depth, decoded only when its pixels are
+// asked for. Copies share the source; none holds pixels.
+class TPicture {
+ public:
+  TPicture() = default;
+  TPicture(std::shared_ptr<const TPictureSource> source, int32_t width, int32_t height,
+           int bit_count)
+      : source_(std::move(source)), width_(width), height_(height), bit_count_(bit_count) {}
+  // What the decoded bitmap measures: from the dictionary and, for JPEG, its frame header.
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int BitCount() const { return bit_count_; }
+  // True when the data are kept and can be decoded.
+  bool CanDecode() const { return source_ != nullptr; }
+  // The whole bitmap, decoded anew at each call; empty when the data turn out damaged.
+  TDIB Decode() const;
+  // A bitmap at least min_width × min_height where the decoder can make it smaller at less
+  // cost (JPEG), otherwise the whole one; for thumbnails.
+  TDIB DecodeAtLeast(int32_t min_width, int32_t min_height) const;
+  // The JPEG file of a /DCTDecode picture as stored; empty for the other kinds.
+  std::string_view JpegBytes() const;
+
+ private:
+  std::shared_ptr<const TPictureSource> source_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int bit_count_ = 0;
+};
+
+// Decodes a source into a bitmap; empty when it is damaged. inflated, when given, receives
+// the bytes the generic filters made, for the conversion's count.
+TDIB DecodePictureSource(const TPictureSource& source, int64_t* inflated = nullptr);
 
 struct TImageRec {
   std::string Name;  // the resource name with its "/", as the first page naming it spells it
@@ -29,9 +79,9 @@ struct TImageRec {
   int32_t ObjectPos = 0;  // where the object's dictionary begins
   int32_t StreamPos = 0;  // just after it
   bool IsImage = false;
-  TDIB Bitmap;
+  TPicture Bitmap;
   // A /DCTDecode picture's stream as stored (decrypted): saved as JPEG without re-encoding.
-  std::string JpegData;
+  std::string_view JpegBytes() const { return Bitmap.JpegBytes(); }
 };
 
 // Which image a page's resource name stands for, after the list has been pruned.
@@ -47,7 +97,7 @@ class TPageImages {
 
 struct TImageExtraction {
   int ImagesFound = 0;  // distinct XObjects the pages name
-  int ImagesRead = 0;   // images decoded
+  int ImagesRead = 0;   // images that passed their checks and are kept
   TPageImages Pages;
 };
 
@@ -57,10 +107,18 @@ using TImageStatusSink = std::function<void(const std::string&)>;
 // the decoding, and what was decoded so far is kept.
 using TImageGoOn = std::function<bool()>;
 
-// Collects, reads and (when read_pictures) decodes the pages' images into images, which is
-// emptied first; writes the two status lines.
+// Handed each picture that passes its checks, in order, with its number: the bitmap when the
+// check decoded it (every kind but JPEG), else an empty one. The picture's data are there
+// whether or not the records keep them.
+using TPictureSink = std::function<void(int number, const TImageRec& image, const TDIB& decoded)>;
+
+// Collects, reads and (when read_pictures) checks the pages' images into images, which is
+// emptied first; writes the two status lines. A JPEG is checked by its headers, the other
+// kinds by decoding them; no pixels are kept. keep_data false keeps only each picture's size
+// and depth (for numbering and links), so that nothing can be decoded later.
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
                                bool read_pictures, const TImageStatusSink& status,
-                               const TImageGoOn& go_on = {});
+                               const TImageGoOn& go_on = {}, bool keep_data = true,
+                               const TPictureSink& sink = {});
 
 }  // namespace paginor

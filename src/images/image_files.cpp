@@ -44,12 +44,13 @@ std::string ImageFileName(const std::string& base, int number, TDibFormat format
 
 bool SaveImage(const TImageRec& image, const std::string& path, TDibFormat format) {
   const bool jpeg = format == TDibFormat::Jpg || format == TDibFormat::Jif;
-  if (jpeg && !image.JpegData.empty()) {
+  const std::string_view jpeg_bytes = image.JpegBytes();
+  if (jpeg && !jpeg_bytes.empty()) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(image.JpegData.data(), static_cast<std::streamsize>(image.JpegData.size()));
+    out.write(jpeg_bytes.data(), static_cast<std::streamsize>(jpeg_bytes.size()));
     return static_cast<bool>(out.flush());
   }
-  return SaveDib(image.Bitmap, path, static_cast<int>(format));
+  return SaveDib(image.Bitmap.Decode(), path, static_cast<int>(format));
 }
 
 }  // namespace paginor

@@ -2,6 +2,7 @@
 // greyscale, RGB/YCbCr, CMYK/YCCK and Adobe's inverted CMYK.
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 
 #include <jpeglib.h>
 
@@ -26,7 +27,7 @@ void OnMessage(j_common_ptr, int) {}  // corrupt-data warnings: keep what decode
 // CMYK row. Nothing with a destructor lives in this frame, so the error jump skips no
 // clean-up; dib and line belong to the caller.
 bool DecodeInto(const unsigned char* data, unsigned long size, TDIB& dib,
-                std::vector<uint8_t>& line) {
+                std::vector<uint8_t>& line, unsigned scale_denom) {
   jpeg_decompress_struct cinfo;
   ErrorManager errors;
   cinfo.err = jpeg_std_error(&errors.pub);
@@ -48,6 +49,8 @@ bool DecodeInto(const unsigned char* data, unsigned long size, TDIB& dib,
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = scale_denom;
   jpeg_start_decompress(&cinfo);
   const auto width = static_cast<int32_t>(cinfo.output_width);
   const auto height = static_cast<int32_t>(cinfo.output_height);
@@ -79,16 +82,69 @@ bool DecodeInto(const unsigned char* data, unsigned long size, TDIB& dib,
   return true;
 }
 
-}  // namespace
+// Reads the header only; false when it cannot be read. Nothing with a destructor lives here.
+bool ReadHeaderInto(const unsigned char* data, unsigned long size, TJpegFrame& frame) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager errors;
+  cinfo.err = jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = OnError;
+  errors.pub.emit_message = OnMessage;
+  if (setjmp(errors.jump) != 0) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, size);
+  jpeg_read_header(&cinfo, TRUE);
+  // The output size and colour conversion as the decoding will ask for them: a colour space
+  // libjpeg cannot convert is refused here already.
+  const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  jpeg_calc_output_dimensions(&cinfo);
+  frame.Width = static_cast<int32_t>(cinfo.output_width);
+  frame.Height = static_cast<int32_t>(cinfo.output_height);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
 
-void ReadJpeg(TDIB& dib, std::string_view data) {
+void Decode(TDIB& dib, std::string_view data, unsigned scale_denom) {
   deldib(dib);
   if (data.empty()) return;
   std::vector<uint8_t> line;
   if (!DecodeInto(reinterpret_cast<const unsigned char*>(data.data()),
-                  static_cast<unsigned long>(data.size()), dib, line)) {
+                  static_cast<unsigned long>(data.size()), dib, line, scale_denom)) {
     deldib(dib);
   }
+}
+
+}  // namespace
+
+void ReadJpeg(TDIB& dib, std::string_view data) {
+  Decode(dib, data, 1);
+}
+
+std::optional<TJpegFrame> ReadJpegFrame(std::string_view data) {
+  if (data.empty()) return std::nullopt;
+  TJpegFrame frame;
+  if (!ReadHeaderInto(reinterpret_cast<const unsigned char*>(data.data()),
+                      static_cast<unsigned long>(data.size()), frame)) {
+    return std::nullopt;
+  }
+  const int64_t bytes = int64_t{frame.Width} * frame.Height * 3;
+  if (frame.Width <= 0 || frame.Height <= 0 || bytes > kMaxBitmapBytes) return std::nullopt;
+  return frame;
+}
+
+void ReadJpegScaled(TDIB& dib, std::string_view data, int32_t min_width, int32_t min_height) {
+  unsigned denom = 1;
+  if (const auto frame = ReadJpegFrame(data)) {
+    // libjpeg rounds scaled sizes up, so whole divisions keep at least the size asked for.
+    while (denom < 8 && frame->Width / static_cast<int32_t>(denom * 2) >= min_width &&
+           frame->Height / static_cast<int32_t>(denom * 2) >= min_height) {
+      denom *= 2;
+    }
+  }
+  Decode(dib, data, denom);
 }
 
 }  // namespace paginor

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,17 @@
 namespace paginor {
 
 void ReadJpeg(TDIB& dib, std::string_view data);
+
+struct TJpegFrame {
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+// The size ReadJpeg would give, from the headers alone: no pixel is decoded. Empty when the
+// headers cannot be read or the picture is empty or larger than a bitmap may be.
+std::optional<TJpegFrame> ReadJpegFrame(std::string_view data);
+// Decodes at 1/2, 1/4 or 1/8 of the size (libjpeg skips the work) as long as the result still
+// covers min_width × min_height; for thumbnails.
+void ReadJpegScaled(TDIB& dib, std::string_view data, int32_t min_width, int32_t min_height);
 // A single-image TIFF: bilevel pictures into 1 bit (white as white), others into 24 bits.
 // fax_mode, when not negative, sets libtiff's fax decoding mode (FAXMODE_*) for CCITT data
 // whose row alignment and end-of-line codes the TIFF tags cannot say.

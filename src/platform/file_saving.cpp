@@ -146,17 +146,26 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
   return WriteFileAtomically(path, [bytes](const TByteSink& sink) { return sink(bytes); });
 }
 
+namespace {
+
+bool CopiesOriginal(const TImageRec& image, TDibFormat format) {
+  return (format == TDibFormat::Jpg || format == TDibFormat::Jif) && !image.JpegBytes().empty();
+}
+
+}  // namespace
+
 std::string ImageFileBytes(const TImageRec& image, TDibFormat format) {
-  const bool jpeg = format == TDibFormat::Jpg || format == TDibFormat::Jif;
-  if (jpeg && !image.JpegData.empty()) {
-    return image.JpegData;
-  }
-  return EncodeDib(image.Bitmap, format);
+  if (CopiesOriginal(image, format)) return std::string(image.JpegBytes());
+  return EncodeDib(image.Bitmap.Decode(), format);
 }
 
 std::optional<std::string> SaveImageFile(const TImageRec& image, const std::string& path,
-                                         TDibFormat format) {
-  const std::string bytes = ImageFileBytes(image, format);
+                                         TDibFormat format, const TDIB& decoded) {
+  if (CopiesOriginal(image, format)) return WriteFileAtomically(path, image.JpegBytes());
+  // Pictures are decoded only now, so damaged data may show up here first.
+  const TDIB dib = decoded.HasBits() ? decoded : image.Bitmap.Decode();
+  if (!dib.HasBits()) return "Die Bilddaten sind beschädigt und lassen sich nicht lesen.";
+  const std::string bytes = EncodeDib(dib, format);
   if (bytes.empty()) return "Das Bild lässt sich in diesem Format nicht speichern.";
   return WriteFileAtomically(path, bytes);
 }

@@ -26,8 +26,9 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
 // its original stream, anything else is encoded. Empty when the format cannot hold it.
 std::string ImageFileBytes(const TImageRec& image, TDibFormat format);
 // WriteFileAtomically of ImageFileBytes; a picture the format cannot hold is a failure too.
+// decoded, when it holds the picture's bitmap already, spares decoding it again.
 std::optional<std::string> SaveImageFile(const TImageRec& image, const std::string& path,
-                                         TDibFormat format);
+                                         TDibFormat format, const TDIB& decoded = {});
 std::optional<std::string> SaveDibFile(const TDIB& dib, const std::string& path, TDibFormat format);
 
 }  // namespace paginor

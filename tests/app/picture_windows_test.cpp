@@ -359,7 +359,7 @@ TEST_F(GalleryTab, ThumbnailsInFramedCellsAcrossTheWidth) {
     EXPECT_EQ(At(grid, cell.X + 50, cell.Y + 108), 0x808080u);
     EXPECT_EQ(At(grid, cell.X + 4, cell.Y + 4), 0xC0C0C0u);  // nothing selected
     // Every thumbnail pixel is its picture's pixel by nearest neighbour: 37 × 23 into 80 × 49.
-    const TDIB& picture = form->FDoc.Images[i].Bitmap;
+    const TDIB& picture = form->FDoc.Images[i].Bitmap.Decode();
     const TBox thumb = ThumbnailPlace(cell, picture.Width(), picture.Height());
     ASSERT_EQ(thumb, (TBox{cell.X + 5, cell.Y + 20, 80, 49}));
     int wrong = 0;
@@ -410,17 +410,18 @@ TEST_F(GalleryTab, AClickSelectsScrollsIntoViewAndShowsTheSelection) {
 }
 
 TEST_F(GalleryTab, ADoubleClickOpensTheViewerWithThatPicture) {
-  const TDibBitmap* shown = nullptr;
+  std::vector<uint8_t> shown;
   dialogs->on_exec = [&shown](QDialog& dialog) {
     auto& viewer = static_cast<TViewPicForm&>(dialog);
-    shown = viewer.Bitmap.Bitmap();
+    shown = viewer.Bitmap.Bitmap()->Bits;
     viewer.SaveAsBtnClick();  // cancelled
     return int(QDialog::Accepted);
   };
   DoubleClick(form->PaintBox2, QPoint(90 + 45, 50));
   EXPECT_EQ(form->FSelectedImage, 2);
   EXPECT_EQ(dialogs->executed, std::vector<QString>{"Bild betrachten..."});
-  EXPECT_EQ(shown, form->FDoc.Images[1].Bitmap.Bitmap());
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown, form->FDoc.Images[1].Bitmap.Decode().Bitmap()->Bits);
   // Its save dialog offers the PDF's name and the picture's number, in the save folder.
   const QString folder = QFileInfo(form->SuggestedSavePath("txt")).absolutePath();
   EXPECT_EQ(dialogs->typed_save_suggestions,
@@ -481,8 +482,9 @@ TEST_F(GalleryTab, SaveAllWritesNumberedFilesAndAsksBeforeOverwriting) {
     const QString name = QString("P00%1.png").arg(i + 1);
     const QImage png(out + "/" + name);
     ASSERT_FALSE(png.isNull()) << name.toStdString();
-    EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32),
-              DibToImage(form->FDoc.Images[i].Bitmap).convertToFormat(QImage::Format_RGB32))
+    EXPECT_EQ(
+        png.convertToFormat(QImage::Format_RGB32),
+        DibToImage(form->FDoc.Images[i].Bitmap.Decode()).convertToFormat(QImage::Format_RGB32))
         << name.toStdString();
   }
 }

@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
   if (form.FDoc.Images.Count() == 0) return 0;
 
   paginor::TViewPicForm* viewer = form.ViewPicForm;
-  viewer->Bitmap = form.FDoc.Images[0].Bitmap;
+  viewer->Bitmap = form.FDoc.Images[0].Bitmap.Decode();
   viewer->ZoomEd->setValue(800);
   viewer->show();
   Settle();
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
   Save(viewer, out + "/viewer-zoom100.png");
 
   paginor::TPrintForm print(*form.Printer, viewer);
-  print.Bitmap = form.FDoc.Images[0].Bitmap;
+  print.Bitmap = form.FDoc.Images[0].Bitmap.Decode();
   print.show();
   Settle();
   Save(&print, out + "/print-window.png");

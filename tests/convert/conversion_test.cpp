@@ -68,12 +68,12 @@ TEST(Conversion, ImagesReplaceTheEarlierDocumentsAndFollowTheOption) {
   EXPECT_EQ(run.state.Images.Count(), 3);
   EXPECT_EQ(run.host.status_lines[2], "3 Bilder/Objekte gefunden...");
   EXPECT_EQ(run.host.status_lines[3], "3 JPEG-Bilder gelesen...");
-  const TDIB kept = run.state.Images[0].Bitmap;  // a copy, as the gallery holds one
+  const TPicture kept = run.state.Images[0].Bitmap;  // a copy, as the HTML preview takes one
 
   run.host.options.ReadPicsCheck = false;
   run.Convert(ReadFixture("images/img2pdf-png.pdf"));
   EXPECT_EQ(run.state.Images.Count(), 0);
-  EXPECT_TRUE(kept.HasBits());  // the copy outlives the list's release
+  EXPECT_TRUE(kept.Decode().HasBits());  // the copy outlives the list's release
   EXPECT_EQ(run.host.status_lines.back(), "Lese Seiten...");
 }
 
@@ -111,7 +111,7 @@ TEST(Conversion, EventsAreProcessedBetweenPicturesAndCancelStopsTheDecoding) {
   };
   run.Convert(ReadFixture("images/img2pdf-png.pdf"));
   EXPECT_EQ(run.state.Images.Count(), 1);
-  EXPECT_TRUE(run.state.Images[0].Bitmap.HasBits());
+  EXPECT_TRUE(run.state.Images[0].Bitmap.Decode().HasBits());
   EXPECT_EQ(run.host.status_lines[3], "1 JPEG-Bilder gelesen...");
   EXPECT_EQ(run.state.PageSizes.Count(), 0);
   EXPECT_FALSE(run.state.FBusy);

@@ -78,9 +78,9 @@ TEST(ImageExtraction, PngPredictorImagesFromImg2pdf) {
   EXPECT_EQ(x.images[0].Bitmap.BitCount(), 24);
   EXPECT_EQ(x.images[1].Bitmap.BitCount(), 8);
   EXPECT_EQ(x.images[2].Bitmap.BitCount(), 1);
-  EXPECT_EQ(Compare(x.images[0].Bitmap, Source("rgb.ppm")).max, 0);
-  EXPECT_EQ(Compare(x.images[1].Bitmap, Source("grey.pgm")).max, 0);
-  EXPECT_EQ(Compare(x.images[2].Bitmap, Source("mono.pbm")).max, 0);
+  EXPECT_EQ(Compare(x.images[0].Bitmap.Decode(), Source("rgb.ppm")).max, 0);
+  EXPECT_EQ(Compare(x.images[1].Bitmap.Decode(), Source("grey.pgm")).max, 0);
+  EXPECT_EQ(Compare(x.images[2].Bitmap.Decode(), Source("mono.pbm")).max, 0);
   // img2pdf names every page's picture /Im0: each page still finds its own.
   for (int page = 0; page < 3; ++page) {
     EXPECT_EQ(x.result.Pages.ImageNumber(page, x.images[page].Name), page + 1);
@@ -102,12 +102,12 @@ TEST(ImageExtraction, JpegOfEveryKindFromImg2pdf) {
     const TImageRec& image = x.images[i];
     EXPECT_EQ(image.FilterKind, TFilterKind::DCT) << cases[i].kind;
     EXPECT_EQ(image.Bitmap.BitCount(), 24) << cases[i].kind;
-    const Difference decoded = Compare(image.Bitmap, Source(cases[i].decoded));
+    const Difference decoded = Compare(image.Bitmap.Decode(), Source(cases[i].decoded));
     EXPECT_LE(decoded.max, 8) << cases[i].kind;
     EXPECT_LT(decoded.mean, 1.0) << cases[i].kind;
-    EXPECT_LT(Compare(image.Bitmap, Source(cases[i].source)).mean, 8.0) << cases[i].kind;
-    ASSERT_GE(image.JpegData.size(), 2u);
-    EXPECT_EQ(image.JpegData.substr(0, 2), "\xFF\xD8") << cases[i].kind;
+    EXPECT_LT(Compare(image.Bitmap.Decode(), Source(cases[i].source)).mean, 8.0) << cases[i].kind;
+    ASSERT_GE(image.JpegBytes().size(), 2u);
+    EXPECT_EQ(image.JpegBytes().substr(0, 2), "\xFF\xD8") << cases[i].kind;
   }
 }
 
@@ -117,19 +117,19 @@ TEST(ImageExtraction, CcittGroup4FromTiff2pdfInBothPolarities) {
     ASSERT_EQ(x.images.Count(), 1) << file;
     EXPECT_EQ(x.images[0].FilterKind, TFilterKind::CCITT);
     EXPECT_EQ(x.images[0].Bitmap.BitCount(), 1);
-    EXPECT_EQ(Compare(x.images[0].Bitmap, Source("mono.pbm")).max, 0) << file;
+    EXPECT_EQ(Compare(x.images[0].Bitmap.Decode(), Source("mono.pbm")).max, 0) << file;
   }
 }
 
 TEST(ImageExtraction, GhostscriptFlateImageAndAnEncryptedFile) {
   Extracted gs(ReadFixture("images/gs-image.pdf"));
   ASSERT_EQ(gs.images.Count(), 1);
-  EXPECT_EQ(Compare(gs.images[0].Bitmap, Source("rgb-large.ppm")).max, 0);
+  EXPECT_EQ(Compare(gs.images[0].Bitmap.Decode(), Source("rgb-large.ppm")).max, 0);
 
   Extracted encrypted(ReadFixture("images/rc4-40-images.pdf"));
   ASSERT_EQ(encrypted.images.Count(), 3);
-  EXPECT_EQ(Compare(encrypted.images[0].Bitmap, Source("rgb.ppm")).max, 0);
-  EXPECT_EQ(Compare(encrypted.images[2].Bitmap, Source("mono.pbm")).max, 0);
+  EXPECT_EQ(Compare(encrypted.images[0].Bitmap.Decode(), Source("rgb.ppm")).max, 0);
+  EXPECT_EQ(Compare(encrypted.images[2].Bitmap.Decode(), Source("mono.pbm")).max, 0);
 }
 
 TEST(ImageExtraction, NothingIsDecodedWithoutReadPictures) {
@@ -229,7 +229,7 @@ TEST(ImageExtraction, FlateSamplesBecomeBitmapsOfTheirDepth) {
                                     PdfBuilder::Deflate(c.samples));
     Extracted x(WithPages(pdf, {"/Im1 " + Ref(image)}));
     ASSERT_EQ(x.images.Count(), 1) << c.name;
-    const TDIB& dib = x.images[0].Bitmap;
+    const TDIB& dib = x.images[0].Bitmap.Decode();
     EXPECT_EQ(dib.BitCount(), c.bits) << c.name;
     for (int col = 0; col < 3; ++col) {
       EXPECT_EQ(PixelAt(dib, col, 0), c.top_row[col]) << c.name << " top " << col;
@@ -248,8 +248,8 @@ TEST(ImageExtraction, TiffPredictorIsUndone) {
                     PdfBuilder::Deflate("\x0A\x05\x05"));
   Extracted x(WithPages(pdf, {"/Im1 " + Ref(image)}));
   ASSERT_EQ(x.images.Count(), 1);
-  EXPECT_EQ(getpixel(x.images[0].Bitmap, 0, 0), 10u);
-  EXPECT_EQ(getpixel(x.images[0].Bitmap, 2, 0), 20u);
+  EXPECT_EQ(getpixel(x.images[0].Bitmap.Decode(), 0, 0), 10u);
+  EXPECT_EQ(getpixel(x.images[0].Bitmap.Decode(), 2, 0), 20u);
 }
 
 TEST(ImageExtraction, WhatIsNotDecodedIsCountedThenPruned) {
@@ -288,8 +288,8 @@ TEST(ImageExtraction, NamesAreResolvedPerPage) {
   Extracted x(WithPages(pdf, {"/Im1 " + Ref(first), "/Im1 " + Ref(second), "/X " + Ref(first)}));
   EXPECT_EQ(x.status[0], "2 Bilder/Objekte gefunden...");
   ASSERT_EQ(x.images.Count(), 2);
-  EXPECT_EQ(getpixel(x.images[0].Bitmap, 0, 0), 0x10u);
-  EXPECT_EQ(getpixel(x.images[1].Bitmap, 0, 0), 0x20u);
+  EXPECT_EQ(getpixel(x.images[0].Bitmap.Decode(), 0, 0), 0x10u);
+  EXPECT_EQ(getpixel(x.images[1].Bitmap.Decode(), 0, 0), 0x20u);
   EXPECT_EQ(x.result.Pages.ImageNumber(0, "/Im1"), 1);
   EXPECT_EQ(x.result.Pages.ImageNumber(1, "/Im1"), 2);
   EXPECT_EQ(x.result.Pages.ImageNumber(2, "/X"), 1);

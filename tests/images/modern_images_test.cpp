@@ -118,15 +118,16 @@ TEST(FilterArrays, GhostscriptsAscii85PicturesAreThePlainOnes) {
     ASSERT_EQ(modern.images.Count(), 1) << kind;
     ASSERT_EQ(reference.images.Count(), 1) << kind;
     EXPECT_EQ(modern.images[0].Bitmap.BitCount(), 24) << kind;
-    EXPECT_TRUE(SamePixels(modern.images[0].Bitmap, reference.images[0].Bitmap)) << kind;
+    EXPECT_TRUE(SamePixels(modern.images[0].Bitmap.Decode(), reference.images[0].Bitmap.Decode()))
+        << kind;
     // A JPEG picture keeps its stream, without the ASCII85 around it, for saving.
-    EXPECT_EQ(modern.images[0].JpegData, reference.images[0].JpegData) << kind;
+    EXPECT_EQ(modern.images[0].JpegBytes(), reference.images[0].JpegBytes()) << kind;
     // The classic reader decodes no picture whose /Filter is an array.
     Extracted strict(a85, false);
     EXPECT_EQ(strict.images.Count(), 0) << kind;
   }
   Extracted flate(ReadFixture("filters/gs-a85-flate.pdf"), true);
-  EXPECT_EQ(MaxDifference(flate.images[0].Bitmap, Source("rgb-large.ppm")), 0);
+  EXPECT_EQ(MaxDifference(flate.images[0].Bitmap.Decode(), Source("rgb-large.ppm")), 0);
 }
 
 TEST(FilterArrays, GenericFiltersBeforeEveryDecoder) {
@@ -155,7 +156,7 @@ TEST(FilterArrays, GenericFiltersBeforeEveryDecoder) {
         "/Width 37 /Height 23 /ColorSpace /DeviceGray /BitsPerComponent 8 " + c.filter, c.data);
     Extracted modern(file, true);
     ASSERT_EQ(modern.images.Count(), 1) << c.name << "\n" << file.substr(0, 600);
-    EXPECT_EQ(MaxDifference(modern.images[0].Bitmap, grey), 0) << c.name;
+    EXPECT_EQ(MaxDifference(modern.images[0].Bitmap.Decode(), grey), 0) << c.name;
     Extracted strict(file, false);
     EXPECT_EQ(strict.images.Count(), 0) << c.name;
   }
@@ -169,7 +170,7 @@ TEST(CmykPictures, InksBecomeTheirColours) {
   for (const char* file : {"filters/img2pdf-cmyk.pdf", "filters/img2pdf-cmyk-icc.pdf"}) {
     Extracted modern(ReadFixture(file), true);
     ASSERT_EQ(modern.images.Count(), 1) << file;
-    const TDIB& dib = modern.images[0].Bitmap;
+    const TDIB& dib = modern.images[0].Bitmap.Decode();
     ASSERT_EQ(dib.BitCount(), 24) << file;
     ASSERT_EQ(dib.Width(), 8);
     ASSERT_EQ(dib.Height(), 5);
@@ -187,7 +188,7 @@ TEST(CmykPictures, InksBecomeTheirColours) {
   // ghostscript's own conversion of the RGB picture comes back close to it.
   Extracted gs(ReadFixture("filters/gs-cmyk.pdf"), true);
   ASSERT_EQ(gs.images.Count(), 1);
-  EXPECT_LT(Difference(gs.images[0].Bitmap, Source("rgb-large.ppm")).second, 40.0);
+  EXPECT_LT(Difference(gs.images[0].Bitmap.Decode(), Source("rgb-large.ppm")).second, 40.0);
 }
 
 TEST(IccBased, GreyAndRgbProfilesByTheirComponents) {
@@ -195,9 +196,9 @@ TEST(IccBased, GreyAndRgbProfilesByTheirComponents) {
     Extracted x(ReadFixture("filters/img2pdf-icc.pdf"), modern);
     ASSERT_EQ(x.images.Count(), 2) << modern;
     EXPECT_EQ(x.images[0].Bitmap.BitCount(), 8);
-    EXPECT_EQ(MaxDifference(x.images[0].Bitmap, Source("grey.pgm")), 0) << modern;
+    EXPECT_EQ(MaxDifference(x.images[0].Bitmap.Decode(), Source("grey.pgm")), 0) << modern;
     EXPECT_EQ(x.images[1].Bitmap.BitCount(), 24);
-    EXPECT_EQ(MaxDifference(x.images[1].Bitmap, Source("rgb.ppm")), 0) << modern;
+    EXPECT_EQ(MaxDifference(x.images[1].Bitmap.Decode(), Source("rgb.ppm")), 0) << modern;
   }
 }
 
@@ -205,7 +206,7 @@ TEST(JpxPictures, LosslessPicturesComeOutExactly) {
   Extracted rgb(ReadFixture("filters/img2pdf-jpx.pdf"), true);
   ASSERT_EQ(rgb.images.Count(), 1);
   EXPECT_EQ(rgb.images[0].Bitmap.BitCount(), 24);
-  EXPECT_EQ(MaxDifference(rgb.images[0].Bitmap, Source("rgb.ppm")), 0);
+  EXPECT_EQ(MaxDifference(rgb.images[0].Bitmap.Decode(), Source("rgb.ppm")), 0);
   Extracted strict(ReadFixture("filters/img2pdf-jpx.pdf"), false);
   EXPECT_EQ(strict.images.Count(), 0);
 
@@ -216,7 +217,7 @@ TEST(JpxPictures, LosslessPicturesComeOutExactly) {
   Extracted grey(grey_file, true);
   ASSERT_EQ(grey.images.Count(), 1);
   EXPECT_EQ(grey.images[0].Bitmap.BitCount(), 8);
-  EXPECT_EQ(MaxDifference(grey.images[0].Bitmap, Source("grey.pgm")), 0);
+  EXPECT_EQ(MaxDifference(grey.images[0].Bitmap.Decode(), Source("grey.pgm")), 0);
 }
 
 TEST(JpxPictures, DamagedOrOversizedDataGiveNoPicture) {
@@ -273,12 +274,12 @@ TEST(Jbig2Pictures, MmrRegionAsTheMonochromePicture) {
   Extracted plain(OneImageFile(dict, stream), true);
   ASSERT_EQ(plain.images.Count(), 1);
   EXPECT_EQ(plain.images[0].Bitmap.BitCount(), 1);
-  EXPECT_EQ(MaxDifference(plain.images[0].Bitmap, mono), 0);
+  EXPECT_EQ(MaxDifference(plain.images[0].Bitmap.Decode(), mono), 0);
 
   // /Decode [1 0] swaps black and white.
   Extracted inverted(OneImageFile(dict + " /Decode [1 0]", stream), true);
   ASSERT_EQ(inverted.images.Count(), 1);
-  EXPECT_EQ(PixelAt(inverted.images[0].Bitmap, 0, 0).r, 255 - mono.At(0, 0).r);
+  EXPECT_EQ(PixelAt(inverted.images[0].Bitmap.Decode(), 0, 0).r, 255 - mono.At(0, 0).r);
 
   // A /JBIG2Globals stream is read and handed to the decoder; one with a segment the page
   // does not use leaves the picture as it is.
@@ -288,7 +289,7 @@ TEST(Jbig2Pictures, MmrRegionAsTheMonochromePicture) {
                                                 " >>\nstream\n" + globals + "\nendstream"}}),
                          true);
   ASSERT_EQ(with_globals.images.Count(), 1);
-  EXPECT_EQ(MaxDifference(with_globals.images[0].Bitmap, mono), 0);
+  EXPECT_EQ(MaxDifference(with_globals.images[0].Bitmap.Decode(), mono), 0);
   {
     // What the decoder is handed as globals: the stream's data.
     const std::string file = OneImageFile(dict + " /DecodeParms << /JBIG2Globals 20 0 R >>", stream,
@@ -378,14 +379,14 @@ TEST(EncryptedPictures, PaletteTablesAreDecryptedLikeStreams) {
   Extracted plain(ReadFixture("crypt/palette.pdf"), true);
   ASSERT_EQ(plain.images.Count(), 1);
   // The palette's colours, as the PNG's PLTE gives them.
-  EXPECT_EQ(PixelAt(plain.images[0].Bitmap, 0, 0), (Rgb{255, 0, 0}));
-  EXPECT_EQ(PixelAt(plain.images[0].Bitmap, 1, 0), (Rgb{0, 160, 0}));
-  EXPECT_EQ(PixelAt(plain.images[0].Bitmap, 3, 0), (Rgb{250, 250, 40}));
+  EXPECT_EQ(PixelAt(plain.images[0].Bitmap.Decode(), 0, 0), (Rgb{255, 0, 0}));
+  EXPECT_EQ(PixelAt(plain.images[0].Bitmap.Decode(), 1, 0), (Rgb{0, 160, 0}));
+  EXPECT_EQ(PixelAt(plain.images[0].Bitmap.Decode(), 3, 0), (Rgb{250, 250, 40}));
   for (const char* file : {"crypt/qpdf-r3-palette.pdf", "crypt/qpdf-r6-palette.pdf"}) {
     for (const char* password : {"geheim", "chef"}) {
       Extracted encrypted(ReadFixture(file), true, password);
       ASSERT_EQ(encrypted.images.Count(), 1) << file << " " << password;
-      EXPECT_TRUE(SamePixels(encrypted.images[0].Bitmap, plain.images[0].Bitmap))
+      EXPECT_TRUE(SamePixels(encrypted.images[0].Bitmap.Decode(), plain.images[0].Bitmap.Decode()))
           << file << " " << password;
     }
   }
@@ -395,7 +396,8 @@ TEST(EncryptedPictures, PaletteTablesAreDecryptedLikeStreams) {
   Extracted modern(ReadFixture("images/rc4-40-images.pdf"), true);
   ASSERT_EQ(modern.images.Count(), 3);
   for (int i = 0; i < 3; ++i)
-    EXPECT_TRUE(SamePixels(modern.images[i].Bitmap, classic.images[i].Bitmap)) << i;
+    EXPECT_TRUE(SamePixels(modern.images[i].Bitmap.Decode(), classic.images[i].Bitmap.Decode()))
+        << i;
 }
 
 }  // namespace
