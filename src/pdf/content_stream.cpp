@@ -70,6 +70,27 @@ std::string PrintableName(const std::string& name) {
   return out;
 }
 
+// The modern reader's length of the data from start: /Length where "endstream" follows it,
+// otherwise (missing, wrong or beyond the file) up to the next "endstream".
+int64_t ModernLength(const TDocReader& reader, int64_t start, const TContentRef& ref) {
+  const std::string& data = reader.Buffer();
+  const auto size = static_cast<int64_t>(data.size());
+  if (ref.HasLength && ref.Length >= 0 && start + ref.Length <= size) {
+    std::size_t after = static_cast<std::size_t>(start + ref.Length);
+    while (after < data.size() && (IsPdfSpace(static_cast<unsigned char>(data[after])) ||
+                                   data[after] == '\t' || data[after] == '\f' || data[after] == 0))
+      ++after;
+    if (data.compare(after, 9, "endstream") == 0) return ref.Length;
+  }
+  const std::size_t end = data.find("endstream", static_cast<std::size_t>(start));
+  int64_t length = (end == std::string::npos ? size : static_cast<int64_t>(end)) - start;
+  // The line end before the keyword belongs to it.
+  while (length > 0 &&
+         IsLineEnd(static_cast<unsigned char>(data[static_cast<std::size_t>(start + length - 1)])))
+    --length;
+  return std::min<int64_t>(length, INT32_MAX);
+}
+
 }  // namespace
 
 TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number,
@@ -95,7 +116,16 @@ TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number
       stream.header = ReadStreamHeader(reader, first);
       stream.length = first.Length;
       stream.has_length = first.HasLength;
-      if (first.HasLength && reader.AtStreamData()) stream.data = reader.GetPos();
+      if (reader.Modern) {
+        if (reader.AtStreamData()) {
+          stream.data = reader.GetPos();
+          const int64_t length = ModernLength(reader, stream.data, first);
+          stream.length = static_cast<int32_t>(length);
+          stream.has_length = true;
+        }
+      } else if (first.HasLength && reader.AtStreamData()) {
+        stream.data = reader.GetPos();
+      }
       it = known.emplace(ref.ObjNum, std::move(stream)).first;
     }
     const KnownStream& stream = it->second;

@@ -135,14 +135,42 @@ class Interpreter {
   }
 
   void Take(const std::string& t) {
+    if (ctx_.modern) {
+      // Inside an array every token is an operand: an operator written into a TJ array
+      // (as some producers do) neither acts nor clears the strings before it.
+      if (t == "[") ++array_depth_;
+      if (t == "]" && array_depth_ > 0) --array_depth_;
+      if (array_depth_ > 0 && IsStateOperator(t)) {
+        Keep(t);
+        return;
+      }
+      if (array_depth_ > 0 && IsOperatorWord(t)) array_depth_ = 0;  // an array never closed
+    }
+    Keep(t);
+    Operator(t);
+    if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
+  }
+
+  // Operators that set text or colour state, which producers write into TJ arrays.
+  static bool IsStateOperator(const std::string& t) {
+    static const std::array<std::string_view, 12> kState{"Tc", "Tw", "Tz", "TL", "Ts", "Tr",
+                                                         "g",  "rg", "k",  "G",  "RG", "K"};
+    return std::find(kState.begin(), kState.end(), t) != kState.end();
+  }
+
+  static bool IsOperatorWord(const std::string& t) {
+    return !t.empty() && ((t[0] >= 'A' && t[0] <= 'Z') || (t[0] >= 'a' && t[0] <= 'z') ||
+                          t[0] == '\'' || t[0] == '"');
+  }
+
+  // Adds a token to the operand list.
+  void Keep(const std::string& t) {
     if (list_.size() >= limits_.Operands) {
       // Operators take their operands from the end: the older half goes.
       Reached(TCap::Operands);
       list_.erase(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(list_.size() / 2));
     }
     list_.push_back(t);
-    Operator(t);
-    if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
   }
 
   // A form XObject: its content with its matrix and resources, inside an implicit q/Q; nested
@@ -723,6 +751,7 @@ class Interpreter {
   std::unordered_map<std::string, std::vector<int>> shown_;  // upright runs by their text
   Piece piece_;
   int tokens_ = 0;
+  int array_depth_ = 0;  // arrays open in the operands (modern reader)
   std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
   int32_t resources_ = -1;           // the resource dictionary in force: -1 for the page's
   std::vector<int32_t> open_forms_;  // the forms being shown, outermost first

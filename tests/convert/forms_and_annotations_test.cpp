@@ -126,5 +126,14 @@ TEST(ModernContent, OnlyTheOperatorsOwnStringsAreShown) {
   EXPECT_EQ(file.Lines(), (std::vector<std::string>{"gezeigt", "f(x) = 1", "AB"}));
 }
 
+TEST(ModernContent, StateOperatorsInsideATJArray) {
+  FormFile file;
+  file.content =
+      "BT /F1 10 Tf 72 700 Td [(Grandes) 0.0 Tc -250.0 (Clients) 0.0 Tc -250 (et) ] TJ ET "
+      "BT /F1 10 Tf 72 650 Td [(offen) ET BT /F1 10 Tf 72 600 Td (danach) Tj ET";
+  // A "[" never closed ends at the next operator that is no state operator.
+  EXPECT_EQ(file.Lines(), (std::vector<std::string>{"Grandes Clients et", "danach"}));
+}
+
 }  // namespace
 }  // namespace paginor

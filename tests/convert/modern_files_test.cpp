@@ -69,6 +69,26 @@ TEST(ModernFiles, CommentsInsideObjectsAndAStreamKeywordWithALoneCR) {
   EXPECT_EQ(Convert(file, false).text.find("Kommentiert"), std::string::npos);
 }
 
+TEST(ModernFiles, ContentStreamsWithoutOrWithAWrongLength) {
+  const std::string content = "BT /F1 12 Tf 72 700 Td (Inhalt) Tj ET";
+  for (const std::string& length : {std::string(""), std::string("/Length 5"),
+                                    std::string("/Length 99999"), std::string("/Length 9 0 R")}) {
+    PdfBuilder pdf;
+    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    pdf.Set(3,
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 0 "
+            "R >> >> /Contents 5 0 R >>");
+    pdf.Set(4, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    pdf.Set(5, "<< " + length + " >>\nstream\n" + content + "\nendstream");
+    pdf.Set(9, "3");  // an indirect length, as wrong as the others
+    pdf.root = 1;
+    const Converted c = Convert(pdf.Build());
+    EXPECT_NE(c.text.find("Inhalt"), std::string::npos) << length;
+    EXPECT_FALSE(c.result.Invalid) << length;
+  }
+}
+
 TEST(ModernFiles, InheritedResourcesAndBoxes) {
   PdfBuilder pdf;
   pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
