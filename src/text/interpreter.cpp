@@ -70,7 +70,7 @@ void DropControlCharacters(TTextItem& run) {
 }
 
 // The data of the font selected by the last Tf on the page.
-struct FontData {
+struct CurrentFontData {
   std::array<uint8_t, 256> diff_codes{};
   std::array<bool, 256> diff_defined{};
   std::array<double, 256> widths{};
@@ -91,15 +91,15 @@ const TCapLimits& LimitsOf(const TInterpreterContext& context) {
 class Interpreter {
  public:
   Interpreter(const TInterpreterContext& context, TDynaArray<TTextItem>& runs)
-      : ctx_(context), limits_(LimitsOf(context)), runs_(runs), first_run_(runs.Count()) {}
+      : context_(context), limits_(LimitsOf(context)), runs_(runs), first_run_(runs.Count()) {}
 
   void Run(std::string content) {
     RunTokens(std::move(content));
-    for (const TFormXObject& appearance : ctx_.annotations) {
+    for (const TFormXObject& appearance : context_.annotations) {
       // Each appearance stands on the page by itself, placed by its own matrix.
       ctm_ = Matrix{};
       stack_.clear();
-      list_.clear();
+      operands_.clear();
       resources_ = -1;
       ShowForm(appearance);
     }
@@ -107,7 +107,7 @@ class Interpreter {
 
  private:
   void RunTokens(std::string content) {
-    if (ctx_.modern) {
+    if (context_.modern) {
       TContentLexer lexer(content);
       std::string t;
       while (lexer.Next(t)) {
@@ -126,16 +126,16 @@ class Interpreter {
 
   // The clock is read every few tokens; the user interface runs at most every ~20 ms.
   void Pump() {
-    if (!ctx_.process_events || ++tokens_ % 64 != 0) return;
+    if (!context_.process_events || ++tokens_ % 64 != 0) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - last_pump_ >= std::chrono::milliseconds(20)) {
-      ctx_.process_events();
+      context_.process_events();
       last_pump_ = now;
     }
   }
 
   void Take(const std::string& t) {
-    if (ctx_.modern) {
+    if (context_.modern) {
       // Inside an array every token is an operand: an operator written into a TJ array
       // (as some producers do) neither acts nor clears the strings before it.
       if (t == "[") ++array_depth_;
@@ -148,7 +148,7 @@ class Interpreter {
     }
     Keep(t);
     Operator(t);
-    if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) list_.clear();
+    if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) operands_.clear();
   }
 
   // Operators that set text or colour state, which producers write into TJ arrays.
@@ -165,12 +165,13 @@ class Interpreter {
 
   // Adds a token to the operand list.
   void Keep(const std::string& t) {
-    if (list_.size() >= limits_.Operands) {
+    if (operands_.size() >= limits_.Operands) {
       // Operators take their operands from the end: the older half goes.
       Reached(TCap::Operands);
-      list_.erase(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(list_.size() / 2));
+      operands_.erase(operands_.begin(),
+                      operands_.begin() + static_cast<std::ptrdiff_t>(operands_.size() / 2));
     }
-    list_.push_back(t);
+    operands_.push_back(t);
   }
 
   // A form XObject: its content with its matrix and resources, inside an implicit q/Q; nested
@@ -182,11 +183,11 @@ class Interpreter {
     }
     const Matrix ctm = ctm_;
     const std::size_t saved_states = stack_.size();
-    std::vector<std::string> operands = std::move(list_);
-    list_.clear();
+    std::vector<std::string> operands = std::move(operands_);
+    operands_.clear();
     const int32_t resources = resources_;
-    const FontData font = data_;
-    const int font_index = ctx_.fonts != nullptr ? ctx_.fonts->Index() : -1;
+    const CurrentFontData font = font_data_;
+    const int font_index = context_.fonts != nullptr ? context_.fonts->Index() : -1;
     const double font_size = font_size_, tc = tc_, tw = tw_, tl = tl_, tz = tz_;
     const Matrix tm = tm_;
     const double text_advance = text_advance_, line_offset = line_offset_;
@@ -200,10 +201,10 @@ class Interpreter {
 
     ctm_ = ctm;
     stack_.resize(std::min(stack_.size(), saved_states));
-    list_ = std::move(operands);
+    operands_ = std::move(operands);
     resources_ = resources;
-    data_ = font;
-    if (font_index >= 0 && font_index < ctx_.fonts->Count()) ctx_.fonts->Select(font_index);
+    font_data_ = font;
+    if (font_index >= 0 && font_index < context_.fonts->Count()) context_.fonts->Select(font_index);
     font_size_ = font_size;
     tc_ = tc;
     tw_ = tw;
@@ -214,14 +215,16 @@ class Interpreter {
     line_offset_ = line_offset;
   }
 
-  std::size_t n() const { return list_.size(); }
-  const std::string& L(std::size_t i) const { return list_[i]; }
-  std::optional<double> Number(std::size_t i) const { return ParseNumber(list_[i]); }
-  double H() const {
+  // The tokens since the list was last cleared, the operator itself last.
+  std::size_t OperandCount() const { return operands_.size(); }
+  const std::string& Operand(std::size_t i) const { return operands_[i]; }
+  std::optional<double> Number(std::size_t i) const { return ParseNumber(operands_[i]); }
+  // The text's horizontal scale and its signed vertical factor from the matrices.
+  double HorizontalScale() const {
     return std::fabs(std::sqrt(tm_.a * tm_.a + tm_.b * tm_.b) *
                      std::sqrt(ctm_.a * ctm_.a + ctm_.b * ctm_.b));
   }
-  double V() const { return tm_.d * ctm_.d; }
+  double VerticalFactor() const { return tm_.d * ctm_.d; }
 
   void NextLine() {
     tm_.e -= tl_ * tm_.c;
@@ -236,7 +239,7 @@ class Interpreter {
   }
 
   void Reached(TCap cap) const {
-    if (ctx_.caps != nullptr) ctx_.caps->Reached(cap);
+    if (context_.caps != nullptr) context_.caps->Reached(cap);
   }
 
   // Whether the page may have another run.
@@ -259,51 +262,52 @@ class Interpreter {
         stack_.pop_back();
       }
     } else if (t == "Do") {
-      if (n() < 2) return;
-      if (ctx_.modern && ctx_.resources != nullptr) {
-        if (const auto form = ctx_.resources->Form(ctx_.page_number - 1, resources_, L(n() - 2))) {
+      if (OperandCount() < 2) return;
+      if (context_.modern && context_.resources != nullptr) {
+        if (const auto form = context_.resources->Form(context_.page_number - 1, resources_,
+                                                       Operand(OperandCount() - 2))) {
           ShowForm(*form);
           return;
         }
       }
-      if (ctx_.html_links && resources_ < 0) ImageRun(L(n() - 2));
+      if (context_.html_links && resources_ < 0) ImageRun(Operand(OperandCount() - 2));
     } else if (t == "cm") {
-      if (n() >= 7) {
+      if (OperandCount() >= 7) {
         double v[6];
         for (std::size_t k = 0; k < 6; ++k) {
-          const auto x = Number(n() - 7 + k);
+          const auto x = Number(OperandCount() - 7 + k);
           if (!x) return;
           v[k] = *x;
         }
         ctm_ = Multiply({v[0], v[1], v[2], v[3], v[4], v[5]}, ctm_);
       }
     } else if (t == "BT") {
-      list_.clear();
+      operands_.clear();
       tm_ = Matrix{};
       ResetLineOffset();
     } else if (t == "ET") {
-      list_.clear();
+      operands_.clear();
     } else if (t == "Tc") {
-      if (n() >= 2) tc_ = Number(n() - 2).value_or(tc_);
+      if (OperandCount() >= 2) tc_ = Number(OperandCount() - 2).value_or(tc_);
     } else if (t == "Tw") {
-      if (n() >= 2) tw_ = Number(n() - 2).value_or(tw_);
+      if (OperandCount() >= 2) tw_ = Number(OperandCount() - 2).value_or(tw_);
     } else if (t == "Tf") {
-      if (n() >= 3) {
-        const auto size = Number(n() - 2);
+      if (OperandCount() >= 3) {
+        const auto size = Number(OperandCount() - 2);
         if (!size) return;
         font_size_ = *size;
-        SelectFont(L(n() - 3));
+        SelectFont(Operand(OperandCount() - 3));
       }
     } else if (t == "Tz") {
-      if (n() >= 2) tz_ = Number(n() - 2).value_or(tz_);
+      if (OperandCount() >= 2) tz_ = Number(OperandCount() - 2).value_or(tz_);
     } else if (t == "TL") {
-      if (n() >= 2) tl_ = Number(n() - 2).value_or(tl_);
+      if (OperandCount() >= 2) tl_ = Number(OperandCount() - 2).value_or(tl_);
     } else if (t == "T*") {
       NextLine();
     } else if (t == "Td" || t == "TD") {
-      if (n() >= 3) {
-        const auto tx = Number(n() - 3);
-        const auto ty = Number(n() - 2);
+      if (OperandCount() >= 3) {
+        const auto tx = Number(OperandCount() - 3);
+        const auto ty = Number(OperandCount() - 2);
         if (tx && ty) {
           tm_.e += *tx * tm_.a + *ty * tm_.c;
           tm_.f += *tx * tm_.b + *ty * tm_.d;
@@ -312,17 +316,17 @@ class Interpreter {
       }
       ResetLineOffset();
     } else if (t == "Tm") {
-      if (n() >= 7) {
+      if (OperandCount() >= 7) {
         double* fields[6] = {&tm_.a, &tm_.b, &tm_.c, &tm_.d, &tm_.e, &tm_.f};
         for (std::size_t k = 0; k < 6; ++k) {
-          const auto x = Number(n() - 7 + k);
+          const auto x = Number(OperandCount() - 7 + k);
           if (!x) break;
           *fields[k] = *x;
         }
       }
       ResetLineOffset();
     } else if (t == "Tj" || t == "TJ" || t == "'" || t == "\"") {
-      if (ctx_.modern) {
+      if (context_.modern) {
         ShowPlacedText(t);
       } else {
         ShowText(t);
@@ -333,63 +337,63 @@ class Interpreter {
   // A name the page's /Font dictionary binds selects that font; any other name keeps the
   // current data and leaves the last record as the current font.
   void SelectFont(const std::string& name) {
-    TDynaArray<TFontRec>& fonts = *ctx_.fonts;
+    TDynaArray<TFontRec>& fonts = *context_.fonts;
     int index = -1;
-    if (resources_ >= 0 && ctx_.resources != nullptr) {
-      index = ctx_.resources->Font(resources_, name);  // a form's own fonts
-    } else if (ctx_.page_fonts != nullptr) {
-      index = ctx_.page_fonts->Find(ctx_.page_number - 1, name);
+    if (resources_ >= 0 && context_.resources != nullptr) {
+      index = context_.resources->Font(resources_, name);  // a form's own fonts
+    } else if (context_.page_fonts != nullptr) {
+      index = context_.page_fonts->Find(context_.page_number - 1, name);
     }
     if (index < 0 || index >= fonts.Count()) {
       if (fonts.Count() > 0) fonts.Select(fonts.Count() - 1);
       return;
     }
     const TFontRec& font = *fonts.Select(index);
-    data_.diff_codes = font.DiffCodes;
-    data_.diff_defined = font.DiffDefined;
-    data_.widths = font.Widths;
-    data_.width_defined = font.WidthDefined;
-    data_.bbox_height = font.BBoxHeight;
-    data_.first_char = font.FirstChar;
-    data_.is_type3 = font.IsType3;
-    data_.font_matrix = font.FontMatrix;
-    data_.extras = font.Extras;
-    data_.standard_widths = TStandardWidths(font.BaseFont);
+    font_data_.diff_codes = font.DiffCodes;
+    font_data_.diff_defined = font.DiffDefined;
+    font_data_.widths = font.Widths;
+    font_data_.width_defined = font.WidthDefined;
+    font_data_.bbox_height = font.BBoxHeight;
+    font_data_.first_char = font.FirstChar;
+    font_data_.is_type3 = font.IsType3;
+    font_data_.font_matrix = font.FontMatrix;
+    font_data_.extras = font.Extras;
+    font_data_.standard_widths = TStandardWidths(font.BaseFont);
   }
 
   void ImageRun(const std::string& name) {
-    if (!ctx_.page_images || !ctx_.images) return;
-    const int number = ctx_.page_images->ImageNumber(ctx_.page_number - 1, name);
-    if (number <= 0 || number > ctx_.images->Count() || !RunRoom()) return;
+    if (!context_.page_images || !context_.images) return;
+    const int number = context_.page_images->ImageNumber(context_.page_number - 1, name);
+    if (number <= 0 || number > context_.images->Count() || !RunRoom()) return;
     TTextItem* run = runs_.Append();
-    run->Text = ImageLink(number, (*ctx_.images)[number - 1].Bitmap.BitCount());
+    run->Text = ImageLink(number, (*context_.images)[number - 1].Bitmap.BitCount());
     run->Size = 12;
     run->LineHeight = 12;
     run->X = ctm_.e;
     run->Y = ctm_.f + ctm_.d;
-    if (ctx_.modern) {
+    if (context_.modern) {
       // The upper left corner of the picture as the page is shown.
       const TPoint corners[] = {{ctm_.e, ctm_.f},
                                 {ctm_.a + ctm_.e, ctm_.b + ctm_.f},
                                 {ctm_.c + ctm_.e, ctm_.d + ctm_.f},
                                 {ctm_.a + ctm_.c + ctm_.e, ctm_.b + ctm_.d + ctm_.f}};
-      const TPoint first = ctx_.frame.ToView(corners[0]);
+      const TPoint first = context_.frame.ToView(corners[0]);
       run->X = first.x;
       run->Y = first.y;
       for (const TPoint& corner : corners) {
-        const TPoint p = ctx_.frame.ToView(corner);
+        const TPoint p = context_.frame.ToView(corner);
         run->X = std::min(run->X, p.x);
         run->Y = std::max(run->Y, p.y);
       }
     }
-    run->Page = ctx_.page_number;
+    run->Page = context_.page_number;
   }
 
   // The modern mapping: calls emit(code, its characters, whether it is a one-byte code) for
   // each code (one or two bytes) of a shown string; a Type0 font's code is given as its CID.
   template <typename Emit>
   void EachCode(std::string_view bytes, Emit&& emit) {
-    const TFontExtras& extras = *data_.extras;
+    const TFontExtras& extras = *font_data_.extras;
     const std::size_t step = static_cast<std::size_t>(extras.CodeBytes);
     std::string mapped_text;  // a Type0 code's characters
     for (std::size_t i = 0; i + step <= bytes.size(); i += step) {
@@ -416,8 +420,8 @@ class Interpreter {
         text = extras.Text[code & 0xFF];
         unmapped = extras.Unmapped[code & 0xFF];
       }
-      if (unmapped != 0 && ctx_.unmapped_characters != nullptr) {
-        *ctx_.unmapped_characters += unmapped;
+      if (unmapped != 0 && context_.unmapped_characters != nullptr) {
+        *context_.unmapped_characters += unmapped;
       }
       emit(code, text, step == 1);
     }
@@ -425,25 +429,26 @@ class Interpreter {
 
   // A code's advance in text space per unit of font size, or nothing when the font has none.
   std::optional<double> CodeAdvance(uint32_t code) const {
-    const TFontExtras* extras = data_.extras.get();
+    const TFontExtras* extras = font_data_.extras.get();
     if (extras != nullptr && extras->Type0) {
       const auto it = extras->Widths.find(code);
       return (it != extras->Widths.end() ? it->second : extras->DefaultWidth) / 1000;
     }
-    const int64_t j = static_cast<int64_t>(code) - data_.first_char;
-    if (j < 0 || j > 255 || !data_.width_defined[static_cast<std::size_t>(j)]) return std::nullopt;
-    const double w = data_.widths[static_cast<std::size_t>(j)];
+    const int64_t j = static_cast<int64_t>(code) - font_data_.first_char;
+    if (j < 0 || j > 255 || !font_data_.width_defined[static_cast<std::size_t>(j)])
+      return std::nullopt;
+    const double w = font_data_.widths[static_cast<std::size_t>(j)];
     // A Type 3 glyph's width is in its glyph space, which the font matrix turns into text space.
-    return data_.is_type3 ? std::fabs(w * data_.font_matrix[0]) : w / 1000;
+    return font_data_.is_type3 ? std::fabs(w * font_data_.font_matrix[0]) : w / 1000;
   }
 
   // The advance of characters that the font gives no width for, from the standard font its
   // name suggests, per unit of font size.
   std::optional<double> StandardAdvance(std::string_view text) const {
-    if (text.empty() || data_.is_type3) return std::nullopt;
+    if (text.empty() || font_data_.is_type3) return std::nullopt;
     double sum = 0;
     for (const char c : text) {
-      const auto width = data_.standard_widths.Of(static_cast<unsigned char>(c));
+      const auto width = font_data_.standard_widths.Of(static_cast<unsigned char>(c));
       if (!width) return std::nullopt;
       sum += *width;
     }
@@ -455,9 +460,9 @@ class Interpreter {
   void ShowPlacedText(const std::string& op) {
     if (op == "'" || op == "\"") {
       NextLine();
-      if (op == "\"" && n() >= 4) {
-        tw_ = Number(n() - 4).value_or(tw_);
-        tc_ = Number(n() - 3).value_or(tc_);
+      if (op == "\"" && OperandCount() >= 4) {
+        tw_ = Number(OperandCount() - 4).value_or(tw_);
+        tc_ = Number(OperandCount() - 3).value_or(tc_);
       }
     }
     const Matrix m = Multiply(tm_, ctm_);
@@ -465,14 +470,15 @@ class Interpreter {
     place.scale = std::hypot(m.a, m.b);
     place.sign = font_size_ * tz_ < 0 ? -1 : 1;
     // A Type 3 font's box is in glyph space: its height in text space comes through the matrix.
-    const double box =
-        data_.is_type3 ? data_.bbox_height * std::fabs(data_.font_matrix[3]) : data_.bbox_height;
+    const double box = font_data_.is_type3
+                           ? font_data_.bbox_height * std::fabs(font_data_.font_matrix[3])
+                           : font_data_.bbox_height;
     place.size = std::fabs(font_size_ * std::hypot(m.c, m.d) * box);
     place.matrix = m;
-    TMeasureFont& font = *ctx_.font;
+    TMeasureFont& font = *context_.font;
     font.SetSize(place.size);
     const double th = tz_ / 100;
-    const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
+    const TFontRec* current = context_.fonts ? context_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
 
     Piece& piece = piece_;  // reused: its buffers keep their room from operator to operator
@@ -505,18 +511,18 @@ class Interpreter {
     };
     // The operator's own operands only: the string before it, or the array of a TJ. Strings
     // left in the list by other operators (a marked-content /ActualText) are not shown.
-    std::size_t first = n() >= 2 ? n() - 2 : 0;
+    std::size_t first = OperandCount() >= 2 ? OperandCount() - 2 : 0;
     if (tj) {
       first = 0;  // an array whose "[" the operand cap dropped: all that is left
-      for (std::size_t i = n() - 1; i-- > 0;) {
-        if (L(i) == "[") {
+      for (std::size_t i = OperandCount() - 1; i-- > 0;) {
+        if (Operand(i) == "[") {
           first = i + 1;
           break;
         }
       }
     }
-    for (std::size_t i = first; i + 1 < n(); ++i) {
-      const std::string& u = L(i);
+    for (std::size_t i = first; i + 1 < OperandCount(); ++i) {
+      const std::string& u = Operand(i);
       std::string bytes;
       if (u.size() >= 2 && u[0] == '<') {
         bytes = DecodeHexBytes(std::string_view(u).substr(1));
@@ -536,15 +542,15 @@ class Interpreter {
         text_advance_ += jump;
         continue;
       }
-      if (data_.extras) {
+      if (font_data_.extras) {
         EachCode(bytes, [&](uint32_t code, std::string_view text, bool one_byte) {
           add(CodeAdvance(code), text, one_byte && code == 32);
         });
       } else {
         // No mapping of the modern reader for this font: the classic one, code by code.
         for (const char byte : bytes) {
-          const std::string r =
-              MapToWinAnsi(std::string(1, byte), encoding, data_.diff_codes, data_.diff_defined);
+          const std::string r = MapToWinAnsi(std::string(1, byte), encoding, font_data_.diff_codes,
+                                             font_data_.diff_defined);
           add(CodeAdvance(static_cast<uint8_t>(byte)), r, byte == ' ');
         }
       }
@@ -581,12 +587,12 @@ class Interpreter {
     double length = 0;
     for (std::size_t i = 0; i < piece.widths.size(); ++i)
       length += piece.widths[i] + piece.spacing[i];
-    const TPoint origin = ctx_.frame.ToView({piece.start * m.a + m.e, piece.start * m.b + m.f});
-    const TPoint along = ctx_.frame.TurnDirection({m.a, m.b});  // per unit of text space
+    const TPoint origin = context_.frame.ToView({piece.start * m.a + m.e, piece.start * m.b + m.f});
+    const TPoint along = context_.frame.TurnDirection({m.a, m.b});  // per unit of text space
     const TPoint end{origin.x + along.x * length, origin.y + along.y * length};
     if (!std::isfinite(origin.x + origin.y + end.x + end.y + place.size)) return;
     if (OutsideThePage(origin, end, place.size)) return;
-    TMeasureFont& font = *ctx_.font;
+    TMeasureFont& font = *context_.font;
     font.SetSize(place.size);
     const double line_height = font.MeasuredHeight();
     const bool upright = along.x > std::fabs(along.y);
@@ -595,7 +601,7 @@ class Interpreter {
     run.Text = piece.text;
     run.Size = place.size;
     run.LineHeight = line_height;
-    run.Page = ctx_.page_number;
+    run.Page = context_.page_number;
     // Text turned against the page becomes a line of its own, placed by its highest point.
     run.X = std::min(origin.x, end.x);
     run.Y = (upright ? origin.y : std::max(origin.y, end.y)) + line_height;
@@ -621,8 +627,8 @@ class Interpreter {
   // Whether a run from origin to end lies wholly outside the page as shown: beside it, below
   // it by more than its size, or with its baseline above it.
   bool OutsideThePage(TPoint origin, TPoint end, double size) const {
-    const double width = ctx_.frame.ViewWidth();
-    const double height = ctx_.frame.ViewHeight();
+    const double width = context_.frame.ViewWidth();
+    const double height = context_.frame.ViewHeight();
     if (!(width > 0 && height > 0)) return false;  // no box to judge by
     return std::max(origin.x, end.x) < 0 || std::min(origin.x, end.x) > width ||
            std::max(origin.y, end.y) < -size || std::min(origin.y, end.y) > height;
@@ -673,67 +679,69 @@ class Interpreter {
   void ShowText(const std::string& op) {
     if (op == "'" || op == "\"") {
       NextLine();
-      if (n() > 3) tc_ = Number(n() - 3).value_or(tc_);
+      if (OperandCount() > 3) tc_ = Number(OperandCount() - 3).value_or(tc_);
     }
     std::string s;
-    extra_.clear();
-    const TFontRec* current = ctx_.fonts ? ctx_.fonts->Current() : nullptr;
+    extra_spacing_.clear();
+    const TFontRec* current = context_.fonts ? context_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
     const bool tj = op == "TJ";
-    for (std::size_t i = 0; i + 1 < n(); ++i) {
-      const std::string& u = L(i);
+    for (std::size_t i = 0; i + 1 < OperandCount(); ++i) {
+      const std::string& u = Operand(i);
       std::string bytes;
       if (u.size() >= 2 && u[0] == '<') {
         bytes = DecodeHexString(std::string_view(u).substr(1));
       } else if (u.size() >= 2 && u[0] == '(') {
         bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
       } else {
-        if (tj && !extra_.empty()) {
+        if (tj && !extra_spacing_.empty()) {
           if (const auto v = ParseNumber(u)) {
-            extra_.back() -= *v * std::fabs(font_size_ * V()) / 1000;
+            extra_spacing_.back() -= *v * std::fabs(font_size_ * VerticalFactor()) / 1000;
           }
         }
         continue;
       }
-      const std::string r = MapToWinAnsi(bytes, encoding, data_.diff_codes, data_.diff_defined);
+      const std::string r =
+          MapToWinAnsi(bytes, encoding, font_data_.diff_codes, font_data_.diff_defined);
       s += r;
       for (const char ch : r)
-        extra_.push_back(ch == ' ' ? H() * tw_ : 0.0);
+        extra_spacing_.push_back(ch == ' ' ? HorizontalScale() * tw_ : 0.0);
     }
     if (s.empty() || !RunRoom()) return;
-    TMeasureFont& font = *ctx_.font;
+    TMeasureFont& font = *context_.font;
     TTextItem* run = runs_.Append();
     run->Text = s;
     run->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + line_offset_;
-    run->Size = std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * font_size_ * data_.bbox_height);
+    run->Size =
+        std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * font_size_ * font_data_.bbox_height);
     font.SetSize(run->Size);
     run->LineHeight = font.MeasuredHeight();
     run->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + run->LineHeight;
-    run->Page = ctx_.page_number;
+    run->Page = context_.page_number;
     run->CharWidths.resize(s.size());
     run->Spacing.resize(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
       // The width is looked up with the output code, after the mapping.
-      const int j = static_cast<uint8_t>(s[i]) - data_.first_char;
-      if (j >= 0 && j <= 255 && data_.width_defined[static_cast<std::size_t>(j)]) {
-        const double w = data_.widths[static_cast<std::size_t>(j)];
-        run->CharWidths[i] =
-            data_.is_type3 ? std::fabs(font_size_ * V()) * w : w / 1000 * font_size_ * V();
+      const int j = static_cast<uint8_t>(s[i]) - font_data_.first_char;
+      if (j >= 0 && j <= 255 && font_data_.width_defined[static_cast<std::size_t>(j)]) {
+        const double w = font_data_.widths[static_cast<std::size_t>(j)];
+        run->CharWidths[i] = font_data_.is_type3 ? std::fabs(font_size_ * VerticalFactor()) * w
+                                                 : w / 1000 * font_size_ * VerticalFactor();
       } else {
         run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
       }
-      run->Spacing[i] = std::fabs(V()) * tc_ + extra_[i];
+      run->Spacing[i] = std::fabs(VerticalFactor()) * tc_ + extra_spacing_[i];
       line_offset_ += run->CharWidths[i] + run->Spacing[i];
     }
     DropControlCharacters(*run);
     if (run->Text.empty()) runs_.Delete(runs_.Count() - 1);
   }
 
-  const TInterpreterContext& ctx_;
+  const TInterpreterContext& context_;
   const TCapLimits& limits_;
   TDynaArray<TTextItem>& runs_;
   const int first_run_;  // the runs before this one belong to earlier pages
-  std::vector<std::string> list_;
+  std::vector<std::string> operands_;
   Matrix ctm_;
   std::vector<Matrix> stack_;
   Matrix tm_;
@@ -755,8 +763,8 @@ class Interpreter {
   std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
   int32_t resources_ = -1;           // the resource dictionary in force: -1 for the page's
   std::vector<int32_t> open_forms_;  // the forms being shown, outermost first
-  FontData data_;
-  std::vector<double> extra_;
+  CurrentFontData font_data_;
+  std::vector<double> extra_spacing_;
 };
 
 }  // namespace
