@@ -33,7 +33,7 @@ StreamHeader ReadStreamHeader(TDocReader& reader, TContentRef& ref) {
       for (std::size_t i = 1; i < t.size(); ++i) {
         if (t[i] != "[" && t[i] != "]") header.filters.push_back(t[i]);
       }
-    } else if (t[0] == "/Length" && t.size() >= 4 && t[3] == "R") {
+    } else if (t[0] == "/Length" && IsReference(entry)) {
       const int64_t saved = reader.GetPos();
       if (reader.GotoObject(ParseInt32(t[1]).value_or(0))) {
         ref.Length = reader.ReadTokenInt();

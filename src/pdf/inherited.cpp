@@ -36,7 +36,7 @@ std::optional<Box> BoxOf(const std::vector<std::string>& t, std::size_t at) {
 
 std::optional<Box> ReadBox(TDocReader& reader, const TDictEntry& e) {
   const auto& t = e.Tokens;
-  if (t.size() >= 4 && t[3] == "R") {
+  if (IsReference(e)) {
     const int64_t saved = reader.GetPos();
     std::vector<std::string> tokens{t[0]};
     if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
@@ -67,7 +67,7 @@ Found ReadAttributes(TDocReader& reader, int32_t num) {
   for (const TDictEntry& e : entries) {
     const auto& t = e.Tokens;
     if (t[0] == "/Resources" && t.size() >= 2) {
-      if (t.size() >= 4 && t[3] == "R") {
+      if (IsReference(e)) {
         const int64_t saved = reader.GetPos();
         if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
           found.resources = static_cast<int32_t>(reader.GetPos());
@@ -82,7 +82,7 @@ Found ReadAttributes(TDocReader& reader, int32_t num) {
       found.crop = ReadBox(reader, e);
     } else if (t[0] == "/Rotate" && t.size() >= 2) {
       found.rotate = ParseInt32(t[1]);
-    } else if (t[0] == "/Parent" && t.size() >= 4 && t[3] == "R") {
+    } else if (t[0] == "/Parent" && IsReference(e)) {
       found.parent = ParseInt32(t[1]);
     }
   }

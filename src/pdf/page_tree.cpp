@@ -10,10 +10,6 @@ namespace paginor {
 
 namespace {
 
-bool IsReference(const TDictEntry& entry) {
-  return entry.Tokens.size() >= 4 && entry.Tokens[3] == "R";
-}
-
 // Reads "n g R n g R ... ]" at the cursor, calling emit for each complete group while emit
 // returns true. The third token of a group is not compared with "R"; a number that does not
 // convert ends the array.

@@ -16,6 +16,11 @@ struct TDictEntry {
   int32_t ValuePos = 0;
 };
 
+// Whether the entry's value is a reference: its tokens after the key are "n g R".
+inline bool IsReference(const TDictEntry& entry) {
+  return entry.Tokens.size() >= 4 && entry.Tokens[3] == "R";
+}
+
 // Object number to file offset. A free entry keeps the value of its first field.
 struct TXrefEntry {
   int32_t Offset = 0;

@@ -78,10 +78,6 @@ void ReadSubsections(TDocReader& reader, int32_t first, int32_t count) {
   }
 }
 
-bool IsReference(const TDictEntry& entry) {
-  return entry.Tokens.size() >= 4 && entry.Tokens[3] == "R";
-}
-
 }  // namespace
 
 int64_t XrefTableLimit(const TDocReader& reader) {

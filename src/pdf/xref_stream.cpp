@@ -48,7 +48,7 @@ std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32
     const auto& t = e.Tokens;
     if (t[0] == "/Length" && t.size() == 2) {
       length = ParseInt64(t[1]);
-    } else if (t[0] == "/Length" && t.size() >= 4 && t[3] == "R") {
+    } else if (t[0] == "/Length" && IsReference(e)) {
       const int64_t saved = reader.GetPos();
       if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) length = ParseInt64(reader.ReadToken());
       reader.SetPos(saved);

@@ -24,10 +24,6 @@ int TPageFonts::Find(int page_index, const std::string& name) const {
 
 namespace {
 
-bool IsReference(const TDictEntry& e) {
-  return e.Tokens.size() >= 4 && e.Tokens[3] == "R";
-}
-
 // Follows a reference entry: the position after the object's header, or nothing.
 std::optional<int32_t> Follow(TDocReader& reader, const TDictEntry& e) {
   const auto num = ParseInt32(e.Tokens[1]);
