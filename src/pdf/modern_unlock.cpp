@@ -198,26 +198,16 @@ bool UnlockModern(TDocReader& reader, TPasswordPrompt& prompt) {
     }
     return key;
   };
-  std::string password;
-  bool first = true;
-  for (;;) {
-    if (std::optional<std::string> key = open(password)) {
-      security.Modern = true;
-      security.Key = std::move(*key);
-      security.CryptFilters = *methods;
-      security.StreamMethod = methods->at(d.V == 4 || d.V == 5 ? d.StmF : "/StdCF");
-      security.StringMethod = methods->at(d.V == 4 || d.V == 5 ? d.StrF : "/StdCF");
-      return true;
-    }
-    if (!first) prompt.WrongPassword();
-    first = false;
-    std::optional<std::string> entered = prompt.AskPassword();
-    if (!entered) {
-      reader.Invalid = true;
-      return false;
-    }
-    password = std::move(*entered);
-  }
+  return AskUntilOpened(reader, prompt, [&](const std::string& password) {
+    std::optional<std::string> key = open(password);
+    if (!key) return false;
+    security.Modern = true;
+    security.Key = std::move(*key);
+    security.CryptFilters = *methods;
+    security.StreamMethod = methods->at(d.V == 4 || d.V == 5 ? d.StmF : "/StdCF");
+    security.StringMethod = methods->at(d.V == 4 || d.V == 5 ? d.StrF : "/StdCF");
+    return true;
+  });
 }
 
 }  // namespace paginor

@@ -43,10 +43,17 @@ bool UnlockDocument(TDocReader& reader, TPasswordPrompt& prompt) {
   ReadEncryptDictionary(reader);
   TSecurityHandler& security = reader.Security;
   security.DecodeFileId();
+  return AskUntilOpened(reader, prompt, [&security](const std::string& password) {
+    return security.CheckPassword(password);
+  });
+}
+
+bool AskUntilOpened(TDocReader& reader, TPasswordPrompt& prompt,
+                    const std::function<bool(const std::string&)>& opens) {
   std::string password;
   bool first = true;
   for (;;) {
-    if (security.CheckPassword(password)) return true;
+    if (opens(password)) return true;
     if (!first) prompt.WrongPassword();
     first = false;
     std::optional<std::string> entered = prompt.AskPassword();

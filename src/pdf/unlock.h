@@ -2,6 +2,7 @@
 // with the empty password first, then the user's.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,11 @@ class TPasswordPrompt {
   // The modern reader: the file's encryption is not one it can open; no prompt follows.
   virtual void Unsupported() {}
 };
+
+// The empty password first, then the user's until `opens` accepts one: true then; false, with
+// Invalid set, when the user cancels.
+bool AskUntilOpened(TDocReader& reader, TPasswordPrompt& prompt,
+                    const std::function<bool(const std::string&)>& opens);
 
 // Fills OwnerHash, UserHash and Permissions from the /Encrypt object.
 void ReadEncryptDictionary(TDocReader& reader);
