@@ -99,7 +99,13 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
       const QSize pixels = (QSizeF(size) * ratio).toSize();
       return DrawThumbnail(picture.DecodeAtLeast(pixels.width(), pixels.height()), size, ratio);
     });
-    if (!drawn.isNull()) painter.drawImage(QPoint(thumbnail.X, thumbnail.Y), drawn);
+    if (drawn.isNull()) {
+      Fill(painter,
+           {thumbnail.X, thumbnail.Y, thumbnail.X + size.width(), thumbnail.Y + size.height()},
+           background);
+    } else {
+      painter.drawImage(QPoint(thumbnail.X, thumbnail.Y), drawn);
+    }
   }
 }
 

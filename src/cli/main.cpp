@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
       pictures.Add(dir, "bild", std::nullopt);
     }
     if (options.images_dir) {
+      std::error_code error;
+      std::filesystem::create_directories(*options.images_dir, error);
       pictures.Add(*options.images_dir, options.image_base,
                    options.image_format ? FormatFromName(*options.image_format) : std::nullopt);
     }

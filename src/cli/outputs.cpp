@@ -30,8 +30,6 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::ostream& 
 
 void TPictureFiles::Add(const std::string& dir, const std::string& base,
                         std::optional<TDibFormat> format) {
-  std::error_code error;
-  std::filesystem::create_directories(dir, error);
   targets_.push_back({dir.empty() ? "." : dir, base, format});
 }
 

@@ -25,8 +25,9 @@ bool WriteHtmlFile(TDocumentState& state, TConversionHost& host, const std::stri
 class TPictureFiles {
  public:
   explicit TPictureFiles(std::ostream& err) : err_(err) {}
-  // Pictures into dir as base + number + extension, in format or each picture's own (JPEG for
-  // 24 bits, GIF for the others: the names the HTML page's links give with base "bild").
+  // Pictures into dir (which must exist) as base + number + extension, in format or each picture's
+  // own (JPEG for 24 bits, GIF for the others: the names the HTML page's links give with base
+  // "bild").
   void Add(const std::string& dir, const std::string& base, std::optional<TDibFormat> format);
   bool Empty() const { return targets_.empty(); }
   void Write(int number, const TImageRec& image, const TDIB& decoded);

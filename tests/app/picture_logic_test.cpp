@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/thumbnail_cache.h"
+
 namespace paginor {
 namespace {
 
@@ -289,6 +291,43 @@ TEST(Printing, PercentagesKeepTheProportions) {
   EXPECT_EQ(ClampPercent(0), 1);
   EXPECT_EQ(ClampPercent(-5), 1);
   EXPECT_EQ(ClampPercent(64), 64);
+}
+
+TEST(ThumbnailCache, MakesEachThumbnailOnceAndKeepsOnlyTheMostRecent) {
+  TThumbnailCache cache(2);
+  int made = 0;
+  const auto make = [&made](int shade) {
+    return [&made, shade] {
+      ++made;
+      QImage image(4, 4, QImage::Format_RGB32);
+      image.fill(QColor(shade, shade, shade));
+      return image;
+    };
+  };
+  const QSize size(4, 4);
+  EXPECT_EQ(cache.Get(0, size, 1, make(10)).pixel(0, 0), qRgb(10, 10, 10));
+  EXPECT_EQ(cache.Get(0, size, 1, make(99)).pixel(0, 0), qRgb(10, 10, 10));  // cached
+  EXPECT_EQ(made, 1);
+  // Another size or device ratio is another thumbnail.
+  cache.Get(0, QSize(3, 3), 1, make(20));
+  cache.Get(0, size, 2, make(30));
+  EXPECT_EQ(made, 3);
+  EXPECT_EQ(cache.Count(), 2u);  // bounded: the least recently used went
+  cache.Get(0, size, 1, make(40));
+  EXPECT_EQ(made, 4);
+  // A picture that does not decode is remembered as such, not decoded at every paint.
+  EXPECT_TRUE(cache
+                  .Get(7, size, 1,
+                       [&made] {
+                         ++made;
+                         return QImage();
+                       })
+                  .isNull());
+  EXPECT_TRUE(cache.Get(7, size, 1, make(50)).isNull());
+  EXPECT_EQ(made, 5);
+  cache.Clear();
+  EXPECT_EQ(cache.Count(), 0u);
+  EXPECT_EQ(cache.Get(7, size, 1, make(60)).pixel(0, 0), qRgb(60, 60, 60));
 }
 
 }  // namespace

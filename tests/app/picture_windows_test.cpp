@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -487,6 +488,83 @@ TEST_F(GalleryTab, SaveAllWritesNumberedFilesAndAsksBeforeOverwriting) {
         DibToImage(form->FDoc.Images[i].Bitmap.Decode()).convertToFormat(QImage::Format_RGB32))
         << name.toStdString();
   }
+}
+
+// A JPEG whose headers read but whose quantisation tables are cut out: it passes the check at
+// conversion and fails only when its pixels are decoded.
+std::string JpegWithoutTables(int width, int height) {
+  TDIB dib;
+  newdib(dib, width, height, 24);
+  const std::string good = EncodeDib(dib, TDibFormat::Jpg);
+  std::string cut = good.substr(0, 2);
+  std::size_t at = 2;
+  while (at + 4 <= good.size() && static_cast<uint8_t>(good[at + 1]) != 0xDA) {
+    const std::size_t length =
+        static_cast<uint8_t>(good[at + 2]) << 8 | static_cast<uint8_t>(good[at + 3]);
+    if (static_cast<uint8_t>(good[at + 1]) != 0xDB) cut += good.substr(at, 2 + length);
+    at += 2 + length;
+  }
+  return cut + good.substr(at);
+}
+
+TEST_F(PictureWindows, APictureFoundDamagedWhenDecodedLeavesAnEmptyCellOpensNoViewerAndIsReported) {
+  PdfBuilder pdf;
+  const int damaged = pdf.AddStream(
+      "/Type /XObject /Subtype /Image /Width 40 /Height 40 /BitsPerComponent 8 "
+      "/ColorSpace /DeviceRGB /Filter /DCTDecode",
+      JpegWithoutTables(40, 40));
+  const int grey = pdf.AddStream(
+      "/Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 "
+      "/ColorSpace /DeviceGray /Filter /FlateDecode",
+      PdfBuilder::Deflate("\x40"));
+  const int tree = pdf.Add("");
+  const int page = pdf.Add("<< /Type /Page /Parent " + std::to_string(tree) +
+                           " 0 R /Resources << /XObject << /D " + std::to_string(damaged) +
+                           " 0 R /G " + std::to_string(grey) + " 0 R >> >> >>");
+  pdf.Set(tree, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+  pdf.root = pdf.Add("<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>");
+  form->openfilenow(Write(pdf.Build(), "damaged.pdf"));
+  // Its headers are sound: it keeps its place and number.
+  ASSERT_EQ(form->FDoc.Images.Count(), 2);
+  ShowTab(3);
+  EXPECT_SOON_EQ(form->PaintBox2->width(), form->ScrollBox2->viewport()->width());
+  const QImage grid = form->PaintBox2->grab().toImage();
+  const int columns = GalleryColumns(form->PaintBox2->width());
+  ASSERT_GE(columns, 2);
+  const auto differing = [&grid](TBox box, uint32_t colour) {
+    int count = 0;
+    for (int y = box.Y; y < box.Y + box.Height; ++y) {
+      for (int x = box.X; x < box.X + box.Width; ++x)
+        count += At(grid, x, y) != colour ? 1 : 0;
+    }
+    return count;
+  };
+  EXPECT_EQ(differing(ThumbnailPlace(CellOrigin(0, columns), 40, 40), 0xC0C0C0u), 0);
+  const TBox second = ThumbnailPlace(CellOrigin(1, columns), 1, 1);
+  EXPECT_EQ(differing(second, 0x404040u), 0) << std::hex << At(grid, second.X + 40, second.Y + 40);
+
+  DoubleClick(form->PaintBox2, QPoint(45, 50));
+  EXPECT_EQ(form->FSelectedImage, 1);
+  EXPECT_TRUE(dialogs->executed.empty());
+  EXPECT_EQ(form->StatusBar1->currentMessage(),
+            "Das Bild lässt sich nicht anzeigen: seine Daten sind beschädigt.");
+
+  const QString out = dir.path() + "/bilder";
+  form->DirectoryEdit1->setText(out);
+  form->PicFormatBox->setCurrentIndex(form->PicFormatBox->findText("BMP"));
+  form->SaveAllPicsBtnClick();
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text,
+            "Die Datei „" + out +
+                "/Bild001.bmp“ konnte nicht gespeichert werden.\n\n"
+                "Die Bilddaten sind beschädigt und lassen sich nicht lesen.");
+  EXPECT_FALSE(QFile::exists(out + "/Bild001.bmp"));
+  // As JPEG it is copied as stored, as the converter does too.
+  dialogs->messages.clear();
+  form->PicFormatBox->setCurrentIndex(0);
+  form->SaveAllPicsBtnClick();
+  EXPECT_TRUE(dialogs->messages.empty());
+  EXPECT_TRUE(QFile::exists(out + "/Bild001.jpg"));
 }
 
 TEST_F(GalleryTab, SaveAllOnAFullDiskKeepsTheOldFilesAndSaysWhy) {

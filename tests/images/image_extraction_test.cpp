@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "images/readers.h"
 #include "support/pdf_builder.h"
 #include "support/pnm.h"
 #include "support/read_structure.h"
@@ -306,6 +307,178 @@ TEST(ImageExtraction, NumbersFollowThePrunedList) {
   Extracted x(WithPages(pdf, {"/F " + Ref(form) + " /A " + Ref(a) + " /B " + Ref(b)}));
   EXPECT_EQ(x.result.Pages.ImageNumber(0, "/A"), 1);
   EXPECT_EQ(x.result.Pages.ImageNumber(0, "/B"), 2);
+}
+
+// --- pictures kept as their data, decoded when asked ---
+
+// A small JPEG made by the JPEG writer, and the same with its quantisation tables cut out:
+// its headers read, but decoding stops where the tables are first needed.
+struct SmallJpeg {
+  std::string good;
+  std::string without_tables;
+  SmallJpeg(int width, int height) {
+    TDIB dib;
+    newdib(dib, width, height, 24);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x)
+        setpixel(dib, x, y, static_cast<uint32_t>(x * 40 + y));
+    }
+    good = EncodeDib(dib, TDibFormat::Jpg);
+    std::size_t at = 2;  // after SOI: marker segments up to the scan
+    without_tables = good.substr(0, 2);
+    while (at + 4 <= good.size() && static_cast<uint8_t>(good[at]) == 0xFF &&
+           static_cast<uint8_t>(good[at + 1]) != 0xDA) {
+      const std::size_t length =
+          static_cast<uint8_t>(good[at + 2]) << 8 | static_cast<uint8_t>(good[at + 3]);
+      if (static_cast<uint8_t>(good[at + 1]) != 0xDB) without_tables += good.substr(at, 2 + length);
+      at += 2 + length;
+    }
+    without_tables += good.substr(at);
+  }
+};
+
+TEST(LazyPictures, TheRecordsSizeAndDepthAreThoseOfTheDecodedBitmap) {
+  for (const char* file :
+       {"images/img2pdf-png.pdf", "images/img2pdf-jpeg.pdf", "images/ccitt-g4.pdf",
+        "images/gs-image.pdf", "images/rc4-40-images.pdf"}) {
+    SCOPED_TRACE(file);
+    Extracted x(ReadFixture(file));
+    ASSERT_GT(x.images.Count(), 0);
+    for (const TImageRec& image : x.images) {
+      SCOPED_TRACE(image.Name);
+      const TDIB first = image.Bitmap.Decode();
+      ASSERT_TRUE(first.HasBits());
+      EXPECT_EQ(image.Bitmap.Width(), first.Width());
+      EXPECT_EQ(image.Bitmap.Height(), first.Height());
+      EXPECT_EQ(image.Bitmap.BitCount(), first.BitCount());
+      // Each decoding gives the same pixels, and no record holds them meanwhile.
+      EXPECT_EQ(image.Bitmap.Decode().Bitmap()->Bits, first.Bitmap()->Bits);
+      EXPECT_EQ(image.JpegBytes().empty(), image.FilterKind != TFilterKind::DCT);
+    }
+  }
+}
+
+TEST(LazyPictures, WithoutKeptDataTheNumbersSizesAndDepthsStay) {
+  const std::string file = ReadFixture("images/img2pdf-png.pdf");
+  Extracted kept(file);
+  auto reader = ReadStructure(file);
+  TImageRec* bound = nullptr;
+  TDynaArray<TImageRec> images{&bound};
+  std::vector<std::string> status;
+  const TImageExtraction result = ExtractImages(
+      *reader, images, true, [&status](const std::string& line) { status.push_back(line); }, {},
+      false);
+  EXPECT_EQ(status, kept.status);
+  EXPECT_EQ(result.Pages.ids_by_page, kept.result.Pages.ids_by_page);
+  EXPECT_EQ(result.Pages.number_by_id, kept.result.Pages.number_by_id);
+  ASSERT_EQ(images.Count(), kept.images.Count());
+  for (int i = 0; i < images.Count(); ++i) {
+    EXPECT_EQ(images[i].Name, kept.images[i].Name);
+    EXPECT_EQ(images[i].Bitmap.Width(), kept.images[i].Bitmap.Width());
+    EXPECT_EQ(images[i].Bitmap.BitCount(), kept.images[i].Bitmap.BitCount());
+    EXPECT_FALSE(images[i].Bitmap.CanDecode());
+    EXPECT_FALSE(images[i].Bitmap.Decode().HasBits());
+  }
+}
+
+TEST(LazyPictures, TheSinkGetsEachPictureAsItPassesWithItsNumber) {
+  PdfBuilder pdf;
+  const SmallJpeg jpeg(5, 3);
+  const int form = pdf.AddStream("/Type /XObject /Subtype /Form", "");
+  const int photo = pdf.AddStream(
+      ImageDict(5, 3, "/BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode"), jpeg.good);
+  const int grey = pdf.AddStream(ImageDict(1, 1, "/BitsPerComponent 8 /Filter /FlateDecode"),
+                                 PdfBuilder::Deflate("\x42"));
+  auto reader =
+      ReadStructure(WithPages(pdf, {"/F " + Ref(form) + " /P " + Ref(photo) + " /G " + Ref(grey)}));
+  TImageRec* bound = nullptr;
+  TDynaArray<TImageRec> images{&bound};
+  struct Seen {
+    int number;
+    std::string name;
+    std::string jpeg;
+    bool decoded;
+  };
+  std::vector<Seen> seen;
+  ExtractImages(
+      *reader, images, true, [](const std::string&) {}, {}, false,
+      [&seen](int number, const TImageRec& image, const TDIB& decoded) {
+        seen.push_back({number, image.Name, std::string(image.JpegBytes()),
+                        decoded.HasBits() && getpixel(decoded, 0, 0) == 0x42});
+      });
+  ASSERT_EQ(seen.size(), 2u);
+  // The JPEG is handed over as stored, undecoded; the Flate picture with the bitmap its
+  // check made.
+  EXPECT_EQ(seen[0].number, 1);
+  EXPECT_EQ(seen[0].name, "/P");
+  EXPECT_EQ(seen[0].jpeg, jpeg.good);
+  EXPECT_FALSE(seen[0].decoded);
+  EXPECT_EQ(seen[1].number, 2);
+  EXPECT_EQ(seen[1].name, "/G");
+  EXPECT_TRUE(seen[1].decoded);
+  // Nothing is kept past the hand-over.
+  EXPECT_TRUE(images[0].JpegBytes().empty());
+}
+
+TEST(LazyPictures, AJpegIsCheckedByItsHeaders) {
+  const SmallJpeg jpeg(5, 3);
+  const struct {
+    const char* name;
+    std::string data;
+    bool readable;
+  } cases[] = {
+      {"whole", jpeg.good, true},
+      {"without quantisation tables", jpeg.without_tables, true},
+      {"cut after its frame header", jpeg.good.substr(0, jpeg.good.find("\xFF\xC4")), false},
+      {"only SOI and EOI", "\xFF\xD8\xFF\xD9", false},
+      {"no JPEG", "\xFF\xD8 not a jpeg", false},
+      {"empty", "", false},
+  };
+  for (const auto& c : cases) {
+    const std::optional<TJpegFrame> frame = ReadJpegFrame(c.data);
+    ASSERT_EQ(frame.has_value(), c.readable) << c.name;
+    if (frame) {
+      EXPECT_EQ(frame->Width, 5) << c.name;
+      EXPECT_EQ(frame->Height, 3) << c.name;
+    }
+  }
+}
+
+TEST(LazyPictures, AJpegDamagedPastItsHeadersKeepsItsNumberAndFailsWhenDecoded) {
+  PdfBuilder pdf;
+  const SmallJpeg jpeg(5, 3);
+  ASSERT_NE(jpeg.without_tables, jpeg.good);
+  const std::string dict = ImageDict(5, 3, "/BitsPerComponent 8 /Filter /DCTDecode");
+  const int damaged = pdf.AddStream(dict, jpeg.without_tables);
+  const int good = pdf.AddStream(dict, jpeg.good);
+  Extracted x(WithPages(pdf, {"/D " + Ref(damaged) + " /G " + Ref(good)}));
+  EXPECT_EQ(x.status[1], "2 JPEG-Bilder gelesen...");
+  ASSERT_EQ(x.images.Count(), 2);
+  EXPECT_EQ(x.result.Pages.ImageNumber(0, "/D"), 1);
+  EXPECT_EQ(x.result.Pages.ImageNumber(0, "/G"), 2);
+  EXPECT_EQ(x.images[0].Bitmap.BitCount(), 24);
+  EXPECT_EQ(x.images[0].JpegBytes(), jpeg.without_tables);  // saved as JPEG: as stored
+  EXPECT_FALSE(x.images[0].Bitmap.Decode().HasBits());
+  EXPECT_FALSE(x.images[0].Bitmap.DecodeAtLeast(1, 1).HasBits());
+  EXPECT_TRUE(x.images[1].Bitmap.Decode().HasBits());
+}
+
+TEST(LazyPictures, AJpegThumbnailIsDecodedSmallerButNotBelowTheSizeAskedFor) {
+  const SmallJpeg jpeg(400, 300);
+  const struct {
+    int min_width, min_height, width, height;
+  } cases[] = {
+      {80, 80, 200, 150},    // a quarter would be 75 high
+      {50, 37, 50, 38},      // an eighth
+      {400, 300, 400, 300},  // whole
+      {1, 1, 50, 38},
+  };
+  for (const auto& c : cases) {
+    TDIB dib;
+    ReadJpegScaled(dib, jpeg.good, c.min_width, c.min_height);
+    EXPECT_EQ(dib.Width(), c.width) << c.min_width;
+    EXPECT_EQ(dib.Height(), c.height) << c.min_width;
+  }
 }
 
 }  // namespace
