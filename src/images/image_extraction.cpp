@@ -27,10 +27,6 @@ int TPageImages::ImageNumber(int page_index, const std::string& name) const {
 
 namespace {
 
-bool IsReference(const TDictEntry& e) {
-  return e.Tokens.size() >= 4 && e.Tokens[3] == "R";
-}
-
 // Every page's /XObject names; one record per distinct object, in order of first appearance.
 // Returns the record id of each image in `images`, in list order (ids are list positions
 // before pruning).
