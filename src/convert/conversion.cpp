@@ -178,8 +178,11 @@ class Conversion {
       host_.ProcessEvents();
       host_.SetProStatus(static_cast<int>(int64_t{number} * 100 / page_count));
       TPageContent content = ReadPageContent(reader_, page, number, status_);
-      if (content.PageOk && !content.ContentBuffer.empty()) {
-        InterpretAndLayout(std::move(content.ContentBuffer), frame, number);
+      std::vector<TFormXObject> annotations;
+      if (resources_) annotations = resources_->Annotations(number - 1);
+      // A page may show text through its annotations alone.
+      if (content.PageOk && (!content.ContentBuffer.empty() || !annotations.empty())) {
+        InterpretAndLayout(std::move(content.ContentBuffer), frame, number, std::move(annotations));
       }
     }
     if (unmapped_characters_ > 0) {
@@ -204,7 +207,8 @@ class Conversion {
                           : TPageFrame(0, 0, page.Width, page.Height, 0);
   }
 
-  void InterpretAndLayout(std::string content, const TPageFrame& frame, int number) {
+  void InterpretAndLayout(std::string content, const TPageFrame& frame, int number,
+                          std::vector<TFormXObject> annotations) {
     if (!state_.MeasureFont) throw std::logic_error("no measuring font");
     const TConvertOptions options = host_.Options();
     TInterpreterContext context;
@@ -219,10 +223,8 @@ class Conversion {
     context.unmapped_characters = &unmapped_characters_;
     context.modern = reader_.Modern;
     context.frame = frame;
-    if (resources_) {
-      context.resources = &*resources_;
-      context.annotations = resources_->Annotations(number - 1);
-    }
+    if (resources_) context.resources = &*resources_;
+    context.annotations = std::move(annotations);
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,

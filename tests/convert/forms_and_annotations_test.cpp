@@ -115,6 +115,25 @@ TEST(Annotations, AppearancesShowInTheirRectangle) {
   EXPECT_EQ(file.Lines(false), (std::vector<std::string>{"Oben", "Unten"}));
 }
 
+TEST(Annotations, APageWithoutContentShowsItsAnnotations) {
+  testing::PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  pdf.Set(3,
+          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << >> /Annots [4 0 "
+          "R] >>");
+  pdf.Set(4, "<< /Type /Annot /Subtype /FreeText /Rect [72 700 272 720] /AP << /N 5 0 R >> >>");
+  pdf.Set(5, Stream("/Subtype /Form /BBox [0 0 200 20] /Resources << /Font << /Helv 6 0 R >> >>",
+                    "BT /Helv 10 Tf 2 5 Td (Notiz) Tj ET"));
+  pdf.Set(6, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  pdf.root = 1;
+  RecordingHost host;
+  TDocumentState state;
+  state.MeasureFont = testing::MakeFakeFont(96);
+  ConvertBuffer(state, host, pdf.Build());
+  EXPECT_NE(DocumentToPlainText(state.Memo1).find("Notiz"), std::string::npos);
+}
+
 TEST(ModernContent, OnlyTheOperatorsOwnStringsAreShown) {
   FormFile file;
   // A marked-content replacement text before the string, comments, a string with balanced
