@@ -8,11 +8,14 @@
 // whole page, not only until the build returns: the layout is where a long page takes its time.
 // It also reports when the preview first showed text. With --preview-only the file is converted
 // and only the preview is measured, for documents too large to convert three times.
-// Usage: paginor_responsiveness [--preview-only] FILE.pdf
+// With --gallery the file is converted and the tab "Bilder ausgeben" is scrolled through, a
+// screen at a time, as a user would look at every thumbnail; the peak memory is printed last.
+// Usage: paginor_responsiveness [--preview-only | --gallery] FILE.pdf
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
@@ -25,7 +28,10 @@
 #include <functional>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "app/main_unit.h"
+#include "app/paint_box.h"
 #include "app/progress_forms.h"
 
 namespace {
@@ -112,12 +118,35 @@ void MeasurePreview(paginor::TMainForm& form, TickRecorder& ticks, double limit_
   form.PageControl2->setCurrentIndex(0);
 }
 
+// Scrolls the gallery from its top to its end, one screen per step, each step painted.
+void MeasureGallery(paginor::TMainForm& form, TickRecorder& ticks) {
+  form.PageControl2->setCurrentIndex(3);
+  QScrollBar* bar = form.ScrollBox2->verticalScrollBar();
+  ticks.Start();
+  QApplication::processEvents();
+  int steps = 0;
+  while (true) {
+    // The thumbnails of a screen are made over several paints: a second covers them.
+    QElapsedTimer screen;
+    screen.start();
+    while (screen.elapsed() < 1000)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    ++steps;
+    if (bar->value() >= bar->maximum()) break;
+    bar->setValue(bar->value() + bar->pageStep());
+  }
+  const double total_ms = ticks.ElapsedMs();
+  Report("Galerie durchblättert", ticks.StopGapsMs(), total_ms);
+  std::printf("Galerie: %d Bilder, %d Bildschirme\n", form.FDoc.Images.Count(), steps);
+}
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const bool preview_only = argc == 3 && std::strcmp(argv[1], "--preview-only") == 0;
-  if (argc != 2 && !preview_only) {
-    std::fprintf(stderr, "Aufruf: %s [--preview-only] DATEI.pdf\n", argv[0]);
+  const bool gallery = argc == 3 && std::strcmp(argv[1], "--gallery") == 0;
+  if (argc != 2 && !preview_only && !gallery) {
+    std::fprintf(stderr, "Aufruf: %s [--preview-only | --gallery] DATEI.pdf\n", argv[0]);
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[argc - 1]);
@@ -133,6 +162,13 @@ int main(int argc, char** argv) {
   form.openfilenow(file);
   const double convert_ms = ticks.ElapsedMs();
   Report("Umwandlung", ticks.StopGapsMs(), convert_ms);
+  if (gallery) {
+    MeasureGallery(form, ticks);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("Speicher höchstens %ld MiB\n", usage.ru_maxrss / 1024);
+    return 0;
+  }
 
   MeasurePreview(form, ticks, 180000);
   if (preview_only) return 0;

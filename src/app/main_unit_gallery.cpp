@@ -1,12 +1,14 @@
 // Tab 3: the gallery of the extracted images, the viewer it opens, and saving all images.
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/dialogs.h"
 #include "app/main_unit.h"
@@ -28,6 +30,7 @@ const QColor kFrameLight(255, 255, 255);
 const QColor kFrameShadow(128, 128, 128);
 const QColor kSelected(0, 0, 255);
 const QColor kBackground(192, 192, 192);
+constexpr qint64 kThumbnailMakingMs = 20;
 
 void Fill(QPainter& painter, const TRect& r, const QColor& colour) {
   if (r.Right > r.Left && r.Bottom > r.Top) {
@@ -82,6 +85,11 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
   const int client_height = ScrollBox2->viewport()->height();
   // Drawn at the screen's own pixels, so that thumbnails are sharp on a screen of 2× as well.
   const qreal ratio = PaintBox2->devicePixelRatioF();
+  // Thumbnails not made yet are made for a few dozen milliseconds per paint; the cells left
+  // over wait for the next paint, asked for at once, so that the window answers meanwhile.
+  QElapsedTimer making;
+  making.start();
+  bool left_over = false;
   for (int i = 0; i < count; ++i) {
     const TPoint cell = CellOrigin(i, columns);
     if (!CellVisible(cell.Y, scroll, client_height)) continue;
@@ -95,10 +103,15 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
     if (size.isEmpty()) continue;
     // Decoded only for the cells shown, a JPEG at a fraction of its size; a picture whose data
     // turn out damaged leaves its cell empty.
-    const QImage drawn = thumbnails_.Get(i, size, ratio, [&picture, size, ratio] {
-      const QSize pixels = (QSizeF(size) * ratio).toSize();
-      return DrawThumbnail(picture.DecodeAtLeast(pixels.width(), pixels.height()), size, ratio);
-    });
+    QImage drawn;
+    if (making.elapsed() < kThumbnailMakingMs || thumbnails_.Contains(i, size, ratio)) {
+      drawn = thumbnails_.Get(i, size, ratio, [&picture, size, ratio] {
+        const QSize pixels = (QSizeF(size) * ratio).toSize();
+        return DrawThumbnail(picture.DecodeAtLeast(pixels.width(), pixels.height()), size, ratio);
+      });
+    } else {
+      left_over = true;
+    }
     if (drawn.isNull()) {
       Fill(painter,
            {thumbnail.X, thumbnail.Y, thumbnail.X + size.width(), thumbnail.Y + size.height()},
@@ -107,6 +120,7 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
       painter.drawImage(QPoint(thumbnail.X, thumbnail.Y), drawn);
     }
   }
+  if (left_over) QTimer::singleShot(0, PaintBox2, [box = PaintBox2] { box->update(); });
 }
 
 void TMainForm::PaintBox2MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y) {

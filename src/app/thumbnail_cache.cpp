@@ -16,4 +16,11 @@ QImage TThumbnailCache::Get(int index, QSize size, qreal ratio,
   return entries_.front().image;
 }
 
+bool TThumbnailCache::Contains(int index, QSize size, qreal ratio) const {
+  for (const Entry& entry : entries_) {
+    if (entry.index == index && entry.size == size && entry.ratio == ratio) return true;
+  }
+  return false;
+}
+
 }  // namespace paginor

@@ -21,6 +21,8 @@ class TThumbnailCache {
   // when it is not cached. A null image (a picture that does not decode) is kept as well, so
   // that it is not decoded again at every paint. The least recently used goes first.
   QImage Get(int index, QSize size, qreal ratio, const std::function<QImage()>& make);
+  // True when that thumbnail is cached (made already, null or not).
+  bool Contains(int index, QSize size, qreal ratio) const;
   // For a new document.
   void Clear() { entries_.clear(); }
   std::size_t Count() const { return entries_.size(); }
