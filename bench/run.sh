@@ -6,6 +6,13 @@
 #           --text under 4 times the file size plus 64 MiB
 #   images  50 JPEG pages with Flate and CCITT pictures: --images no slower than pdfimages
 #           writing PPM/PGM/PBM (which decodes every picture, as we do); --html for comparison
+#   scan    a scanned book of 61 A4 pages, each a 2480 x 3508 JPEG (make_scan_pdf.py): --text
+#           within 0.5 s and 64 MiB + the file's size; --images (JPEG files, copied) within
+#           1.5 times pdfimages -all, also on the 50-page document; --images --image-format bmp
+#           (decoding) no slower than pdfimages (PPM); peak memory of --images within 64 MiB +
+#           the file's size + one decoded picture
+#   gallery the window converting a 500-page scanned book and showing every thumbnail of its
+#           gallery: peak memory under 1 GiB, events at most 50 ms apart
 #   runs    one page of 20 000 one-character runs: converted in under 2 seconds
 #   window  the main window (offscreen) converting the 1000-page and the picture document and
 #           building the HTML view: the longest time without processed events under 50 ms
@@ -28,6 +35,7 @@ trap 'rm -rf "$work"' EXIT
 python3 bench/make_text_pdf.py "$work/text.pdf" 1000
 python3 bench/make_image_pdf.py "$work/images.pdf" 50
 python3 bench/make_runs_pdf.py "$work/runs.pdf" 20000
+python3 bench/make_scan_pdf.py "$work/scan.pdf" 61
 
 # measure NAME COMMAND...: runs the command REPEATS times (an output folder "$work/out" is
 # emptied before each run) and stores the median seconds and the median peak resident KiB in
@@ -69,10 +77,16 @@ measure text_rtf "$bin" -q -r "$work/out/out.rtf" "$work/text.pdf"
 measure images_images "$bin" -q -i "$work/out" "$work/images.pdf"
 measure images_html "$bin" -q -H "$work/out/out.htm" "$work/images.pdf"
 measure runs_text "$bin" -q -t "$work/out/out.txt" "$work/runs.pdf"
+measure scan_text "$bin" -q -t "$work/out/out.txt" "$work/scan.pdf"
+measure scan_images "$bin" -q -i "$work/out" "$work/scan.pdf"
+measure scan_bmp "$bin" -q -i "$work/out" --image-format bmp "$work/scan.pdf"
 if [ "$have_poppler" = yes ]; then
   measure text_poppler pdftotext -layout "$work/text.pdf" "$work/out/poppler.txt"
   measure images_poppler pdfimages "$work/images.pdf" "$work/out/bild"
   measure runs_poppler pdftotext -layout "$work/runs.pdf" "$work/out/poppler.txt"
+  measure images_poppler_all pdfimages -all "$work/images.pdf" "$work/out/bild"
+  measure scan_poppler_all pdfimages -all "$work/scan.pdf" "$work/out/bild"
+  measure scan_poppler pdfimages "$work/scan.pdf" "$work/out/bild"
 fi
 
 text_size=$(stat -c %s "$work/text.pdf")
@@ -92,6 +106,25 @@ echo "Bilder: 50 JPEG-Seiten mit Flate- und CCITT-Bildern, $(stat -c %s "$work/i
 line "paginor-convert --images" images_images
 line "paginor-convert --html" images_html
 [ "$have_poppler" = yes ] && line "pdfimages (PPM/PGM/PBM)" images_poppler
+[ "$have_poppler" = yes ] && line "pdfimages -all (JPEG kopiert)" images_poppler_all
+echo
+scan_size=$(stat -c %s "$work/scan.pdf")
+echo "Gescanntes Buch: 61 Seiten JPEG 2480 x 3508, $scan_size Bytes"
+line "paginor-convert --text" scan_text
+line "paginor-convert --images" scan_images
+line "paginor-convert --images (BMP)" scan_bmp
+if [ "$have_poppler" = yes ]; then
+  line "pdfimages -all" scan_poppler_all
+  line "pdfimages (PPM)" scan_poppler
+fi
+echo "  --text unter 0,5 s: $(verdict "$(seconds scan_text)" 0.5 "<")"
+text_limit=$(((scan_size + 64 * 1024 * 1024) / 1024))
+echo "  Speicher --text unter $((text_limit / 1024)) MiB: $(verdict "$(cat "$work/scan_text.kb")" "$text_limit" "<")"
+# One decoded picture: 2480 x 3508 x 3 bytes.
+images_limit=$(((scan_size + 64 * 1024 * 1024 + 2480 * 3508 * 3) / 1024))
+for c in scan_images scan_bmp; do
+  echo "  Speicher $c unter $((images_limit / 1024)) MiB: $(verdict "$(cat "$work/$c.kb")" "$images_limit" "<")"
+done
 echo
 echo "Textstücke: eine Seite mit 20000 einzelnen Zeichen"
 line "paginor-convert --text" runs_text
@@ -105,6 +138,12 @@ if [ "$have_poppler" = yes ]; then
   r=$(ratio images_poppler images_images)
   echo "Verhältnis pdfimages / --images:         $r (Ziel mindestens 1): $(verdict "$r" 1 ">=")"
   echo "Verhältnis pdfimages / --html (Bilder):  $(ratio images_poppler images_html)"
+  r=$(ratio images_images images_poppler_all)
+  echo "Verhältnis --images / pdfimages -all:    $r (Ziel höchstens 1,5): $(verdict "$r" 1.5001 "<")"
+  r=$(ratio scan_images scan_poppler_all)
+  echo "Buch: --images / pdfimages -all:         $r (Ziel höchstens 1,5): $(verdict "$r" 1.5001 "<")"
+  r=$(ratio scan_bmp scan_poppler)
+  echo "Buch: --images BMP / pdfimages (PPM):    $r (Ziel höchstens 1): $(verdict "$r" 1.0001 "<")"
 else
   echo "pdftotext oder pdfimages fehlt (poppler-utils): keine Verhältnisse"
 fi
@@ -135,6 +174,19 @@ if [ -x "$window" ]; then
   done
 else
   echo "$window fehlt (Bau ohne Fenster): keine Messung des Fensters"
+fi
+
+# The gallery of a 500-page scanned book in the window, once: the file is 600 MB.
+if [ -x "$window" ]; then
+  python3 bench/make_scan_pdf.py "$work/book500.pdf" 500
+  "$window" --gallery "$work/book500.pdf" 2>/dev/null >"$work/gallery.out"
+  rm -f "$work/book500.pdf"
+  pause=$(sed -n 's/^Galerie durchblättert.*längste Pause *\([0-9.]*\).*/\1/p' "$work/gallery.out")
+  peak=$(sed -n 's/^Speicher höchstens \([0-9]*\) MiB/\1/p' "$work/gallery.out")
+  echo
+  echo "Galerie eines gescannten Buches mit 500 Seiten"
+  echo "  längste Pause beim Durchblättern ${pause} ms: $(verdict "$pause" 50 "<")"
+  echo "  Speicher höchstens ${peak} MiB (Ziel unter 1024): $(verdict "$peak" 1024 "<")"
 fi
 
 # The HTML preview of a real book, once each: the large case takes a while.
