@@ -8,6 +8,7 @@
 
 #include "convert/conversion.h"
 #include "fuzz_check.h"
+#include "image_checks.h"
 #include "output/html_writer.h"
 #include "output/rtf_writer.h"
 #include "output/text_writer.h"
@@ -58,6 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const int percent : host.progress)
     FUZZ_CHECK(percent >= 0 && percent <= 100);
   FUZZ_CHECK(state.PageSizes.Count() <= result.PageCount);
+  // A kept picture decodes, if at all, to the size and depth its record promised the links.
+  for (const paginor::TImageRec& image : state.Images) {
+    const paginor::TDIB dib = image.Bitmap.Decode();
+    paginor::fuzz::CheckBitmap(dib);
+    if (dib.HasBits()) {
+      FUZZ_CHECK(dib.Width() == image.Bitmap.Width() && dib.Height() == image.Bitmap.Height() &&
+                 dib.BitCount() == image.Bitmap.BitCount());
+    }
+  }
 
   FUZZ_CHECK(paginor::fuzz::IsUtf8(paginor::DocumentToPlainText(state.Memo1)));
   FUZZ_CHECK(paginor::DocumentToRTF(state.Memo1).starts_with("{\\rtf1"));

@@ -13,6 +13,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   paginor::ReadJpeg(dib, bytes);
   paginor::fuzz::CheckBitmap(dib);
   if (dib.HasBits()) FUZZ_CHECK(dib.BitCount() == 24);
+  // The header check that keeps a picture's place never refuses one that decodes, and it says
+  // the decoded size.
+  const auto frame = paginor::ReadJpegFrame(bytes);
+  if (dib.HasBits()) {
+    FUZZ_CHECK(frame && frame->Width == dib.Width() && frame->Height == dib.Height());
+  }
+  // A thumbnail's decoding: well-formed, never larger than the picture.
+  paginor::TDIB small;
+  paginor::ReadJpegScaled(small, bytes, 80, 80);
+  paginor::fuzz::CheckBitmap(small);
+  if (small.HasBits()) {
+    FUZZ_CHECK(frame && small.Width() <= frame->Width && small.Height() <= frame->Height);
+  }
   paginor::fuzz::WriteInEveryFormat(dib);
   // OpenDib tells JPEG and TIFF apart by their first bytes.
   paginor::TDIB opened;
