@@ -74,6 +74,9 @@ LoadStatus LoadFile(const std::string& path, std::string& bytes) {
 class Conversion {
  public:
   Conversion(TDocumentState& state, TConversionHost& host) : state_(state), host_(host) {}
+  // The file as it was before it was read: pictures may be read from it again while it stays
+  // so. Looked at first, so that a change during the reading is seen as a change.
+  void SetFile(std::shared_ptr<const TPictureFile> file) { file_ = std::move(file); }
 
   // load fills the buffer; it is called once the per-document state has been emptied.
   template <typename Load>
@@ -159,7 +162,7 @@ class Conversion {
       return !state_.FBreak;
     };
     page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status_, go_on,
-                                 state_.KeepPictureData, state_.PictureSink)
+                                 state_.KeepPictureData, state_.PictureSink, file_)
                        .Pages;
     Status("Lese Seiten...");
     ReadPages();
@@ -253,6 +256,7 @@ class Conversion {
 
   TDocumentState& state_;
   TConversionHost& host_;
+  std::shared_ptr<const TPictureFile> file_;  // the file converted; null for a buffer
   const TStatusLineSink status_ = [this](const std::string& line) { Status(line); };
   TDocReader reader_;
   TConvertOptions options_;
@@ -273,7 +277,9 @@ class Conversion {
 
 TConversionResult openfilenow(TDocumentState& state, TConversionHost& host,
                               const std::string& path) {
-  return Conversion(state, host).Run([&path](std::string& bytes) { return LoadFile(path, bytes); });
+  Conversion conversion(state, host);
+  conversion.SetFile(PictureFileOf(path));
+  return conversion.Run([&path](std::string& bytes) { return LoadFile(path, bytes); });
 }
 
 TConversionResult ConvertBuffer(TDocumentState& state, TConversionHost& host, std::string bytes) {

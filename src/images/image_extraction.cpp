@@ -1,5 +1,8 @@
 #include "images/image_extraction.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <unordered_map>
 
@@ -134,12 +137,13 @@ std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
 // The stream data of a record: after "stream" and its one line end. A keyword followed by
 // other white space is still taken, the data starting after it.
 std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& image,
-                                           const TImageAttributes& a) {
+                                           const TImageAttributes& a, int64_t& offset) {
   reader.SetPos(image.StreamPos);
   if (!reader.AtStreamData()) {
     reader.SetPos(image.StreamPos);
     if (reader.ReadToken() != "stream") return std::nullopt;
   }
+  offset = reader.GetPos();
   std::string data = reader.ReadBytes(image.Length);
   if (reader.Encrypted && a.Modern) {
     reader.Security.DecryptStream(image.ObjNum, image.Gen, data, StreamCryptFilter(a.Chain));
@@ -205,14 +209,16 @@ bool Decodable(const TImageRec& image) {
 TDIB DecodePictureSource(const TPictureSource& source, int64_t* inflated) {
   const TImageAttributes& a = source.Attributes;
   TDIB dib;
+  const std::string reread = source.File ? source.Bytes() : std::string();
+  const std::string& stored = source.File ? reread : source.Data;
   std::string undone;
   // The modern reader undoes the generic filters before the picture's own decoder; for raw
   // samples that is all of them. A kept JPEG has them undone already.
   if (a.Modern && source.Kind != TFilterKind::DCT) {
-    undone = UndoGenericFilters(a.Chain, source.Data, source.Kind, kMaxInflatedSize);
+    undone = UndoGenericFilters(a.Chain, stored, source.Kind, kMaxInflatedSize);
     if (inflated) *inflated += static_cast<int64_t>(undone.size());
   }
-  const std::string& data = a.Modern && source.Kind != TFilterKind::DCT ? undone : source.Data;
+  const std::string& data = a.Modern && source.Kind != TFilterKind::DCT ? undone : stored;
   switch (source.Kind) {
     case TFilterKind::DCT:
       ReadJpeg(dib, data);
@@ -262,18 +268,55 @@ TDIB TPicture::DecodeAtLeast(int32_t min_width, int32_t min_height) const {
   if (!source_) return {};
   if (source_->Kind != TFilterKind::DCT) return Decode();
   TDIB dib;
-  ReadJpegScaled(dib, source_->Data, min_width, min_height);
+  ReadJpegScaled(dib, source_->Bytes(), min_width, min_height);
   return dib;
 }
 
-std::string_view TPicture::JpegBytes() const {
-  if (!source_ || source_->Kind != TFilterKind::DCT) return {};
-  return source_->Data;
+std::string TPicture::JpegBytes() const {
+  if (!IsJpeg()) return {};
+  return source_->Bytes();
+}
+
+std::shared_ptr<const TPictureFile> PictureFileOf(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  auto file = std::make_shared<TPictureFile>();
+  file->Path = path;
+  file->Size = static_cast<int64_t>(info.st_size);
+  file->ModifiedNs = int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+  return file;
+}
+
+std::string TPictureSource::Bytes() const {
+  if (!File) return Data;
+  const int fd = ::open(File->Path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string bytes;
+  struct stat info {};
+  const int64_t modified = ::fstat(fd, &info) == 0
+                               ? int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec
+                               : -1;
+  // A file changed since it was read may hold anything where the picture was.
+  if (modified == File->ModifiedNs && static_cast<int64_t>(info.st_size) == File->Size &&
+      Offset >= 0 && Length >= 0 && Offset + Length <= File->Size) {
+    bytes.resize(static_cast<std::size_t>(Length));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done,
+                                static_cast<off_t>(Offset + static_cast<int64_t>(done)));
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (done != bytes.size()) bytes.clear();
+  }
+  ::close(fd);
+  return bytes;
 }
 
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
                                bool read_pictures, const TImageStatusSink& status,
-                               const TImageGoOn& go_on, bool keep_data, const TPictureSink& sink) {
+                               const TImageGoOn& go_on, bool keep_data, const TPictureSink& sink,
+                               const std::shared_ptr<const TPictureFile>& file) {
   TImageExtraction result;
   images.Clear();
   CollectImages(reader, images, result.Pages);
@@ -281,6 +324,9 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
   status(std::to_string(result.ImagesFound) + " Bilder/Objekte gefunden...");
   const std::vector<TImageAttributes> attributes = ReadImageDictionaries(reader, images);
   std::vector<bool> passed(static_cast<std::size_t>(images.Count()), false);
+  // The buffer is the file's bytes, unchanged, only when the file is still as it was read and
+  // nothing was decrypted.
+  const bool rereadable = keep_data && file && file->Size == reader.Size() && !reader.Encrypted;
   if (read_pictures) {
     const TCapLimits& limits = reader.Caps.Limits;
     const int64_t max_bytes = std::min(limits.ImageBytes, kMaxBitmapBytes);
@@ -298,7 +344,8 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
         break;
       }
       if (!reader.CountStreamBytes(0)) break;
-      std::optional<std::string> data = ReadImageStream(reader, image, a);
+      int64_t offset = 0;
+      std::optional<std::string> data = ReadImageStream(reader, image, a, offset);
       if (!data) continue;
       reader.CountStreamBytes(static_cast<int64_t>(data->size()));
       if (!Decodable(image)) continue;
@@ -316,8 +363,13 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
       if (image.FilterKind == TFilterKind::DCT) {
         // A JPEG is checked by its headers: the scanned page's pixels are not needed to know
         // its size and depth.
+        // The modern reader's generic filters undone; a JPEG stored bare stays as it is.
+        const bool as_stored = !a.Modern || a.Chain.size() == 1;
         if (a.Modern) {
-          *data = UndoGenericFilters(a.Chain, std::move(*data), image.FilterKind, kMaxInflatedSize);
+          if (!as_stored) {
+            *data =
+                UndoGenericFilters(a.Chain, std::move(*data), image.FilterKind, kMaxInflatedSize);
+          }
           reader.CountStreamBytes(static_cast<int64_t>(data->size()));
         }
         const std::optional<TJpegFrame> frame = ReadJpegFrame(*data);
@@ -325,7 +377,14 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
         width = frame->Width;
         height = frame->Height;
         bit_count = kJpegBitCount;
-        source->Data = std::move(*data);
+        if (rereadable && as_stored && !sink &&
+            offset + static_cast<int64_t>(data->size()) <= file->Size) {
+          source->File = file;
+          source->Offset = offset;
+          source->Length = static_cast<int64_t>(data->size());
+        } else {
+          source->Data = std::move(*data);
+        }
       } else {
         source->Data = std::move(*data);
         int64_t inflated = 0;

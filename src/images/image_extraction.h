@@ -21,6 +21,16 @@ namespace paginor {
 // JPX and JBIG2 only for the modern reader; Flate stands for raw samples after its filters.
 enum class TFilterKind { None = 0, DCT = 1, Flate = 2, CCITT = 3, JPX = 4, JBIG2 = 5 };
 
+// The file a conversion read, as it was then. A JPEG stored in it unchanged is read from it
+// again when it is wanted instead of being kept in memory.
+struct TPictureFile {
+  std::string Path;
+  int64_t Size = 0;
+  int64_t ModifiedNs = 0;
+};
+// The file at path as it is now; null when it cannot be looked at.
+std::shared_ptr<const TPictureFile> PictureFileOf(const std::string& path);
+
 // What decoding a picture needs, taken from the file when it was checked.
 struct TPictureSource {
   TFilterKind Kind = TFilterKind::None;
@@ -31,7 +41,14 @@ struct TPictureSource {
   // The stream, decrypted. A JPEG's is its file as stored (the modern reader's generic filters
   // undone), the others' are undone again at each decoding, so raw samples are never held.
   std::string Data;
+  // Instead of Data: where the stream lies in the file. Read again when wanted; empty when the
+  // file has changed since.
+  std::shared_ptr<const TPictureFile> File;
+  int64_t Offset = 0;
+  int64_t Length = 0;
   int64_t MaxBytes = 0;  // the largest bitmap the document's caps allow
+
+  std::string Bytes() const;
 };
 
 // The bitmap of one picture, known by its size and depth, decoded only when its pixels are
@@ -53,8 +70,10 @@ class TPicture {
   // A bitmap at least min_width × min_height where the decoder can make it smaller at less
   // cost (JPEG), otherwise the whole one; for thumbnails.
   TDIB DecodeAtLeast(int32_t min_width, int32_t min_height) const;
-  // The JPEG file of a /DCTDecode picture as stored; empty for the other kinds.
-  std::string_view JpegBytes() const;
+  bool IsJpeg() const { return source_ && source_->Kind == TFilterKind::DCT; }
+  // The JPEG file of a /DCTDecode picture as stored; empty for the other kinds, and when the
+  // PDF file it is read from again has changed.
+  std::string JpegBytes() const;
 
  private:
   std::shared_ptr<const TPictureSource> source_;
@@ -81,7 +100,7 @@ struct TImageRec {
   bool IsImage = false;
   TPicture Bitmap;
   // A /DCTDecode picture's stream as stored (decrypted): saved as JPEG without re-encoding.
-  std::string_view JpegBytes() const { return Bitmap.JpegBytes(); }
+  std::string JpegBytes() const { return Bitmap.JpegBytes(); }
 };
 
 // Which image a page's resource name stands for, after the list has been pruned.
@@ -115,10 +134,12 @@ using TPictureSink = std::function<void(int number, const TImageRec& image, cons
 // Collects, reads and (when read_pictures) checks the pages' images into images, which is
 // emptied first; writes the two status lines. A JPEG is checked by its headers, the other
 // kinds by decoding them; no pixels are kept. keep_data false keeps only each picture's size
-// and depth (for numbering and links), so that nothing can be decoded later.
+// and depth (for numbering and links), so that nothing can be decoded later. file, the file
+// the reader's buffer was read from, lets JPEG data be read from it again instead of kept.
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
                                bool read_pictures, const TImageStatusSink& status,
                                const TImageGoOn& go_on = {}, bool keep_data = true,
-                               const TPictureSink& sink = {});
+                               const TPictureSink& sink = {},
+                               const std::shared_ptr<const TPictureFile>& file = nullptr);
 
 }  // namespace paginor

@@ -44,8 +44,9 @@ std::string ImageFileName(const std::string& base, int number, TDibFormat format
 
 bool SaveImage(const TImageRec& image, const std::string& path, TDibFormat format) {
   const bool jpeg = format == TDibFormat::Jpg || format == TDibFormat::Jif;
-  const std::string_view jpeg_bytes = image.JpegBytes();
-  if (jpeg && !jpeg_bytes.empty()) {
+  if (jpeg && image.Bitmap.IsJpeg()) {
+    const std::string jpeg_bytes = image.JpegBytes();
+    if (jpeg_bytes.empty()) return false;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(jpeg_bytes.data(), static_cast<std::streamsize>(jpeg_bytes.size()));
     return static_cast<bool>(out.flush());

@@ -149,19 +149,24 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
 namespace {
 
 bool CopiesOriginal(const TImageRec& image, TDibFormat format) {
-  return (format == TDibFormat::Jpg || format == TDibFormat::Jif) && !image.JpegBytes().empty();
+  return (format == TDibFormat::Jpg || format == TDibFormat::Jif) && image.Bitmap.IsJpeg();
 }
 
 }  // namespace
 
 std::string ImageFileBytes(const TImageRec& image, TDibFormat format) {
-  if (CopiesOriginal(image, format)) return std::string(image.JpegBytes());
+  if (CopiesOriginal(image, format)) return image.JpegBytes();
   return EncodeDib(image.Bitmap.Decode(), format);
 }
 
 std::optional<std::string> SaveImageFile(const TImageRec& image, const std::string& path,
                                          TDibFormat format, const TDIB& decoded) {
-  if (CopiesOriginal(image, format)) return WriteFileAtomically(path, image.JpegBytes());
+  if (CopiesOriginal(image, format)) {
+    // Read again from the PDF file, which may have changed since.
+    const std::string bytes = image.JpegBytes();
+    if (bytes.empty()) return "Die Bilddaten sind beschädigt und lassen sich nicht lesen.";
+    return WriteFileAtomically(path, bytes);
+  }
   // Pictures are decoded only now, so damaged data may show up here first.
   const TDIB dib = decoded.HasBits() ? decoded : image.Bitmap.Decode();
   if (!dib.HasBits()) return "Die Bilddaten sind beschädigt und lassen sich nicht lesen.";

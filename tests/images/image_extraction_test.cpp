@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 #include "images/readers.h"
 #include "support/pdf_builder.h"
@@ -479,6 +483,53 @@ TEST(LazyPictures, AJpegThumbnailIsDecodedSmallerButNotBelowTheSizeAskedFor) {
     EXPECT_EQ(dib.Width(), c.width) << c.min_width;
     EXPECT_EQ(dib.Height(), c.height) << c.min_width;
   }
+}
+
+TEST(LazyPictures, AJpegStoredAsItIsIsReadFromTheFileAgainWhileTheFileStaysTheSame) {
+  PdfBuilder pdf;
+  const SmallJpeg jpeg(5, 3);
+  const std::string dict = ImageDict(5, 3, "/BitsPerComponent 8 /Filter /DCTDecode");
+  const int photo = pdf.AddStream(dict, jpeg.good);
+  const int grey = pdf.AddStream(ImageDict(1, 1, "/BitsPerComponent 8 /Filter /FlateDecode"),
+                                 PdfBuilder::Deflate("\x42"));
+  const std::string bytes = WithPages(pdf, {"/P " + Ref(photo) + " /G " + Ref(grey)});
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("paginor-lazy-" + std::to_string(::getpid()) + ".pdf");
+  const auto write = [&path](const std::string& content) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+  };
+  write(bytes);
+  const auto file = PictureFileOf(path.string());
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size, static_cast<int64_t>(bytes.size()));
+  auto reader = ReadStructure(bytes);
+  TImageRec* bound = nullptr;
+  TDynaArray<TImageRec> images{&bound};
+  ExtractImages(
+      *reader, images, true, [](const std::string&) {}, {}, true, {}, file);
+  ASSERT_EQ(images.Count(), 2);
+  EXPECT_EQ(images[0].JpegBytes(), jpeg.good);
+  EXPECT_TRUE(images[0].Bitmap.Decode().HasBits());
+  EXPECT_EQ(getpixel(images[1].Bitmap.Decode(), 0, 0), 0x42u);
+
+  // Changed on disk since: the JPEG's bytes may be anything now, so none are given.
+  std::string changed = bytes;
+  changed.back() = changed.back() == ' ' ? '\n' : ' ';
+  write(changed + "\n");
+  EXPECT_TRUE(images[0].JpegBytes().empty());
+  EXPECT_FALSE(images[0].Bitmap.Decode().HasBits());
+  EXPECT_EQ(getpixel(images[1].Bitmap.Decode(), 0, 0), 0x42u);  // kept in memory
+  std::filesystem::remove(path);
+  EXPECT_TRUE(images[0].JpegBytes().empty());
+
+  // A buffer that is not the file (another size: repaired, or another file) keeps the data.
+  write(bytes + "%\n");
+  auto other = ReadStructure(bytes);
+  ExtractImages(
+      *other, images, true, [](const std::string&) {}, {}, true, {}, PictureFileOf(path.string()));
+  std::filesystem::remove(path);
+  ASSERT_EQ(images.Count(), 2);
+  EXPECT_EQ(images[0].JpegBytes(), jpeg.good);
 }
 
 }  // namespace
