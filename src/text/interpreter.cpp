@@ -11,6 +11,8 @@
 
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
+#include "text/charsets.h"
+#include "text/cmap.h"
 #include "text/content_lexer.h"
 #include "text/standard_widths.h"
 #include "text/unicode_text.h"
@@ -280,6 +282,14 @@ class Interpreter {
           v[k] = *x;
         }
         ctm_ = Multiply({v[0], v[1], v[2], v[3], v[4], v[5]}, ctm_);
+      }
+    } else if (context_.modern && (t == "BDC" || t == "BMC")) {
+      marked_.push_back(t == "BDC" ? ActualTextOperand() : std::nullopt);
+      marked_shown_.push_back(false);
+    } else if (context_.modern && t == "EMC") {
+      if (!marked_.empty()) {
+        marked_.pop_back();
+        marked_shown_.pop_back();
       }
     } else if (t == "BT") {
       operands_.clear();
@@ -581,8 +591,59 @@ class Interpreter {
     }
   };
 
-  void PlaceRun(const Piece& piece, const TextPlacement& place) {
-    if (piece.text.empty()) return;
+  // The /ActualText of a BDC's property dictionary written inline, in the output character
+  // set; nothing when it has none.
+  std::optional<std::string> ActualTextOperand() const {
+    // From the operator back to the one before it: the tokens of this BDC's operands.
+    for (std::size_t i = OperandCount() - 1; i-- > 0;) {
+      if (Operand(i) == "BDC" || Operand(i) == "BMC" || Operand(i) == "EMC") break;
+      if (Operand(i) != "/ActualText" || i + 2 >= OperandCount()) continue;
+      const std::string& u = Operand(i + 1);
+      std::string bytes;
+      if (u.size() >= 2 && u[0] == '(') {
+        bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
+      } else if (u.size() >= 2 && u[0] == '<' && u[1] != '<') {
+        bytes = DecodeHexBytes(std::string_view(u).substr(1));
+      } else {
+        return std::nullopt;
+      }
+      // A text string: UTF-16 with its byte order mark, else PDFDocEncoding.
+      int unmapped = 0;
+      if (bytes.starts_with("\xFE\xFF")) {
+        return UnicodeToWinAnsi(Utf16BeToUnicode(std::string_view(bytes).substr(2)), unmapped);
+      }
+      std::string text;
+      for (const char c : bytes) {
+        text += static_cast<char>(
+            ConvertCode(static_cast<uint8_t>(c), PDFDocEncoding, WinAnsiEncoding));
+      }
+      return text;
+    }
+    return std::nullopt;
+  }
+
+  // Inside a span with /ActualText (the outermost one counts) the span's glyphs give way to its
+  // text: shown once, where the span's first glyphs stand, over their advance.
+  bool ReplaceByActualText(Piece& piece) {
+    for (std::size_t k = 0; k < marked_.size(); ++k) {
+      if (!marked_[k]) continue;
+      if (marked_shown_[k]) return false;  // shown already: the rest of the span is not
+      marked_shown_[k] = true;
+      const std::string& text = *marked_[k];
+      if (text.empty()) return false;
+      double advance = 0;
+      for (std::size_t i = 0; i < piece.widths.size(); ++i)
+        advance += piece.widths[i] + piece.spacing[i];
+      piece.text = text;
+      piece.widths.assign(text.size(), advance / static_cast<double>(text.size()));
+      piece.spacing.assign(text.size(), 0.0);
+      return true;
+    }
+    return true;  // no actual text: the glyphs stand
+  }
+
+  void PlaceRun(Piece& piece, const TextPlacement& place) {
+    if (piece.text.empty() || !ReplaceByActualText(piece)) return;
     const Matrix& m = place.matrix;
     double length = 0;
     for (std::size_t i = 0; i < piece.widths.size(); ++i)
@@ -760,6 +821,10 @@ class Interpreter {
   Piece piece_;
   int tokens_ = 0;
   int array_depth_ = 0;  // arrays open in the operands (modern reader)
+  // Marked-content spans open (modern reader): the /ActualText of each, and whether it has
+  // been shown.
+  std::vector<std::optional<std::string>> marked_;
+  std::vector<bool> marked_shown_;
   std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
   int32_t resources_ = -1;           // the resource dictionary in force: -1 for the page's
   std::vector<int32_t> open_forms_;  // the forms being shown, outermost first

@@ -136,13 +136,17 @@ TEST(Annotations, APageWithoutContentShowsItsAnnotations) {
 
 TEST(ModernContent, OnlyTheOperatorsOwnStringsAreShown) {
   FormFile file;
-  // A marked-content replacement text before the string, comments, a string with balanced
-  // parentheses, and an inline image whose data hold what looks like text.
+  // A marked-content span whose /ActualText replaces its glyphs (once, where they begin), a
+  // span without it, comments, a string with balanced parentheses, and an inline image whose
+  // data hold what looks like text.
   file.content =
-      "BT /F1 10 Tf 72 700 Td /Span << /ActualText (Ersatz) >> BDC (gezeigt) Tj EMC % (nicht)\n"
+      "BT /F1 10 Tf 72 700 Td /Span << /ActualText <FEFF00C400E4> >> BDC (A\\344) Tj EMC "
+      "/P << /MCID 3 >> BDC ( gezeigt) Tj EMC % (nicht)\n"
       "0 -20 Td (f(x) = 1) Tj ET BI /W 1 /H 1 /BPC 8 /CS /G ID (Bild) Tj EI "
       "BT /F1 10 Tf 72 600 Td [(A) -50 (B)] TJ ET";
-  EXPECT_EQ(file.Lines(), (std::vector<std::string>{"gezeigt", "f(x) = 1", "AB"}));
+  EXPECT_EQ(file.Lines(), (std::vector<std::string>{"\xC3\x84\xC3\xA4 gezeigt", "f(x) = 1", "AB"}));
+  // The classic reader shows every string before the operator, the span's text string too.
+  EXPECT_NE(file.Lines(false).front().find("\xC3\xBE\xC3\xBF"), std::string::npos);
 }
 
 TEST(ModernContent, StateOperatorsInsideATJArray) {
