@@ -6,6 +6,7 @@
 // Usage: paginor_screenshots FILE.pdf OUTPUT_DIR [PICTURES.pdf]
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -160,7 +161,11 @@ int main(int argc, char** argv) {
   form.PageControl2->setCurrentIndex(3);
   Settle();
   form.PaintBox2MouseDown(Qt::LeftButton, {}, 90 + 45, 50);  // the second picture
-  Settle();
+  // Thumbnails of large pictures are made over several paints.
+  QElapsedTimer thumbnails;
+  thumbnails.start();
+  while (thumbnails.elapsed() < 1500)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
   Save(&form, out + "/tab3-galerie.png");
   if (form.FDoc.Images.Count() == 0) return 0;
 
