@@ -34,7 +34,7 @@ void Keep(std::unordered_map<uint32_t, char32_t>& glyphs, uint32_t glyph, uint32
 }
 
 // Characters looked at in all: overlapping segments of a damaged map must not take long.
-constexpr std::size_t kMaxCharacters = std::size_t{1} << 20;
+constexpr std::size_t kMaxCharacters = std::size_t{1} << 17;
 
 void Format4(const Reader& r, std::size_t at, std::unordered_map<uint32_t, char32_t>& glyphs) {
   std::size_t budget = kMaxCharacters;
