@@ -63,6 +63,11 @@ std::optional<TFormXObject> TDocumentResources::ReadForm(TPdfRef ref, const TMat
   if (subtype == nullptr && objects_.Get(dict, "BBox") == nullptr) return std::nullopt;
   TFormXObject form;
   form.Id = ref.Num;
+  if (const TPdfObject* bbox = objects_.Get(dict, "BBox")) {
+    if (auto box = bbox->Numbers(4); box && Finite(*box)) {
+      form.BBox = std::array<double, 4>{(*box)[0], (*box)[1], (*box)[2], (*box)[3]};
+    }
+  }
   if (const TPdfObject* matrix = objects_.Get(dict, "Matrix")) {
     if (auto m = matrix->Numbers(6); m && Finite(*m)) {
       std::copy(m->begin(), m->end(), form.Matrix.begin());

@@ -196,10 +196,13 @@ class Interpreter {
 
     const auto& m = form.Matrix;
     ctm_ = Multiply({m[0], m[1], m[2], m[3], m[4], m[5]}, ctm_);
+    const std::size_t clips = clips_.size();
+    if (form.BBox) clips_.push_back(ViewBox(*form.BBox));
     if (form.Resources >= 0) resources_ = form.Resources;
     open_forms_.push_back(form.Id);
     RunTokens(form.Content);
     open_forms_.pop_back();
+    clips_.resize(clips);
 
     ctm_ = ctm;
     stack_.resize(std::min(stack_.size(), saved_states));
@@ -652,7 +655,9 @@ class Interpreter {
     const TPoint along = context_.frame.TurnDirection({m.a, m.b});  // per unit of text space
     const TPoint end{origin.x + along.x * length, origin.y + along.y * length};
     if (!std::isfinite(origin.x + origin.y + end.x + end.y + place.size)) return;
-    if (OutsideThePage(origin, end, place.size)) return;
+    if (OutsideThePage(origin, end, place.size) || OutsideTheForms(origin, end, place.size)) {
+      return;
+    }
     TMeasureFont& font = *context_.font;
     font.SetSize(place.size);
     const double line_height = font.MeasuredHeight();
@@ -683,6 +688,33 @@ class Interpreter {
     } else {
       turned_ = TurnedRun{index, end, along};
     }
+  }
+
+  // A form's box on the page as shown: the corners through the CTM, as the smallest upright
+  // rectangle around them (x0 y0 x1 y1).
+  std::array<double, 4> ViewBox(const std::array<double, 4>& box) const {
+    std::array<double, 4> view{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    for (const double x : {box[0], box[2]}) {
+      for (const double y : {box[1], box[3]}) {
+        const TPoint p = context_.frame.ToView(
+            {x * ctm_.a + y * ctm_.c + ctm_.e, x * ctm_.b + y * ctm_.d + ctm_.f});
+        view = {std::min(view[0], p.x), std::min(view[1], p.y), std::max(view[2], p.x),
+                std::max(view[3], p.y)};
+      }
+    }
+    return view;
+  }
+
+  // Whether a run from origin to end lies wholly outside the box of a form being shown.
+  bool OutsideTheForms(TPoint origin, TPoint end, double size) const {
+    for (const auto& box : clips_) {
+      if (!std::isfinite(box[0] + box[1] + box[2] + box[3])) continue;
+      if (std::max(origin.x, end.x) < box[0] || std::min(origin.x, end.x) > box[2] ||
+          std::max(origin.y, end.y) < box[1] - size || std::min(origin.y, end.y) > box[3]) {
+        return true;
+      }
+    }
+    return false;
   }
 
   // Whether a run from origin to end lies wholly outside the page as shown: beside it, below
@@ -826,8 +858,9 @@ class Interpreter {
   std::vector<std::optional<std::string>> marked_;
   std::vector<bool> marked_shown_;
   std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
-  int32_t resources_ = -1;           // the resource dictionary in force: -1 for the page's
-  std::vector<int32_t> open_forms_;  // the forms being shown, outermost first
+  int32_t resources_ = -1;                    // the resource dictionary in force: -1 for the page's
+  std::vector<int32_t> open_forms_;           // the forms being shown, outermost first
+  std::vector<std::array<double, 4>> clips_;  // their boxes on the page as shown
   CurrentFontData font_data_;
   std::vector<double> extra_spacing_;
 };

@@ -25,6 +25,8 @@ struct TFormXObject {
   std::array<double, 6> Matrix{1, 0, 0, 1, 0, 0};
   int32_t Resources = -1;  // its resource dictionary, -1 for none: the caller's then apply
   int32_t Id = 0;          // its object, to stop cycles
+  // Its /BBox in form space (x0 y0 x1 y1): nothing shows outside it.
+  std::optional<std::array<double, 4>> BBox;
 };
 
 // What content names beyond the page's own fonts and pictures (the modern reader): form

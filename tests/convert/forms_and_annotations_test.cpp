@@ -82,9 +82,19 @@ TEST(Forms, AFormWithoutResourcesUsesItsCallers) {
   FormFile file;
   file.content = "/Fm1 Do";
   file.xobjects = "/Fm1 10 0 R";
-  file.objects[10] = Stream("/Subtype /Form /BBox [0 0 100 100]",
+  file.objects[10] = Stream("/Subtype /Form /BBox [0 0 612 792]",
                             "BT /F1 10 Tf 72 700 Td (Ohne Ressourcen) Tj ET");
   EXPECT_EQ(file.Lines(), std::vector<std::string>{"Ohne Ressourcen"});
+}
+
+TEST(Forms, NothingShowsOutsideAFormsBox) {
+  FormFile file;
+  // The box, moved by the CTM to 100..300 x 600..700, holds the first line only.
+  file.content = "q 1 0 0 1 100 600 cm /Fm1 Do Q";
+  file.xobjects = "/Fm1 10 0 R";
+  file.objects[10] = Stream("/Subtype /Form /BBox [0 0 200 100]",
+                            "BT /F1 10 Tf 10 50 Td (Innen) Tj 0 -200 Td (Abgeschnitten) Tj ET");
+  EXPECT_EQ(file.Lines(), std::vector<std::string>{"Innen"});
 }
 
 TEST(Annotations, AppearancesShowInTheirRectangle) {
