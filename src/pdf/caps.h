@@ -19,7 +19,7 @@ enum class TCap : uint8_t {
   Xref,         // object numbers of the cross-reference table
   Content,      // decoded bytes of one content stream, and of one page's streams together
   Image,        // pixel memory of one picture, from its dictionary
-  Images,       // pixel memory of all pictures together
+  Images,       // data the picture list keeps for all pictures together
   Resources,    // font and XObject names of all pages, font records
   Operands,     // operands waiting for their operator
   SavedStates,  // graphics states saved with q
