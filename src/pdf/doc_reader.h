@@ -129,4 +129,18 @@ class TDocReader {
   int64_t file_size_ = 0;
 };
 
+// Keeps the reader's cursor for the length of a scope: a lookup in the middle of a read puts it
+// back where it was.
+class TSavedCursor {
+ public:
+  explicit TSavedCursor(TDocReader& reader) : reader_(reader), pos_(reader.GetPos()) {}
+  ~TSavedCursor() { reader_.SetPos(pos_); }
+  TSavedCursor(const TSavedCursor&) = delete;
+  TSavedCursor& operator=(const TSavedCursor&) = delete;
+
+ private:
+  TDocReader& reader_;
+  int64_t pos_;
+};
+
 }  // namespace paginor

@@ -97,19 +97,23 @@ std::optional<std::vector<double>> TPdfObject::Numbers(std::size_t n) const {
   return numbers;
 }
 
-namespace {
-
-bool IsWhite(unsigned char c) {
+bool IsPdfWhite(unsigned char c) {
   return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
 }
 
-bool IsDelimiter(unsigned char c) {
+bool IsPdfDelimiter(unsigned char c) {
   return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
          c == '}' || c == '/' || c == '%';
 }
 
+namespace {
+
+bool IsWhite(unsigned char c) {
+  return IsPdfWhite(c);
+}
+
 bool IsRegular(unsigned char c) {
-  return !IsWhite(c) && !IsDelimiter(c);
+  return !IsPdfWhite(c) && !IsPdfDelimiter(c);
 }
 
 int HexValue(unsigned char c) {

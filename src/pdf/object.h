@@ -65,6 +65,11 @@ class TPdfObject {
   std::shared_ptr<const TPdfDict> dict_;
 };
 
+// PDF's white space (NUL, tab, LF, FF, CR, space) and delimiters, as the modern reader reads
+// objects and content.
+bool IsPdfWhite(unsigned char c);
+bool IsPdfDelimiter(unsigned char c);
+
 // Limits of one parse: nesting of arrays and dictionaries and objects in all.
 struct TParseLimits {
   int Depth = 64;

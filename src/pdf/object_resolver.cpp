@@ -8,19 +8,6 @@ namespace {
 
 const TPdfObject kNull;
 
-// Restores the reader's cursor when the scope ends.
-class TSavedCursor {
- public:
-  explicit TSavedCursor(TDocReader& reader) : reader_(reader), pos_(reader.GetPos()) {}
-  ~TSavedCursor() { reader_.SetPos(pos_); }
-  TSavedCursor(const TSavedCursor&) = delete;
-  TSavedCursor& operator=(const TSavedCursor&) = delete;
-
- private:
-  TDocReader& reader_;
-  int64_t pos_;
-};
-
 }  // namespace
 
 const TPdfObject& TObjectResolver::Object(TPdfRef ref) {

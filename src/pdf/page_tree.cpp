@@ -27,19 +27,6 @@ void ReadReferenceArray(TDocReader& reader, Emit emit) {
   }
 }
 
-// Positions the cursor must be saved around: a lookup in the middle of a dictionary.
-class CursorKeeper {
- public:
-  explicit CursorKeeper(TDocReader& reader) : reader_(reader), saved_(reader.GetPos()) {}
-  ~CursorKeeper() { reader_.SetPos(saved_); }
-  CursorKeeper(const CursorKeeper&) = delete;
-  CursorKeeper& operator=(const CursorKeeper&) = delete;
-
- private:
-  TDocReader& reader_;
-  int64_t saved_;
-};
-
 // The position of a dictionary value: inline at the entry's value, or after "obj" of the
 // object it references.
 std::optional<int32_t> DictionaryPosition(TDocReader& reader, const TDictEntry& entry) {
@@ -91,7 +78,7 @@ void ReadContents(TDocReader& reader, const TDictEntry& entry, TPageRec& page,
     return;
   }
   if (t[3] != "R") return;
-  CursorKeeper keep(reader);
+  TSavedCursor keep(reader);
   if (!reader.GotoObject(ParseInt32(t[1]).value_or(0))) return;
   if (reader.ReadToken() == "[") {
     ReadReferenceArray(reader, [&](int32_t num, int32_t gen) {
@@ -147,7 +134,7 @@ bool ReadKids(TDocReader& reader, std::vector<TKidRef>& kids, std::size_t max_ki
         }
       }
     } else {
-      CursorKeeper keep(reader);
+      TSavedCursor keep(reader);
       const auto num = ParseInt32(t[1]);
       if (num && reader.GotoObject(*num) && reader.ReadToken() == "[") {
         ReadReferenceArray(reader, [&](int32_t n, int32_t g) {

@@ -1,16 +1,17 @@
 #include "text/content_lexer.h"
 
+#include "pdf/object.h"
+
 namespace paginor {
 
 namespace {
 
 bool IsWhite(unsigned char c) {
-  return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
+  return IsPdfWhite(c);
 }
 
 bool IsDelimiter(unsigned char c) {
-  return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
-         c == '}' || c == '/' || c == '%';
+  return IsPdfDelimiter(c);
 }
 
 bool IsHexDigit(unsigned char c) {
