@@ -3,7 +3,7 @@
 # clang, its runtime (libFuzzer, sanitizers) and llvm-symbolizer for the fuzz targets.
 set -eu
 packages="build-essential cmake pkg-config ccache nettle-dev zlib1g-dev libgtest-dev clang-format
-  libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev libopenjp2-7-dev libjbig2dec0-dev
+  libjpeg62-turbo-dev libtiff-dev libgif-dev libpng-dev libimagequant-dev libopenjp2-7-dev libjbig2dec0-dev
   netpbm qt6-base-dev
   fonts-liberation2 qt6-translations-l10n
   clang libclang-rt-14-dev llvm-14"
