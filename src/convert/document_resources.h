@@ -42,7 +42,8 @@ class TDocumentResources final : public TResourceLookup {
   TDynaArray<TFontRec>& fonts_;
   std::unordered_map<int32_t, TPdfObject> page_resources_;  // by the dictionary's position
   std::vector<TPdfObject> resources_;                       // by their number
-  std::map<std::pair<int32_t, int32_t>, int32_t> resources_of_form_;  // (form, 0) -> number
+  std::map<std::pair<int32_t, int32_t>, int32_t>
+      resources_of_form_;  // (object, generation) of a form -> number
   std::map<std::pair<int32_t, std::string>, int> font_index_;
   std::unordered_map<int32_t, int> font_of_object_;
   std::unordered_map<int32_t, std::optional<std::string>> content_;  // decoded form content

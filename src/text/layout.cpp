@@ -197,11 +197,14 @@ class PageWriter {
   std::string Expand(const TTextItem& run) {
     std::string t;
     t.reserve(run.Text.size());
+    // A blank that takes no room on the page separates nothing and is left out.
+    const auto kept_blank = [&run](std::size_t i) {
+      return run.Text[i] == ' ' &&
+             (i >= run.CharWidths.size() || i >= run.Spacing.size() ||
+              IsWordGap(std::fabs(run.CharWidths[i] + run.Spacing[i]), run.Size));
+    };
     for (std::size_t i = 0; i < run.Text.size() && TextRoom(t.size()); ++i) {
-      if (run.Text[i] == ' ' && i < run.CharWidths.size() && i < run.Spacing.size() &&
-          !IsWordGap(std::fabs(run.CharWidths[i] + run.Spacing[i]), run.Size)) {
-        continue;  // a blank that takes no room on the page separates nothing
-      }
+      if (run.Text[i] == ' ' && !kept_blank(i)) continue;
       t += run.Text[i];
       if (i >= run.Spacing.size() || !IsWordGap(run.Spacing[i], run.Size)) continue;
       carry_ += run.Spacing[i];
@@ -210,7 +213,7 @@ class PageWriter {
         ++blanks;
       if (blanks == limits_.Blanks && BlanksWidth(blanks + 1) < carry_) Reached(TCap::Blanks);
       const bool blank_beside =
-          run.Text[i] == ' ' || (i + 1 < run.Text.size() && run.Text[i + 1] == ' ');
+          run.Text[i] == ' ' || (i + 1 < run.Text.size() && kept_blank(i + 1));
       if (blanks == 0 && !blank_beside) blanks = 1;
       t.append(static_cast<std::size_t>(blanks), ' ');
       carry_ = std::max(0.0, carry_ - BlanksWidth(blanks));

@@ -187,6 +187,7 @@ TEST(Layout, ThePageDecidesWhereWordsEnd) {
        "abcdefgh"},
       {"word spacing after a blank", {MakeRun("a b", 0, 700, {0, 3, 0})}, "a b"},
       {"blanks kerned away", {MakeRun("A N", 0, 700, {0, -5.5, 0})}, "AN"},
+      {"a word gap before a blank kerned away", {MakeRun("A N", 0, 700, {3, -5.5, 0})}, "A N"},
       {"the remainder goes to the next word gap", {MakeRun("abc", 0, 700, {9, 10, 0})}, "a b  c"},
       // Between runs: the next run's X against where the previous one ends on the page.
       {"measuring font wider than the page",
