@@ -81,7 +81,8 @@ void TMainForm::PaintBox1Paint(QPainter& painter) {
       ascent = painter.fontMetrics().ascent();
     }
     // The point is the upper left corner of the string's cell; Qt draws at the baseline.
-    painter.drawText(text.X, text.Y + ascent, Cp1252ToQString(text.Text));
+    painter.drawText(text.X, text.Y + ascent,
+                     QString::fromUcs4(text.Text.data(), static_cast<qsizetype>(text.Text.size())));
   }
 }
 

@@ -52,7 +52,7 @@ struct TPreviewText {
   int X = 0;
   int Y = 0;
   int PixelHeight = 0;
-  std::string Text;
+  std::u32string Text;
   friend bool operator==(const TPreviewText&, const TPreviewText&) = default;
 };
 // What the preview of a page page_height pixels high draws, in order: image runs whole, the

@@ -86,6 +86,11 @@ TCliParse ParseCommandLine(const std::vector<std::string>& args) {
       o.convert.ReadPicsCheck = false;
     } else if (arg == "--strict") {
       o.convert.ModernCheck = false;
+    } else if (arg == "--encoding") {
+      if (!value(text) || (text != "utf-8" && text != "cp1252")) {
+        return {std::nullopt, "--encoding erwartet utf-8 oder cp1252."};
+      }
+      o.convert.Windows1252Text = text == "cp1252";
     } else if (arg == "--info") {
       o.info = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -131,6 +136,9 @@ std::string UsageText() {
          "      --no-images        keine Bilder einlesen\n"
          "      --strict           nur klassische PDF-Dateien lesen (\"Moderne und beschädigte\n"
          "                         PDF-Dateien lesen\" aus)\n"
+         "      --encoding E       utf-8 (vorgegeben): jedes Zeichen der Seite; cp1252: nur die\n"
+         "                         Zeichen von Windows-1252, die anderen als \"?\", wie frühere\n"
+         "                         Versionen (die Textdatei bleibt UTF-8)\n"
          "      --info             Seitenzahl, Größe jeder Seite in Punkt, die Bilder und die\n"
          "                         Statuszeilen auf der Standardausgabe; keine Datei wird\n"
          "                         geschrieben\n"

@@ -224,6 +224,7 @@ class Conversion {
     context.font = state_.MeasureFont.get();
     context.process_events = [this] { host_.ProcessEvents(); };
     context.unmapped_characters = &unmapped_characters_;
+    context.windows1252_text = options.Windows1252Text;
     context.modern = reader_.Modern;
     context.frame = frame;
     if (resources_) context.resources = &*resources_;
@@ -265,7 +266,7 @@ class Conversion {
   TDynaArray<TFontRec> fonts_{&current_font_};   // its current record is the current font
   TPageFonts page_fonts_;                        // what each page's font names stand for
   std::optional<TDocumentResources> resources_;  // the modern reader's forms and annotations
-  int unmapped_characters_ = 0;                  // shown characters without a Windows-1252 code
+  int unmapped_characters_ = 0;                  // shown characters written as "?"
   TTextItem* page_run_ = nullptr;
   TDynaArray<TTextItem> page_runs_{&page_run_};
   std::optional<std::string> failure_;

@@ -14,6 +14,9 @@ struct TConvertOptions {
   // damaged files, inherited page attributes, every standard encryption, more filters and
   // picture decoders. Off: the classic reader alone.
   bool ModernCheck = true;
+  // The document's characters held to Windows-1252 ("?" for the others), as earlier versions
+  // wrote them; the converter's --encoding cp1252. The classic reader always holds them so.
+  bool Windows1252Text = false;
 };
 
 }  // namespace paginor

@@ -1,5 +1,7 @@
 #include "output/cp1252.h"
 
+#include "output/utf8.h"
+
 #include <array>
 #include <cstdint>
 
@@ -13,51 +15,6 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
-
-void AppendUtf8(std::string& out, char32_t u) {
-  if (u < 0x80) {
-    out += static_cast<char>(u);
-  } else if (u < 0x800) {
-    out += static_cast<char>(0xC0 | (u >> 6));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  } else {
-    // Every code point of the code page lies in the Basic Multilingual Plane.
-    out += static_cast<char>(0xE0 | (u >> 12));
-    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  }
-}
-
-// Decodes one UTF-8 sequence at text[i], advancing i; nothing for a malformed sequence, of
-// which one byte is consumed.
-std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (lead < 0x80) return lead;
-  int extra = 0;       // continuation bytes
-  char32_t least = 0;  // the smallest code point that needs this many bytes
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1;
-    least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2;
-    least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3;
-    least = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  char32_t u = lead & (0x3Fu >> extra);
-  if (text.size() - i < static_cast<std::size_t>(extra)) return std::nullopt;
-  for (int k = 0; k < extra; ++k) {
-    const auto c = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-    if ((c & 0xC0) != 0x80) return std::nullopt;
-    u = (u << 6) | (c & 0x3F);
-  }
-  if (u < least || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) return std::nullopt;
-  i += static_cast<std::size_t>(extra);
-  return u;
-}
 
 }  // namespace
 
@@ -79,6 +36,14 @@ std::string Cp1252ToUtf8(std::string_view text) {
   out.reserve(text.size());
   for (char c : text)
     AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::u32string Cp1252ToUtf32(std::string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (char c : text)
+    out += Cp1252ToUnicode(static_cast<unsigned char>(c));
   return out;
 }
 

@@ -14,6 +14,7 @@ char32_t Cp1252ToUnicode(unsigned char c);
 std::optional<unsigned char> UnicodeToCp1252(char32_t u);
 
 std::string Cp1252ToUtf8(std::string_view text);
+std::u32string Cp1252ToUtf32(std::string_view text);
 // Characters without a Windows-1252 byte, and bytes that are not valid UTF-8, become '?'.
 std::string Utf8ToCp1252(std::string_view text);
 

@@ -1,6 +1,6 @@
-// TRichDocument: the rich text that a conversion produces, a sequence of lines of
-// Windows-1252 characters in which every character carries its font attributes and every line
-// its paragraph attributes, with a selection and an update counter for its view.
+// TRichDocument: the rich text that a conversion produces, a sequence of lines of UTF-8 text in
+// which every character carries its font attributes and every line its paragraph attributes,
+// with a selection and an update counter for its view.
 #pragma once
 
 #include <compare>
@@ -67,9 +67,11 @@ struct TAttributeRun {
   TTextAttributes Attributes;
 };
 
-// Positions count characters from 0; a line break is the character '\n' and occupies one
-// position. Attributes are kept as runs, so a look-up costs O(log runs) and appending at the
-// end costs amortised O(length of the insertion); changes in the middle cost O(runs + lines).
+// Positions count the bytes of the UTF-8 text from 0; a line break is the character '\n' and
+// occupies one position. What the system inserts and selects begins and ends between
+// characters, never inside one. Attributes are kept as runs, so a look-up costs O(log runs) and
+// appending at the end costs amortised O(length of the insertion); changes in the middle cost
+// O(runs + lines).
 class TRichDocument {
  public:
   TRichDocument();

@@ -1,5 +1,8 @@
 #include "output/html_writer.h"
 
+#include "output/cp1252.h"
+#include "output/utf8.h"
+
 namespace paginor {
 
 std::string_view HTMLFontSize(int points) {
@@ -58,6 +61,11 @@ std::string HTMLChar(char c, bool& tag_flag) {
   }
 }
 
+std::string HTMLCharacter(char32_t u, bool& tag_flag) {
+  if (const auto code = UnicodeToCp1252(u)) return HTMLChar(static_cast<char>(*code), tag_flag);
+  return "&#" + std::to_string(static_cast<uint32_t>(u)) + ";";
+}
+
 namespace {
 
 // The state of one output line's font and style tags.
@@ -95,7 +103,9 @@ void AppendLine(TRichDocument& doc, std::string_view text, std::string& out, boo
   const bool bullet = para.Numbering == TNumbering::Bullet;
   if (bullet) out += "<ul><li>";
   if (text.empty()) out += "<br>";
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const char32_t c = NextCodePoint(text, i).value_or(U'?');
     const TTextAttributes a = doc.SelAttributes();
     const std::string_view size = HTMLFontSize(a.Size);
     const std::string color = HTMLColorCode(a.Color);
@@ -111,8 +121,8 @@ void AppendLine(TRichDocument& doc, std::string_view text, std::string& out, boo
     AppendStyleTag(out, a.Style.Contains(fsBold), last.bold, "b");
     AppendStyleTag(out, a.Style.Contains(fsUnderline), last.underline, "u");
     AppendStyleTag(out, a.Style.Contains(fsItalic), last.italic, "i");
-    out += HTMLChar(c, tag_flag);
-    doc.SetSelStart(doc.SelStart() + 1);
+    out += HTMLCharacter(c, tag_flag);
+    doc.SetSelStart(doc.SelStart() + static_cast<int64_t>(i - at));
     doc.SetSelLength(1);
   }
   if (last.bold) out += "</b>";

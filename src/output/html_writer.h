@@ -28,6 +28,9 @@ std::string HTMLColorCode(uint32_t color);
 // The HTML text of one character. From a "<" up to the next ">" characters pass unchanged;
 // tag_flag carries that state from character to character and line to line.
 std::string HTMLChar(char c, bool& tag_flag);
+// A character of the document: HTMLChar of its Windows-1252 byte, or a numeric character
+// reference ("&#322;") where the page's code page has none.
+std::string HTMLCharacter(char32_t u, bool& tag_flag);
 
 // The page as its lines (FHTMLLines): a header, one line per document line, a trailer; no line
 // ends. Walks the document through a one-character selection and restores the selection.

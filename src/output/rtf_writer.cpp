@@ -4,6 +4,10 @@
 #include <charconv>
 #include <optional>
 
+#include "output/cp1252.h"
+#include "output/image_links.h"
+#include "output/utf8.h"
+
 namespace paginor {
 namespace {
 
@@ -65,7 +69,23 @@ class TRTFOut {
     out_ += s;
     delimit_ = false;
   }
-  void Text(char c) {
+  // A character of the document.
+  void Text(char32_t u) {
+    if (u >= 0x80) {
+      if (const auto code = UnicodeToCp1252(u)) {
+        Byte(static_cast<char>(*code));
+      } else if (u > 0xFFFF && u <= 0x10FFFF) {
+        Unicode(0xD800 + ((u - 0x10000) >> 10));
+        Unicode(0xDC00 + ((u - 0x10000) & 0x3FF));
+      } else {
+        Unicode(u);
+      }
+      return;
+    }
+    Byte(static_cast<char>(u));
+  }
+  // A Windows-1252 character.
+  void Byte(char c) {
     const auto u = static_cast<unsigned char>(c);
     if (c == '\t') {
       Control("tab");
@@ -81,10 +101,28 @@ class TRTFOut {
       Syntax({&c, 1});
     }
   }
+  // Binary data as hexadecimal digits, in lines of 128.
+  void Hex(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out_.reserve(out_.size() + bytes.size() * 2 + bytes.size() / 64 + 1);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (i % 64 == 0) out_ += '\n';
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      out_ += kHex[b >> 4];
+      out_ += kHex[b & 0xF];
+    }
+    delimit_ = false;
+  }
   std::string Take() { return std::move(out_); }
 
  private:
   std::string out_;
+  // \uN with N as a signed 16-bit number and "?" for readers that do not know it.
+  void Unicode(char32_t unit) {
+    Control("u", unit > 0x7FFF ? static_cast<int>(unit) - 0x10000 : static_cast<int>(unit));
+    Syntax("?");
+  }
+
   bool delimit_ = false;  // the last thing written is a control word
 };
 
@@ -97,7 +135,8 @@ struct TCharState {
 
 class TRTFWriter {
  public:
-  explicit TRTFWriter(const TRichDocument& doc) : doc_(doc), tables_(doc) {}
+  TRTFWriter(const TRichDocument& doc, const TRtfPictures& pictures)
+      : doc_(doc), pictures_(pictures), tables_(doc) {}
 
   std::string Write() {
     WriteHeader();
@@ -123,7 +162,7 @@ class TRTFWriter {
       out_.Control("fnil");
       out_.Control("fcharset", 0);
       for (char c : tables_.fonts()[f]) {
-        if (c != ';') out_.Text(c);  // a semicolon would end the entry
+        if (c != ';') out_.Byte(c);  // a semicolon would end the entry
       }
       out_.Syntax(";}");
     }
@@ -165,14 +204,40 @@ class TRTFWriter {
       SetFormat(run.Attributes);
       if (bullet) WriteBullet(bullet);
       const int64_t stop = std::min(run.End, end);
-      for (; p < stop; ++p)
-        out_.Text(doc_.Text()[static_cast<std::size_t>(p)]);
+      const std::string_view text(doc_.Text());
+      auto i = static_cast<std::size_t>(p);
+      while (i < static_cast<std::size_t>(stop)) {
+        if (text[i] == '<' && Picture(text.substr(0, static_cast<std::size_t>(end)), i)) continue;
+        out_.Text(NextCodePoint(text, i).value_or(U'?'));
+      }
+      p = static_cast<int64_t>(i);
     }
     // The paragraph mark carries the line break's attributes, so empty lines keep their height.
     if (end < doc_.TextLength()) SetFormat(doc_.AttributesAt(end));
     if (bullet) WriteBullet(bullet);
     out_.Control("par");
     out_.Syntax("\n");
+  }
+
+  // Writes the picture of the image link at text[i] and moves i past the link; false when
+  // there is none.
+  bool Picture(std::string_view text, std::size_t& i) {
+    if (!pictures_) return false;
+    const TImageLinkAt link = ImageLinkAt(text, i);
+    if (link.Length == 0) return false;
+    const std::optional<TRtfPicture> picture = pictures_(link.Number);
+    if (!picture || picture->Bytes.empty()) return false;
+    out_.Syntax("{");
+    out_.Control("pict");
+    out_.Control(picture->Jpeg ? "jpegblip" : "pngblip");
+    out_.Control("picw", picture->PixelWidth);
+    out_.Control("pich", picture->PixelHeight);
+    out_.Control("picwgoal", picture->WidthTwips);
+    out_.Control("pichgoal", picture->HeightTwips);
+    out_.Hex(picture->Bytes);
+    out_.Syntax("}");
+    i += link.Length;
+    return true;
   }
 
   void WriteBullet(bool& pending) {
@@ -206,6 +271,7 @@ class TRTFWriter {
   }
 
   const TRichDocument& doc_;
+  const TRtfPictures& pictures_;
   TTables tables_;
   TRTFOut out_;
   TCharState state_;  // character formatting holds across paragraphs until changed
@@ -213,8 +279,8 @@ class TRTFWriter {
 
 }  // namespace
 
-std::string DocumentToRTF(const TRichDocument& doc) {
-  return TRTFWriter(doc).Write();
+std::string DocumentToRTF(const TRichDocument& doc, const TRtfPictures& pictures) {
+  return TRTFWriter(doc, pictures).Write();
 }
 
 }  // namespace paginor

@@ -29,6 +29,11 @@ std::array<int, 256> TQtFontMetrics::Advances(int pixel_height) {
   return advances;
 }
 
+int TQtFontMetrics::Advance(char32_t c, int pixel_height) {
+  // Qt's font fallback finds a face for scripts the chosen font lacks.
+  return QFontMetrics(AtPixels(pixel_height)).horizontalAdvance(QString::fromUcs4(&c, 1));
+}
+
 int TQtFontMetrics::LineHeight(int pixel_height) {
   return QFontMetrics(AtPixels(pixel_height)).height();
 }

@@ -13,6 +13,7 @@ class TQtFontMetrics final : public TFontMetricsSource {
   // font: the chosen face and style (its size is set per request); dpi: the screen resolution.
   TQtFontMetrics(const QFont& font, int dpi);
   std::array<int, 256> Advances(int pixel_height) override;
+  int Advance(char32_t c, int pixel_height) override;
   int LineHeight(int pixel_height) override;
   int ScreenDpi() override { return dpi_; }
 

@@ -95,9 +95,10 @@ void FillTextDocument(QTextDocument& view, const TRichDocument& document,
     while (p < end) {
       const TAttributeRun run = document.RunAt(p);
       const int64_t stop = std::min(run.End, end);
-      cursor.insertText(Cp1252ToQString(std::string_view(document.Text())
-                                            .substr(static_cast<std::size_t>(p),
-                                                    static_cast<std::size_t>(stop - p))),
+      const std::string_view text =
+          std::string_view(document.Text())
+              .substr(static_cast<std::size_t>(p), static_cast<std::size_t>(stop - p));
+      cursor.insertText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                         CharFormat(run.Attributes));
       p = stop;
     }
@@ -123,7 +124,7 @@ void ReadTextDocument(const QTextDocument& view, TRichDocument& document) {
       text.replace(QChar::LineSeparator, QChar('\n'));
       text.replace(QChar::ParagraphSeparator, QChar('\n'));
       document.SetSelAttributes(Attributes(fragment.charFormat(), fallback));
-      document.SetSelText(QStringToCp1252(text));
+      document.SetSelText(text.toStdString());
     }
     const Qt::Alignment align = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
     document.SetParagraphAlignment(align & Qt::AlignRight     ? TAlignment::Right

@@ -8,6 +8,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "output/cp1252.h"
 #include "pdf/literals.h"
 #include "pdf/xref_stream.h"
 #include "text/truetype_cmap.h"
@@ -275,16 +276,18 @@ std::map<int, std::string> BuiltinEncoding(std::string_view program, bool& stand
 
 // The characters a glyph name stands for: the glyph table, "uniXXXX" and "uXXXX" names, and
 // names with a suffix ("one.oldstyle", "a.sc") or of ligatures ("f_f_i"); nothing when unknown.
-std::optional<std::string> GlyphNameText(std::string_view name, int& unmapped) {
-  if (const auto code = GlyphNameToWinAnsi(name)) return std::string(1, static_cast<char>(*code));
-  if (const auto named = GlyphNameToUnicode(name)) return UnicodeToWinAnsi(*named, unmapped);
+std::optional<std::u32string> GlyphNameText(std::string_view name) {
+  if (const auto code = GlyphNameToWinAnsi(name)) {
+    return std::u32string(1, Cp1252ToUnicode(static_cast<unsigned char>(*code)));
+  }
+  if (const auto named = GlyphNameToUnicode(name)) return OutputCharacters(*named);
   const std::size_t dot = name.find('.');
-  if (dot != std::string_view::npos && dot > 0) return GlyphNameText(name.substr(0, dot), unmapped);
+  if (dot != std::string_view::npos && dot > 0) return GlyphNameText(name.substr(0, dot));
   if (name.find('_') != std::string_view::npos) {
-    std::string text;
+    std::u32string text;
     for (std::size_t start = 0; start <= name.size();) {
       const std::size_t end = std::min(name.find('_', start), name.size());
-      const auto part = GlyphNameText(name.substr(start, end - start), unmapped);
+      const auto part = GlyphNameText(name.substr(start, end - start));
       if (!part) return std::nullopt;
       text += *part;
       start = end + 1;
@@ -432,29 +435,26 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
   const TBuiltinCodes builtin = ReadBuiltinCodes(reader, font, entries);
   const TEncodingId base = builtin.encoding.value_or(font.Encoding);
   for (int code = 0; code < 256; ++code) {
-    int unmapped = 0;
-    std::string text;
+    std::u32string text;
     const auto mapped =
         extras->ToUnicode ? extras->ToUnicode->Lookup(static_cast<uint32_t>(code)) : std::nullopt;
     const auto name = font.DiffNames.find(code);
     const auto builtin_name = builtin.names.find(code);
-    std::optional<std::string> named;
+    std::optional<std::u32string> named;
     if (mapped) {
-      text = UnicodeToWinAnsi(*mapped, unmapped);
+      text = OutputCharacters(*mapped);
     } else if (font.DiffDefined[static_cast<std::size_t>(code)]) {
-      text = std::string(1, static_cast<char>(font.DiffCodes[static_cast<std::size_t>(code)]));
-    } else if (name != font.DiffNames.end() && (named = GlyphNameText(name->second, unmapped))) {
+      text = std::u32string(1, Cp1252ToUnicode(font.DiffCodes[static_cast<std::size_t>(code)]));
+    } else if (name != font.DiffNames.end() && (named = GlyphNameText(name->second))) {
       text = std::move(*named);
     } else if (builtin_name != builtin.names.end() &&
-               (named = GlyphNameText(builtin_name->second, unmapped))) {
+               (named = GlyphNameText(builtin_name->second))) {
       text = std::move(*named);
     } else {
-      text = std::string(
-          1, static_cast<char>(ConvertCode(static_cast<uint8_t>(code), base, WinAnsiEncoding)));
+      text = std::u32string(
+          1, Cp1252ToUnicode(ConvertCode(static_cast<uint8_t>(code), base, WinAnsiEncoding)));
     }
     extras->Text[static_cast<std::size_t>(code)] = std::move(text);
-    extras->Unmapped[static_cast<std::size_t>(code)] =
-        static_cast<uint8_t>(std::min(unmapped, 255));
   }
   return extras;
 }

@@ -26,9 +26,8 @@ namespace paginor {
 struct TFontExtras {
   bool Type0 = false;
   int CodeBytes = 1;
-  // Simple fonts: the characters of each code, and how many of them had no code.
-  std::array<std::string, 256> Text;
-  std::array<uint8_t, 256> Unmapped{};
+  // Simple fonts: the characters of each code.
+  std::array<std::u32string, 256> Text;
   // Type0 fonts: codes are CIDs (Identity-H and -V); the map gives their characters.
   std::optional<TToUnicode> ToUnicode;
   // Type0 fonts: the CIDs of the codes when the encoding is an embedded CMap (else each code

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "output/cp1252.h"
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
 #include "text/charsets.h"
@@ -46,7 +47,7 @@ constexpr std::size_t kFormDepth = 16;
 // Codes without a character (0 from the glyph table, 00 bytes, control codes) never reach the
 // document: each goes, and its advance joins the spacing before it.
 void DropControlCharacters(TTextItem& run) {
-  const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+  const auto control = [](char32_t c) { return c < 0x20; };
   if (std::none_of(run.Text.begin(), run.Text.end(), control)) return;
   if (run.CharWidths.size() != run.Text.size() || run.Spacing.size() != run.Text.size()) {
     std::erase_if(run.Text, control);
@@ -379,7 +380,7 @@ class Interpreter {
     const int number = context_.page_images->ImageNumber(context_.page_number - 1, name);
     if (number <= 0 || number > context_.images->Count() || !RunRoom()) return;
     TTextItem* run = runs_.Append();
-    run->Text = ImageLink(number, (*context_.images)[number - 1].Bitmap.BitCount());
+    run->Text = Cp1252ToUtf32(ImageLink(number, (*context_.images)[number - 1].Bitmap.BitCount()));
     run->Size = 12;
     run->LineHeight = 12;
     run->X = ctm_.e;
@@ -408,11 +409,11 @@ class Interpreter {
   void EachCode(std::string_view bytes, Emit&& emit) {
     const TFontExtras& extras = *font_data_.extras;
     const std::size_t step = static_cast<std::size_t>(extras.CodeBytes);
-    std::string mapped_text;  // a Type0 code's characters
+    std::u32string mapped_text;  // a Type0 code's characters, or folded ones
     for (std::size_t i = 0; i + step <= bytes.size(); i += step) {
       uint32_t code = static_cast<uint8_t>(bytes[i]);
       if (step == 2) code = code << 8 | static_cast<uint8_t>(bytes[i + 1]);
-      std::string_view text;
+      std::u32string_view text;
       int unmapped = 0;
       if (extras.Type0) {
         auto mapped = extras.ToUnicode ? extras.ToUnicode->Lookup(code) : std::nullopt;
@@ -423,15 +424,18 @@ class Interpreter {
           if (own != extras.CidCharacters.end()) mapped = std::u32string(1, own->second);
         }
         if (mapped) {
-          mapped_text = UnicodeToWinAnsi(*mapped, unmapped);
+          mapped_text = OutputCharacters(*mapped);
         } else {
-          mapped_text = "?";  // a CID without characters: never raw bytes
+          mapped_text.assign(1, U'?');  // a CID without characters: never raw bytes
           unmapped = 1;
         }
         text = mapped_text;
       } else {
         text = extras.Text[code & 0xFF];
-        unmapped = extras.Unmapped[code & 0xFF];
+      }
+      if (context_.windows1252_text && unmapped == 0) {
+        mapped_text = FoldToWindows1252(text, unmapped);
+        text = mapped_text;
       }
       if (unmapped != 0 && context_.unmapped_characters != nullptr) {
         *context_.unmapped_characters += unmapped;
@@ -457,11 +461,12 @@ class Interpreter {
 
   // The advance of characters that the font gives no width for, from the standard font its
   // name suggests, per unit of font size.
-  std::optional<double> StandardAdvance(std::string_view text) const {
+  std::optional<double> StandardAdvance(std::u32string_view text) const {
     if (text.empty() || font_data_.is_type3) return std::nullopt;
     double sum = 0;
-    for (const char c : text) {
-      const auto width = font_data_.standard_widths.Of(static_cast<unsigned char>(c));
+    for (const char32_t c : text) {
+      const auto code = UnicodeToCp1252(c);
+      const auto width = code ? font_data_.standard_widths.Of(*code) : std::nullopt;
       if (!width) return std::nullopt;
       sum += *width;
     }
@@ -498,7 +503,7 @@ class Interpreter {
     piece.Clear();
     const bool tj = op == "TJ";
     // One code: its characters, then its advance (glyph width, Tc, Tw for a one-byte blank).
-    const auto add = [&](std::optional<double> advance, std::string_view text, bool word_space) {
+    const auto add = [&](std::optional<double> advance, std::u32string_view text, bool word_space) {
       double width = 0;
       if (!advance) advance = StandardAdvance(text);
       if (advance) {
@@ -556,7 +561,7 @@ class Interpreter {
         continue;
       }
       if (font_data_.extras) {
-        EachCode(bytes, [&](uint32_t code, std::string_view text, bool one_byte) {
+        EachCode(bytes, [&](uint32_t code, std::u32string_view text, bool one_byte) {
           add(CodeAdvance(code), text, one_byte && code == 32);
         });
       } else {
@@ -564,7 +569,7 @@ class Interpreter {
         for (const char byte : bytes) {
           const std::string r = MapToWinAnsi(std::string(1, byte), encoding, font_data_.diff_codes,
                                              font_data_.diff_defined);
-          add(CodeAdvance(static_cast<uint8_t>(byte)), r, byte == ' ');
+          add(CodeAdvance(static_cast<uint8_t>(byte)), Cp1252ToUtf32(r), byte == ' ');
         }
       }
     }
@@ -581,7 +586,7 @@ class Interpreter {
 
   // Characters of one piece of shown text with their advances in text space.
   struct Piece {
-    std::string text;
+    std::u32string text;
     std::vector<double> widths;
     std::vector<double> spacing;
     double start = 0;  // the text position of its first character
@@ -594,9 +599,9 @@ class Interpreter {
     }
   };
 
-  // The /ActualText of a BDC's property dictionary written inline, in the output character
-  // set; nothing when it has none.
-  std::optional<std::string> ActualTextOperand() const {
+  // The /ActualText of a BDC's property dictionary written inline, as the document's
+  // characters; nothing when it has none.
+  std::optional<std::u32string> ActualTextOperand() const {
     // From the operator back to the one before it: the tokens of this BDC's operands.
     for (std::size_t i = OperandCount() - 1; i-- > 0;) {
       if (Operand(i) == "BDC" || Operand(i) == "BMC" || Operand(i) == "EMC") break;
@@ -611,14 +616,18 @@ class Interpreter {
         return std::nullopt;
       }
       // A text string: UTF-16 with its byte order mark, else PDFDocEncoding.
-      int unmapped = 0;
+      std::u32string text;
       if (bytes.starts_with("\xFE\xFF")) {
-        return UnicodeToWinAnsi(Utf16BeToUnicode(std::string_view(bytes).substr(2)), unmapped);
+        text = OutputCharacters(Utf16BeToUnicode(std::string_view(bytes).substr(2)));
+      } else {
+        for (const char c : bytes) {
+          text += Cp1252ToUnicode(
+              ConvertCode(static_cast<uint8_t>(c), PDFDocEncoding, WinAnsiEncoding));
+        }
       }
-      std::string text;
-      for (const char c : bytes) {
-        text += static_cast<char>(
-            ConvertCode(static_cast<uint8_t>(c), PDFDocEncoding, WinAnsiEncoding));
+      if (context_.windows1252_text) {
+        int unmapped = 0;
+        return FoldToWindows1252(text, unmapped);
       }
       return text;
     }
@@ -632,7 +641,7 @@ class Interpreter {
       if (!marked_[k]) continue;
       if (marked_shown_[k]) return false;  // shown already: the rest of the span is not
       marked_shown_[k] = true;
-      const std::string& text = *marked_[k];
+      const std::u32string& text = *marked_[k];
       if (text.empty()) return false;
       double advance = 0;
       for (std::size_t i = 0; i < piece.widths.size(); ++i)
@@ -803,7 +812,7 @@ class Interpreter {
     if (s.empty() || !RunRoom()) return;
     TMeasureFont& font = *context_.font;
     TTextItem* run = runs_.Append();
-    run->Text = s;
+    run->Text = Cp1252ToUtf32(s);
     run->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + line_offset_;
     run->Size =
         std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * font_size_ * font_data_.bbox_height);
@@ -821,7 +830,7 @@ class Interpreter {
         run->CharWidths[i] = font_data_.is_type3 ? std::fabs(font_size_ * VerticalFactor()) * w
                                                  : w / 1000 * font_size_ * VerticalFactor();
       } else {
-        run->CharWidths[i] = font.MeasuredWidth(std::string_view(&s[i], 1));
+        run->CharWidths[i] = font.MeasuredWidth(std::u32string_view(&run->Text[i], 1));
       }
       run->Spacing[i] = std::fabs(VerticalFactor()) * tc_ + extra_spacing_[i];
       line_offset_ += run->CharWidths[i] + run->Spacing[i];
@@ -849,13 +858,13 @@ class Interpreter {
     TPoint along;
   };
   std::optional<TurnedRun> turned_;  // the last run, when it reads against the page
-  std::unordered_map<std::string, std::vector<int>> shown_;  // upright runs by their text
+  std::unordered_map<std::u32string, std::vector<int>> shown_;  // upright runs by their text
   Piece piece_;
   int tokens_ = 0;
   int array_depth_ = 0;  // arrays open in the operands (modern reader)
   // Marked-content spans open (modern reader): the /ActualText of each, and whether it has
   // been shown.
-  std::vector<std::optional<std::string>> marked_;
+  std::vector<std::optional<std::u32string>> marked_;
   std::vector<bool> marked_shown_;
   std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
   int32_t resources_ = -1;                    // the resource dictionary in force: -1 for the page's

@@ -62,8 +62,12 @@ struct TInterpreterContext {
   TResourceLookup* resources = nullptr;
   // Shown after the page's content, at page level: the appearances of its annotations.
   std::vector<TFormXObject> annotations;
-  // Counts characters that Windows-1252 has no code for (the modern mapping's "?").
+  // Counts the characters that become "?": codes without a known character and, with the text
+  // held to Windows-1252, characters the code page lacks.
   int* unmapped_characters = nullptr;
+  // The modern reader's characters folded into Windows-1252 ("?" for the rest), as the text
+  // of earlier versions was; the classic reader always has them so.
+  bool windows1252_text = false;
   // Lets the user interface run; called from the token loop at most every ~20 ms.
   std::function<void()> process_events;
   // The operand list, the saved states and the page's runs stay within these caps; without

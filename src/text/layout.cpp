@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "output/utf8.h"
 #include "text/exchange_order.h"
 
 namespace paginor {
@@ -39,7 +40,7 @@ double PageEnd(const TTextItem& run) {
   return end;
 }
 
-bool IsBlank(char c) {
+bool IsBlank(char32_t c) {
   return c == ' ' || c == '\t';
 }
 
@@ -140,7 +141,7 @@ class PageWriter {
       if (!TextRoom()) return;
       const TTextItem& run = runs[index];
       const bool first = index == 0;
-      std::string t = Expand(run);
+      std::u32string t = Expand(run);
       if (first) {
         font_.SetSize(run.Size);
         document_.SetSelAttributesSize(WholePoints(run.Size));
@@ -174,11 +175,11 @@ class PageWriter {
     return false;
   }
 
-  double BlankWidth() const { return font_.MeasuredWidth(" "); }
+  double BlankWidth() const { return font_.MeasuredWidth(U" "); }
   double BlankHeight() const { return font_.MeasuredHeight(); }
   // The measured width of n blanks: whole pixels added up, then in points.
   double BlanksWidth(int64_t n) const {
-    return static_cast<double>(n * font_.TextWidthPixels(" ")) * 72.0 / font_.ScreenDpi();
+    return static_cast<double>(n * font_.TextWidthPixels(U" ")) * 72.0 / font_.ScreenDpi();
   }
 
   void AddEmptyLines(double lines) {
@@ -194,8 +195,8 @@ class PageWriter {
   // blanks: at least one where the page separates two words, as many as the measuring font
   // needs to span the gap, and none inside a word. What does not make a whole blank is carried
   // to the next word gap.
-  std::string Expand(const TTextItem& run) {
-    std::string t;
+  std::u32string Expand(const TTextItem& run) {
+    std::u32string t;
     t.reserve(run.Text.size());
     // A blank that takes no room on the page separates nothing and is left out.
     const auto kept_blank = [&run](std::size_t i) {
@@ -215,7 +216,7 @@ class PageWriter {
       const bool blank_beside =
           run.Text[i] == ' ' || (i + 1 < run.Text.size() && kept_blank(i + 1));
       if (blanks == 0 && !blank_beside) blanks = 1;
-      t.append(static_cast<std::size_t>(blanks), ' ');
+      t.append(static_cast<std::size_t>(blanks), U' ');
       carry_ = std::max(0.0, carry_ - BlanksWidth(blanks));
       if (blanks == limits_.Blanks) carry_ = 0;  // a gap no page has: drop the rest
     }
@@ -223,7 +224,7 @@ class PageWriter {
   }
 
   // The smallest number of blanks whose width and `start` reach x.
-  std::string BlanksTo(double x, double start) const {
+  std::u32string BlanksTo(double x, double start) const {
     const double blank = BlankWidth();
     if (!(blank > 0) || !(x > start)) return {};  // also nothing for a NaN position
     int64_t b = static_cast<int64_t>(std::min(std::floor((x - start) / blank), 1e9));
@@ -235,24 +236,24 @@ class PageWriter {
     if (b > limits_.Blanks || (b == limits_.Blanks && BlanksWidth(b) + start < x)) {
       Reached(TCap::Blanks);
     }
-    return std::string(static_cast<std::size_t>(std::min(b, limits_.Blanks)), ' ');
+    return std::u32string(static_cast<std::size_t>(std::min(b, limits_.Blanks)), U' ');
   }
 
   // Tabs in front of t for a run at offset from the left edge; returns TabOffset.
-  double PutTabs(double offset, std::string& t) {
+  double PutTabs(double offset, std::u32string& t) {
     if (!options_.TabsCheck) return 0;
     const double n = RoundEven(offset / kTabStop);
     const double tab_offset = std::max(0.0, n * kTabAdvance);
     if (n > 0) {
       if (n > static_cast<double>(limits_.Blanks)) Reached(TCap::Blanks);
       const auto tabs = static_cast<std::size_t>(std::min(n, static_cast<double>(limits_.Blanks)));
-      t.insert(0, tabs, '\t');
-      line_width_ += n * (kTabAdvance - font_.MeasuredWidth("\t"));
+      t.insert(0, tabs, U'\t');
+      line_width_ += n * (kTabAdvance - font_.MeasuredWidth(U"\t"));
     }
     return tab_offset;
   }
 
-  void Count(const std::string& t) {
+  void Count(const std::u32string& t) {
     line_width_ += font_.MeasuredWidth(t);
     max_height_ = std::max(max_height_, font_.MeasuredHeight());
   }
@@ -264,7 +265,7 @@ class PageWriter {
     return IsWordGap(run.X - PageEnd(*previous), previous->Size);
   }
 
-  void ContinueParagraph(const TTextItem& run, const TTextItem* previous, std::string& t) {
+  void ContinueParagraph(const TTextItem& run, const TTextItem* previous, std::u32string& t) {
     font_.SetSize(run.Size);
     const std::optional<bool> word_gap = WordGapBefore(run, previous);
     const bool blank_beside = ends_blank_ || (!t.empty() && IsBlank(t.front()));
@@ -276,16 +277,16 @@ class PageWriter {
         t.insert(0, BlanksTo(run.X, line_width_ + min_x_ + tab_offset));
       }
       if (word_gap == true && !blank_beside && (t.empty() || !IsBlank(t.front())))
-        t.insert(0, 1, ' ');
+        t.insert(0, 1, U' ');
     } else if (word_gap == true && !blank_beside) {
-      t.insert(0, 1, ' ');
+      t.insert(0, 1, U' ');
     }
     Count(t);
     document_.SetSelAttributesSize(WholePoints(run.Size));
-    document_.SetSelText(t);
+    document_.SetSelText(ToUtf8(t));
   }
 
-  void StartParagraph(const TTextItem& run, std::string& t) {
+  void StartParagraph(const TTextItem& run, std::u32string& t) {
     font_.SetSize(run.Size);
     if (options_.VertLayCheck) AddEmptyLines((last_y_ - max_height_ - run.Y) / BlankHeight());
     page_top_ = run.Y - max_height_;
@@ -298,7 +299,7 @@ class PageWriter {
     }
     document_.SetSelAttributesSize(WholePoints(run.Size));
     document_.AddLine("");
-    document_.SetSelText(t);
+    document_.SetSelText(ToUtf8(t));
   }
 
   const TLayoutOptions& options_;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "output/cp1252.h"
+
 namespace paginor {
 
 double RoundEven(double value) {
@@ -15,7 +17,7 @@ TMeasureFont::TMeasureFont(std::unique_ptr<TFontMetricsSource> source, int pixel
   metrics_ = &MetricsFor(pixel_height_);
 }
 
-const TMeasureFont::Metrics& TMeasureFont::MetricsFor(int pixel_height) {
+TMeasureFont::Metrics& TMeasureFont::MetricsFor(int pixel_height) {
   auto it = cache_.find(pixel_height);
   if (it == cache_.end()) {
     Metrics m;
@@ -35,14 +37,25 @@ void TMeasureFont::SetSize(double points) {
   metrics_ = &MetricsFor(pixel_height_);
 }
 
-int64_t TMeasureFont::TextWidthPixels(std::string_view text) const {
+int TMeasureFont::AdvanceOf(char32_t c) const {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return metrics_->advances[c];
+  if (const auto code = UnicodeToCp1252(c)) return metrics_->advances[*code];
+  const auto known = metrics_->others.find(c);
+  if (known != metrics_->others.end()) return known->second;
+  int advance = source_->Advance(c, pixel_height_);
+  if (advance < 0) advance = metrics_->advances['?'];
+  metrics_->others.emplace(c, advance);
+  return advance;
+}
+
+int64_t TMeasureFont::TextWidthPixels(std::u32string_view text) const {
   int64_t width = 0;
-  for (const char c : text)
-    width += metrics_->advances[static_cast<unsigned char>(c)];
+  for (const char32_t c : text)
+    width += AdvanceOf(c);
   return width;
 }
 
-double TMeasureFont::MeasuredWidth(std::string_view text) const {
+double TMeasureFont::MeasuredWidth(std::u32string_view text) const {
   return static_cast<double>(TextWidthPixels(text)) * 72.0 / dpi_;
 }
 

@@ -1,6 +1,7 @@
 // The measuring font: the font the user chose, at the pixel height of a size in points, in
 // which all text is measured. The platform supplies the metrics of one pixel height; the
-// measurer keeps each height's 256 advances, since the layout measures constantly.
+// measurer keeps each height's advances, since the layout measures constantly: the 256 of the
+// Windows-1252 characters in a table, the other characters as they are met.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 namespace paginor {
 
@@ -17,6 +19,9 @@ class TFontMetricsSource {
   virtual ~TFontMetricsSource() = default;
   // The advance in whole pixels of every Windows-1252 character at the pixel height.
   virtual std::array<int, 256> Advances(int pixel_height) = 0;
+  // The advance of a character outside Windows-1252; below 0 when the source cannot tell, and
+  // the character then measures as a '?'.
+  virtual int Advance(char32_t /*c*/, int /*pixel_height*/) { return -1; }
   // The height of a line of text at the pixel height, in whole pixels.
   virtual int LineHeight(int pixel_height) = 0;
   // Pixels per inch of the screen the text is measured for.
@@ -35,22 +40,24 @@ class TMeasureFont {
   int ScreenDpi() const { return dpi_; }
 
   // Whole pixels: the sum of the characters' advances; the line height.
-  int64_t TextWidthPixels(std::string_view text) const;
+  int64_t TextWidthPixels(std::u32string_view text) const;
   int TextHeightPixels() const { return metrics_->line_height; }
   // The same in points: pixels × 72 / dpi.
-  double MeasuredWidth(std::string_view text) const;
+  double MeasuredWidth(std::u32string_view text) const;
   double MeasuredHeight() const;
 
  private:
   struct Metrics {
     std::array<int, 256> advances{};
     int line_height = 0;
+    std::unordered_map<char32_t, int> others;  // characters outside Windows-1252, as met
   };
-  const Metrics& MetricsFor(int pixel_height);
+  int AdvanceOf(char32_t c) const;
+  Metrics& MetricsFor(int pixel_height);
 
   std::unique_ptr<TFontMetricsSource> source_;
   std::map<int, Metrics> cache_;
-  const Metrics* metrics_ = nullptr;
+  Metrics* metrics_ = nullptr;
   int pixel_height_ = 0;
   int dpi_ = 96;
 };

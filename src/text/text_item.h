@@ -8,7 +8,7 @@ namespace paginor {
 
 // One positioned text run of a page, in page units (points, y upward).
 struct TTextItem {
-  std::string Text;                // WinAnsiEncoding characters
+  std::u32string Text;             // the characters as shown
   std::vector<double> Spacing;     // extra advance after each character; empty for image runs
   std::vector<double> CharWidths;  // advance of each character; empty for image runs
   double Size = 0;                 // font size

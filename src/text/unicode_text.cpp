@@ -84,6 +84,26 @@ std::string UnicodeToWinAnsi(std::u32string_view text, int& unmapped) {
   return out;
 }
 
+std::u32string FoldToWindows1252(std::u32string_view text, int& unmapped) {
+  return Cp1252ToUtf32(UnicodeToWinAnsi(text, unmapped));
+}
+
+std::u32string OutputCharacters(std::u32string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (const char32_t c : text) {
+    if (TypographicSpace(c)) {
+      out += U' ';
+    } else if (const char* letters = Ligature(c)) {
+      while (*letters != 0)
+        out += static_cast<char32_t>(*letters++);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 std::optional<std::u32string> GlyphNameToUnicode(std::string_view name) {
   if (name == "ff") return std::u32string(U"ff");
   if (name == "fi") return std::u32string(U"fi");

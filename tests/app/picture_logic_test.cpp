@@ -67,22 +67,22 @@ TEST(PagePreview, PageSizeOfTheDocumentOrOfThePrinter) {
 TEST(PagePreview, RunsOfThePageCharacterByCharacterAtTheirAdvances) {
   TTextItem* bound = nullptr;
   TDynaArray<TTextItem> items(&bound);
-  *items.Append() = {.Text = "Ab",
+  *items.Append() = {.Text = U"Ab",
                      .Spacing = {1, 0},
                      .CharWidths = {6, 5},
                      .Size = 12,
                      .X = 72,
                      .Y = 700,
                      .Page = 1};
-  *items.Append() = {.Text = "zwei", .CharWidths = {1, 1, 1, 1}, .Size = 9, .Page = 2};
+  *items.Append() = {.Text = U"zwei", .CharWidths = {1, 1, 1, 1}, .Size = 9, .Page = 2};
   // An image run: its tag text whole.
-  *items.Append() = {.Text = "<Bild 1>", .Size = 10, .X = 36, .Y = 400, .Page = 1};
+  *items.Append() = {.Text = U"<Bild 1>", .Size = 10, .X = 36, .Y = 400, .Page = 1};
   const int height = 1122;
   const std::vector<TPreviewText> texts = PreviewTexts(items, 1, 100, 96, height);
   const std::vector<TPreviewText> expected = {
-      {96, height - 933, 16, "A"},   // Trunc(96 × 72 / 72), 700 pt = 933.33 px
-      {105, height - 933, 16, "b"},  // offset 6 + 1 = 7: Trunc(79 × 96 / 72) = 105
-      {48, height - 533, 13, "<Bild 1>"},
+      {96, height - 933, 16, U"A"},   // Trunc(96 × 72 / 72), 700 pt = 933.33 px
+      {105, height - 933, 16, U"b"},  // offset 6 + 1 = 7: Trunc(79 × 96 / 72) = 105
+      {48, height - 533, 13, U"<Bild 1>"},
   };
   EXPECT_EQ(texts, expected);
   EXPECT_EQ(PreviewTexts(items, 2, 100, 96, height).size(), 4u);

@@ -18,11 +18,23 @@ TEST(CommandLine, ReadsTheOptions) {
   ASSERT_TRUE(joined.options.has_value());
   EXPECT_EQ(joined.options->password, "a b");
   EXPECT_EQ(joined.options->input, "-seltsam.pdf");
+  EXPECT_FALSE(joined.options->convert.Windows1252Text);  // every character by default
+
+  for (const auto& [args, windows1252] : std::vector<std::pair<std::vector<std::string>, bool>>{
+           {{"--encoding", "cp1252", "a.pdf"}, true}, {{"--encoding=utf-8", "a.pdf"}, false}}) {
+    const TCliParse encoding = ParseCommandLine(args);
+    ASSERT_TRUE(encoding.options.has_value()) << encoding.error;
+    EXPECT_EQ(encoding.options->convert.Windows1252Text, windows1252) << args[0];
+  }
 }
 
 TEST(CommandLine, RefusesWhatItCannotUse) {
-  const std::vector<std::vector<std::string>> bad = {
-      {}, {"--info"}, {"-p"}, {"a.pdf", "b.pdf"}, {"--unbekannt", "a.pdf"}};
+  const std::vector<std::vector<std::string>> bad = {{},
+                                                     {"--info"},
+                                                     {"-p"},
+                                                     {"a.pdf", "b.pdf"},
+                                                     {"--unbekannt", "a.pdf"},
+                                                     {"--encoding", "latin1", "a.pdf"}};
   for (const auto& args : bad) {
     const TCliParse parse = ParseCommandLine(args);
     EXPECT_FALSE(parse.options.has_value());

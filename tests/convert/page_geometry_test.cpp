@@ -1,6 +1,7 @@
 // Text placed as a reader of the page sees it: the whole text matrix and CTM, horizontal
 // scaling and rise, the page's /Rotate and crop box, overprinted text and table rows in one TJ.
 #include <gtest/gtest.h>
+#include "output/utf8.h"
 
 #include <algorithm>
 #include <sstream>
@@ -204,7 +205,7 @@ TEST(PageGeometry, ATableRowInOneTJIsSplitAtItsJumps) {
                    "BT /F1 10 Tf 72 680 Td (Langer Name) Tj 100 0 Td (Zahl) Tj ET"});
   std::vector<std::pair<std::string, double>> runs;
   for (const TTextItem& run : result.state.TextItems)
-    runs.emplace_back(run.Text, run.X);
+    runs.emplace_back(ToUtf8(run.Text), run.X);
   // Name ends at 92; the jump of 80 points puts the cell at 172, like the second row's. The
   // small gap stays inside its run as a word gap.
   EXPECT_EQ(runs, (std::vector<std::pair<std::string, double>>{

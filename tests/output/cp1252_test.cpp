@@ -1,4 +1,5 @@
 #include "output/cp1252.h"
+#include "output/utf8.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -47,6 +48,25 @@ TEST(Cp1252, Utf8BecomesBytesOrQuestionMarks) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.name;
+}
+
+TEST(Utf8, EncodesEveryCodePointAndOnlyThose) {
+  struct Case {
+    const char* name;
+    std::u32string text;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {"one to four bytes", U"a\u00E9\u20AC\U0001D400", "aé€𝐀"},
+      {"a surrogate cannot be written", std::u32string{U'x', char32_t{0xD800}, U'y'}, "x?y"},
+      {"beyond U+10FFFF", std::u32string{char32_t{0x110000}}, "?"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ToUtf8(c.text), c.utf8) << c.name;
+  // Decoding: every valid sequence back, every malformed byte a "?".
+  EXPECT_EQ(FromUtf8("aé€𝐀"), U"a\u00E9\u20AC\U0001D400");
+  EXPECT_EQ(FromUtf8("a\x80z\xC3"), U"a?z?");
+  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), U"???");
 }
 
 TEST(Cp1252, EveryByteRoundTrips) {

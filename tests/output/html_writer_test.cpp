@@ -96,7 +96,7 @@ TEST(RTFToHTML, TheFiveLineExample) {
   TRichDocument doc;
   doc.SetDefaultFont(Font("Arial", 11));
   doc.Clear();
-  doc.SetSelText("\xC4 & B");
+  doc.SetSelText("Ä & B");
   doc.AddLine("");
   doc.AddLine("");
   doc.SetSelText("fett");
@@ -284,7 +284,7 @@ TEST(RTFToHTML, LargeDocument) {
   constexpr int kLines = 30000;
   for (int line = 0; line < kLines; ++line) {
     doc.SetSelAttributesSize(line % 2 == 0 ? 11 : 20);
-    doc.SetSelText(doc.SelText() + "Zeile mit einigen W\xF6rtern");
+    doc.SetSelText(doc.SelText() + "Zeile mit einigen Wörtern");
     doc.AddLine("");
   }
   doc.EndUpdate();

@@ -3,10 +3,13 @@
 #include <cctype>
 #include <optional>
 
+#include "output/cp1252.h"
+#include "output/utf8.h"
+
 namespace paginor::testing {
 namespace {
 
-enum class Destination { Body, FontTable, ColorTable, Skipped };
+enum class Destination { Body, FontTable, ColorTable, Picture, Skipped };
 
 struct GroupState {
   Destination destination = Destination::Body;
@@ -81,6 +84,10 @@ class Reader {
         return;
       }
       pos_ += 3;
+      if (skip_ > 0) {
+        --skip_;
+        return;
+      }
       Text(static_cast<char>(std::stoi(hex, nullptr, 16)));
     } else if (c == '\\' || c == '{' || c == '}') {
       ++pos_;
@@ -115,6 +122,21 @@ class Reader {
     GroupState& g = stack_.back();
     if (g.destination == Destination::Skipped) return;
     const int value = parameter.value_or(1);
+    if (g.destination == Destination::Picture) {
+      if (word == "picw")
+        picture_.picw = value;
+      else if (word == "pich")
+        picture_.pich = value;
+      else if (word == "picwgoal")
+        picture_.picwgoal = value;
+      else if (word == "pichgoal")
+        picture_.pichgoal = value;
+      else if (word.ends_with("blip"))
+        picture_.kind = word;
+      else
+        Fail("unexpected \\" + word + " in a picture");
+      return;
+    }
     if (g.destination == Destination::FontTable) {
       if (word == "f") {
         font_number_ = value;
@@ -153,6 +175,18 @@ class Reader {
       paragraph_.Alignment = TAlignment::Center;
     } else if (word == "qr") {
       paragraph_.Alignment = TAlignment::Right;
+    } else if (word == "pict") {
+      g.destination = Destination::Picture;
+      picture_ = {};
+      picture_.paragraph = out_.paragraphs.size();
+      picture_.offset = current_.text.size();
+      picture_depth_ = stack_.size();
+    } else if (word == "uc") {
+      uc_ = value;
+    } else if (word == "u") {
+      if (!parameter) Fail("\\u without a number");
+      Unicode(static_cast<char32_t>(value < 0 ? value + 0x10000 : value));
+      skip_ = uc_;
     } else if (word == "fi" || word == "li") {
     } else if (word == "par") {
       current_.paragraph = paragraph_;
@@ -199,10 +233,49 @@ class Reader {
     }
   }
 
+  // A UTF-16 unit of \uN: surrogates pair up into one character.
+  void Unicode(char32_t unit) {
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      high_surrogate_ = unit;
+      return;
+    }
+    char32_t u = unit;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      if (high_surrogate_ == 0) Fail("a low surrogate alone");
+      u = 0x10000 + ((high_surrogate_ - 0xD800) << 10) + (unit - 0xDC00);
+    }
+    high_surrogate_ = 0;
+    Character(u);
+  }
+
+  void Character(char32_t u) {
+    if (stack_.back().destination != Destination::Body) {
+      Fail("\\u outside the text");
+      return;
+    }
+    const std::string bytes = ToUtf8(std::u32string(1, u));
+    current_.text += bytes;
+    current_.attributes.insert(current_.attributes.end(), bytes.size(), Attributes());
+  }
+
   void Text(char c) {
     GroupState& g = stack_.back();
+    if (skip_ > 0 && g.destination == Destination::Body) {
+      --skip_;  // the fallback of a \uN
+      return;
+    }
     switch (g.destination) {
       case Destination::Skipped:
+        return;
+      case Destination::Picture:
+        if (!std::isxdigit(static_cast<unsigned char>(c))) {
+          Fail("not a hexadecimal digit in a picture");
+        } else if (hex_digit_) {
+          picture_.bytes += static_cast<char>(std::stoi(std::string{*hex_digit_, c}, nullptr, 16));
+          hex_digit_.reset();
+        } else {
+          hex_digit_ = c;
+        }
         return;
       case Destination::FontTable:
         if (c == ';') {
@@ -224,13 +297,17 @@ class Reader {
         return;
       case Destination::Body:
         if (bullet_ == Bullet::Seen) Fail("\\bullet without \\tab");
-        current_.text += c;
-        current_.attributes.push_back(Attributes());
+        Character(Cp1252ToUnicode(static_cast<unsigned char>(c)));
         return;
     }
   }
 
   void EndGroup() {
+    if (stack_.back().destination == Destination::Picture && stack_.size() == picture_depth_) {
+      if (hex_digit_) Fail("an odd number of hexadecimal digits");
+      out_.pictures.push_back(std::move(picture_));
+      picture_ = {};
+    }
     if (stack_.size() == 1 && !current_.text.empty()) Fail("text after the last \\par");
   }
 
@@ -267,6 +344,12 @@ class Reader {
   TParaAttributes paragraph_;
   RTFParagraph current_;
   Bullet bullet_ = Bullet::None;
+  int uc_ = 1;    // fallback characters after each \uN
+  int skip_ = 0;  // fallback characters still to skip
+  char32_t high_surrogate_ = 0;
+  RTFPicture picture_;
+  std::size_t picture_depth_ = 0;
+  std::optional<char> hex_digit_;
 };
 
 }  // namespace

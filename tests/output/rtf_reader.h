@@ -13,9 +13,18 @@ namespace paginor::testing {
 
 struct RTFParagraph {
   TParaAttributes paragraph;
-  std::string text;                         // Windows-1252
-  std::vector<TTextAttributes> attributes;  // one per character of text
+  std::string text;                         // UTF-8
+  std::vector<TTextAttributes> attributes;  // one per byte of text
   TTextAttributes mark;                     // the attributes in force at its \par
+};
+
+// A {\pict ...} group: its kind, sizes and data.
+struct RTFPicture {
+  std::string kind;  // "jpegblip", "pngblip", ...
+  int picw = 0, pich = 0, picwgoal = 0, pichgoal = 0;
+  std::string bytes;          // the hexadecimal data decoded
+  std::size_t paragraph = 0;  // the paragraph it stands in
+  std::size_t offset = 0;     // the byte of that paragraph's text it stands before
 };
 
 struct RTFContent {
@@ -26,6 +35,7 @@ struct RTFContent {
   int default_font = -1;
   int codepage = -1;
   std::vector<RTFParagraph> paragraphs;
+  std::vector<RTFPicture> pictures;
 };
 
 RTFContent ReadRTF(std::string_view rtf);

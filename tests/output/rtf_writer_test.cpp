@@ -11,9 +11,11 @@
 #include <random>
 #include <sstream>
 
+#include "output/cp1252.h"
 #include "output/rtf_reader.h"
 #include "output/sample_document.h"
 #include "output/text_writer.h"
+#include "output/utf8.h"
 
 namespace paginor {
 namespace {
@@ -156,15 +158,17 @@ TEST(RTFWriter, RandomDocumentsReadBack) {
     for (int line = 0; line < lines; ++line) {
       std::vector<testing::TextPiece> pieces;
       for (int k = pick(0, 4); k > 0; --k) {
-        std::string text;
+        std::u32string text;
         for (int n = pick(1, 6); n > 0; --n) {
-          char c = static_cast<char>(pick(0, 255));
-          if (c == '\n') c = ' ';
+          // Windows-1252 characters, and now and then any other, beyond the BMP too.
+          char32_t c = Cp1252ToUnicode(static_cast<unsigned char>(pick(0, 255)));
+          if (pick(0, 3) == 0) c = static_cast<char32_t>(pick(0x100, 0x10FFFF));
+          if (c == '\n' || (c >= 0xD800 && c <= 0xDFFF)) c = ' ';
           // Letters, digits and blanks after control words are where delimiting goes wrong.
-          if (pick(0, 2) == 0) c = " a1-\\{}\t"[pick(0, 7)];
+          if (pick(0, 2) == 0) c = static_cast<unsigned char>(" a1-\\{}\t"[pick(0, 7)]);
           text += c;
         }
-        pieces.push_back({attributes(), text});
+        pieces.push_back({attributes(), ToUtf8(text)});
       }
       const TParaAttributes para{static_cast<TAlignment>(pick(0, 2)),
                                  static_cast<TNumbering>(pick(0, 1))};

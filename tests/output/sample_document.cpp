@@ -33,21 +33,23 @@ TRichDocument SampleDocument() {
   doc.SetDefaultFont(plain);
   doc.Clear();
   AppendPieces(doc, {TAlignment::Center, TNumbering::None},
-               {{Font("Times New Roman", 16, clWindowText, {fsBold}),
-                 "\xDC"
-                 "berschrift"}});
+               {{Font("Times New Roman", 16, clWindowText, {fsBold}), "Überschrift"}});
   AppendBreak(doc, plain);
   AppendPieces(doc, left, {});
   AppendBreak(doc, plain);
   AppendPieces(doc, left,
                {{plain, "Preis: "},
-                {Font("Arial", 11, 0x0000FF), "5 \x80"},
+                {Font("Arial", 11, 0x0000FF), "5 €"},
                 {Font("Arial", 11, clWindowText, {fsItalic, fsUnderline}), " & \"mehr\""}});
   AppendBreak(doc, plain);
   AppendPieces(doc, {TAlignment::Left, TNumbering::Bullet},
                {{plain, "Punkt {eins}\tmit Tab \\ Backslash"}});
   AppendBreak(doc, plain);
   AppendPieces(doc, left, {{plain, "<img src=\"bild001.jpg\">"}});
+  AppendBreak(doc, plain);
+  // Beyond Windows-1252: Polish, Greek, Cyrillic, mathematics, CJK, and a character beyond the
+  // Basic Multilingual Plane.
+  AppendPieces(doc, left, {{plain, "Łódź Ωμέγα Жук ≤∑ 中文 𝐀"}});
   AppendBreak(doc, plain);
   AppendPieces(doc, {TAlignment::Right, TNumbering::None},
                {{Font("Arial", 9, clWindowText, {fsStrikeOut}), "durchgestrichen"},

@@ -19,7 +19,8 @@ TEST(PlainText, OneLinePerDocumentLineInUtf8) {
       {"closed last line", "abc\n", "abc\n"},
       {"empty line", "abc\n\ndef", "abc\n\ndef\n"},
       {"trailing empty line", "abc\n\n", "abc\n\n"},
-      {"Windows-1252 characters", "Gr\xFC\xDF\x65 \x80\t\x84x\x93", "Grüße €\t„x“\n"},
+      {"every character", "Grüße €\t„x“ Łódź αβ Жук ≤ 中文 𝐀",
+       "Grüße €\t„x“ Łódź αβ Жук ≤ 中文 𝐀\n"},
   };
   for (const Case& c : cases) {
     TRichDocument doc;

@@ -1,4 +1,5 @@
 #include "text/exchange_order.h"
+#include "output/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -124,7 +125,7 @@ TEST(ExchangeOrder, PagesAreOrderedAsByThePlainProcedure) {
     std::vector<TTextItem> runs(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
       TTextItem& run = runs[static_cast<std::size_t>(i)];
-      run.Text = std::to_string(i);  // tells the runs apart
+      run.Text = FromUtf8(std::to_string(i));  // tells the runs apart
       // Few heights and positions, so that many keys are equal; now and then a line whose runs
       // lie a little apart in height, and a NaN.
       run.Y = 700 - 14 * std::uniform_int_distribution<int>(0, 5)(random) +

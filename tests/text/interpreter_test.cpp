@@ -1,4 +1,5 @@
 #include "text/interpreter.h"
+#include "output/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ TEST(Interpreter, ShowsARunAtTheTextPosition) {
   page.Interpret("BT /F1 12 Tf 72 700 Td (Hello) Tj ET");
   ASSERT_EQ(page.runs.Count(), 1);
   const TTextItem& run = page.runs[0];
-  EXPECT_EQ(run.Text, "Hello");
+  EXPECT_EQ(run.Text, U"Hello");
   EXPECT_EQ(run.X, 72);
   EXPECT_EQ(run.Size, 12);
   EXPECT_EQ(run.LineHeight, 14);  // the fake font's line at 12 pixels
@@ -72,7 +73,7 @@ TEST(Interpreter, TjArraySpacing) {
     Page page;
     page.Interpret(c.content);
     ASSERT_EQ(page.runs.Count(), 1) << c.content;
-    EXPECT_EQ(page.runs[0].Text, c.text) << c.content;
+    EXPECT_EQ(ToUtf8(page.runs[0].Text), c.text) << c.content;
     EXPECT_EQ(page.runs[0].Spacing, c.spacing) << c.content;
   }
 }
@@ -103,7 +104,7 @@ TEST(Interpreter, DoubleQuoteSetsCharacterSpacingAndShowsOnce) {
   Page page;
   page.Interpret("BT /F1 12 Tf 5 Tw 1 2 (c d) \" ET");
   ASSERT_EQ(page.runs.Count(), 1);
-  EXPECT_EQ(page.runs[0].Text, "c d");
+  EXPECT_EQ(page.runs[0].Text, U"c d");
   EXPECT_EQ(page.runs[0].Spacing, (std::vector<double>{2, 7, 2}));  // Tw stays 5
 }
 
@@ -119,7 +120,7 @@ TEST(Interpreter, HexStringsAsTheTokenizerSplitsThem) {
   Page spaced;
   spaced.Interpret("BT /F1 12 Tf <48 65> Tj ET");
   ASSERT_EQ(spaced.runs.Count(), 1);
-  EXPECT_EQ(spaced.runs[0].Text, "H");
+  EXPECT_EQ(spaced.runs[0].Text, U"H");
   Page glued;
   glued.Interpret("BT /F1 12 Tf <48>Tj ET");
   EXPECT_EQ(glued.runs.Count(), 0);
@@ -136,9 +137,9 @@ TEST(Interpreter, WidthsAndEncodingOfTheSelectedFont) {
   // /Fx is not bound: the data of /F1 stay, the encoding is the last record's.
   page.Interpret("BT /F1 10 Tf (A\\212) Tj /Fx 10 Tf (A\\212) Tj ET");
   ASSERT_EQ(page.runs.Count(), 2);
-  EXPECT_EQ(page.runs[0].Text, "A\xE4");
+  EXPECT_EQ(page.runs[0].Text, U"A\u00E4");
   EXPECT_EQ(page.runs[0].CharWidths[0], 5);  // 500 / 1000 × 10
-  EXPECT_EQ(page.runs[1].Text, "A\x8A");
+  EXPECT_EQ(page.runs[1].Text, U"A\u0160");
   EXPECT_EQ(page.runs[1].CharWidths[0], 5);
 }
 
@@ -152,12 +153,12 @@ TEST(Interpreter, ImagePlaceholders) {
   page.page_images.number_by_id = {1, 2, 3};
   page.Interpret("q 100 0 0 50 20 30 cm /Im1 Do Q /Im2 Do /Fm0 Do");
   ASSERT_EQ(page.runs.Count(), 2);
-  EXPECT_EQ(page.runs[0].Text, "<img src=\"bild003.jpg\" border=0>");
+  EXPECT_EQ(page.runs[0].Text, U"<img src=\"bild003.jpg\" border=0>");
   EXPECT_EQ(page.runs[0].X, 20);
   EXPECT_EQ(page.runs[0].Y, 80);
   EXPECT_EQ(page.runs[0].Size, 12);
   EXPECT_TRUE(page.runs[0].CharWidths.empty());
-  EXPECT_EQ(page.runs[1].Text, "<img src=\"bild001.gif\" border=0>");
+  EXPECT_EQ(page.runs[1].Text, U"<img src=\"bild001.gif\" border=0>");
 
   Page off;
   off.images.Append();

@@ -1,4 +1,5 @@
 #include "text/layout.h"
+#include "output/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +13,14 @@ namespace {
 // The fake font at size 12: a blank is 6 points wide and 14 points high.
 TTextItem MakeRun(const std::string& text, double x, double y, std::vector<double> spacing = {}) {
   TTextItem run;
-  run.Text = text;
+  run.Text = FromUtf8(text);
   run.X = x;
   run.Y = y;
   run.Size = 12;
   run.LineHeight = 14;
   run.Page = 1;
-  run.Spacing = spacing.empty() ? std::vector<double>(text.size(), 0.0) : std::move(spacing);
-  run.CharWidths.assign(text.size(), 6.0);
+  run.Spacing = spacing.empty() ? std::vector<double>(run.Text.size(), 0.0) : std::move(spacing);
+  run.CharWidths.assign(run.Text.size(), 6.0);
   return run;
 }
 
@@ -93,10 +94,10 @@ TEST(Layout, BaselineLinesKeepScriptsAndMixedSizesOnTheirLine) {
     layout.Page(c.runs);
     std::map<std::string, int> line_of;
     for (const TTextItem& item : layout.items)
-      line_of[item.Text] = item.Line;
+      line_of[ToUtf8(item.Text)] = item.Line;
     std::vector<int> lines;
     for (const TTextItem& run : c.runs)
-      lines.push_back(line_of[run.Text]);
+      lines.push_back(line_of[ToUtf8(run.Text)]);
     EXPECT_EQ(lines, c.lines) << c.name;
   }
   // By the tops of their lines the drop cap stands alone.
@@ -111,7 +112,7 @@ TEST(Layout, OrdersTopToBottomAndLeftToRight) {
   EXPECT_EQ(layout.Page({MakeRun("c", 10, 600), MakeRun("b", 200, 700), MakeRun("a", 10, 700)}),
             "a b\nc");
   ASSERT_EQ(layout.items.Count(), 3);
-  EXPECT_EQ(layout.items[0].Text, "a");  // the handed-over runs keep the final order
+  EXPECT_EQ(layout.items[0].Text, U"a");  // the handed-over runs keep the final order
 }
 
 TEST(Layout, BlanksReproduceHorizontalGaps) {
@@ -142,6 +143,33 @@ TEST(Layout, BlanksReproduceHorizontalGaps) {
   EXPECT_EQ(off.Page({MakeRun("ab", 72, 700), MakeRun("cd", 300, 700), MakeRun("ef", 312, 700),
                       MakeRun("g", 400, 650)}),
             "ab cdef\ng");
+}
+
+// The fake font, with characters outside Windows-1252 twice as wide as the others.
+class WideScriptMetrics final : public TFontMetricsSource {
+ public:
+  std::array<int, 256> Advances(int pixel_height) override { return fake_.Advances(pixel_height); }
+  int Advance(char32_t, int pixel_height) override {
+    ++asked;
+    return pixel_height;
+  }
+  int LineHeight(int pixel_height) override { return fake_.LineHeight(pixel_height); }
+  int ScreenDpi() override { return 72; }
+  int asked = 0;
+
+ private:
+  testing::FakeMetrics fake_;
+};
+
+TEST(Layout, EveryScriptMeasuresWithTheMeasuringFont) {
+  Layout layout;
+  auto metrics = std::make_unique<WideScriptMetrics>();
+  const WideScriptMetrics& source = *metrics;
+  layout.font = std::make_unique<TMeasureFont>(std::move(metrics));
+  // "中文" measures 24 points, so 6 blanks of 6 reach 72 + 60; as two "?" it would take 8.
+  EXPECT_EQ(layout.Page({MakeRun("中文", 72, 700), MakeRun("Łx", 132, 700)}), "中文      Łx");
+  // Each character outside the code page is asked for once per height: 中, 文 and Ł.
+  EXPECT_EQ(source.asked, 3);
 }
 
 TEST(Layout, TabsIndentAndLaterRunsGetOneBlankEach) {

@@ -81,10 +81,12 @@ struct Converted {
   TDocumentState state;
 };
 
-std::unique_ptr<Converted> Convert(const std::string& file, bool modern = true) {
+std::unique_ptr<Converted> Convert(const std::string& file, bool modern = true,
+                                   bool windows1252 = false) {
   auto c = std::make_unique<Converted>();
   RecordingHost host;
   host.options.ModernCheck = modern;
+  host.options.Windows1252Text = windows1252;
   host.options.VertLayCheck = false;
   c->state.MeasureFont = testing::MakeFakeFont();
   ConvertBuffer(c->state, host, file);
@@ -125,14 +127,20 @@ TEST(UnicodeFonts, Type0WithToUnicodeAndSharedWidths) {
                       "4 beginbfchar <0001> <0047> <0002> <0072> <0003> <FB01> <0004> <03B1> "
                       "endbfchar")}});
   const auto c = Convert(file);
-  EXPECT_EQ(c->text, "Grfi?\n");
+  EXPECT_EQ(c->text, "Grfiα\n");
   ASSERT_EQ(c->state.TextItems.Count(), 1);
   const TTextItem& run = c->state.TextItems[0];
   // /W gives 600 for CID 1, /DW 500 for CID 2, 1000 for CIDs 3 and 4: fi shares its width.
   EXPECT_EQ(run.CharWidths, (std::vector<double>{6, 5, 5, 5, 10}));
-  EXPECT_NE(
-      std::find(c->status.begin(), c->status.end(), "1 Zeichen ohne Entsprechung im Zeichensatz"),
-      c->status.end());
+  EXPECT_TRUE(std::none_of(c->status.begin(), c->status.end(), [](const std::string& line) {
+    return line.find("ohne Entsprechung") != std::string::npos;
+  }));
+  // Held to Windows-1252, the alpha is a "?" and counted.
+  const auto folded = Convert(file, true, true);
+  EXPECT_EQ(folded->text, "Grfi?\n");
+  EXPECT_NE(std::find(folded->status.begin(), folded->status.end(),
+                      "1 Zeichen ohne Entsprechung im Zeichensatz"),
+            folded->status.end());
 }
 
 TEST(UnicodeFonts, Type0WithoutToUnicodeShowsQuestionMarks) {
@@ -211,12 +219,14 @@ TEST(UnicodeFonts, LibreOfficeWriterText) {
   for (const char* line :
        {"Größere Übungen für Äpfel und Öfen", "Der Preis beträgt 12 € pro Stück.",
         "„Zitat“ aus dem Büro: Die Affiliation, der Einfluss und die Pflaume.",
-        "Schöne Grüße, Straße, Fluß", "Griechisch: ???"}) {
+        "Schöne Grüße, Straße, Fluß", "Griechisch: αβγ"}) {
     EXPECT_NE(c->text.find(line), std::string::npos) << line << "\n" << c->text;
   }
-  EXPECT_NE(
-      std::find(c->status.begin(), c->status.end(), "3 Zeichen ohne Entsprechung im Zeichensatz"),
-      c->status.end());
+  const auto folded = Convert(ReadFixture("text/libreoffice-brief.pdf"), true, true);
+  EXPECT_NE(folded->text.find("Griechisch: ???"), std::string::npos) << folded->text;
+  EXPECT_NE(std::find(folded->status.begin(), folded->status.end(),
+                      "3 Zeichen ohne Entsprechung im Zeichensatz"),
+            folded->status.end());
   // The classic reader: its tokenizer glues the closing ">" to the operator; no text.
   EXPECT_EQ(Convert(ReadFixture("text/libreoffice-brief.pdf"), false)->text.find("Preis"),
             std::string::npos);
