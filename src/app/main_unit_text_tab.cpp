@@ -11,6 +11,7 @@
 #include "app/main_unit.h"
 #include "app/progress_forms.h"
 #include "app/saving.h"
+#include "convert/rtf_pictures.h"
 #include "images/image_files.h"
 #include "output/html_writer.h"
 #include "output/rtf_writer.h"
@@ -92,7 +93,9 @@ void TMainForm::SaveRTFBtnClick() {
       AskSavePath("Richtext/Word speichern unter...", "Richttext-Datei (*.rtf)", "rtf");
   if (path.isEmpty()) return;
   SyncDocumentFromView();
-  if (SaveReported(this, path, DocumentToRTF(FDoc.Memo1))) RememberSaveFolder(path);
+  if (SaveReported(this, path, DocumentToRTF(FDoc.Memo1, RtfPicturesOf(FDoc.Images)))) {
+    RememberSaveFolder(path);
+  }
 }
 
 void TMainForm::HTMLBtnClick() {

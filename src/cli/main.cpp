@@ -70,8 +70,9 @@ int main(int argc, char** argv) {
   default_font.Size = static_cast<int>(RoundEven(options.font_px * 72.0 / options.dpi));
   state.Memo1.SetDefaultFont(default_font);
 
-  // Pictures are written one at a time as the conversion checks them; none is kept.
-  state.KeepPictureData = false;
+  // Pictures are written one at a time as the conversion checks them; none is kept, unless the
+  // rich text embeds them.
+  state.KeepPictureData = options.rtf_file && options.convert.ModernCheck && !options.info;
   TPictureFiles pictures(std::cerr);
   if (!options.info) {
     if (options.html_file) {

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "convert/rtf_pictures.h"
 #include "images/image_files.h"
 #include "output/html_writer.h"
 #include "output/rtf_writer.h"
@@ -47,7 +48,7 @@ bool WriteTextFile(const TDocumentState& state, const std::string& path, std::os
 }
 
 bool WriteRtfFile(const TDocumentState& state, const std::string& path, std::ostream& err) {
-  return WriteFile(path, DocumentToRTF(state.Memo1), err);
+  return WriteFile(path, DocumentToRTF(state.Memo1, RtfPicturesOf(state.Images)), err);
 }
 
 bool WriteHtmlFile(TDocumentState& state, TConversionHost& host, const std::string& path,

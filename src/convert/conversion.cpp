@@ -94,6 +94,7 @@ class Conversion {
     state_.Memo1.Clear();
     // The modern reader's plain text is text alone; the links stay for the view, HTML and RTF.
     state_.Memo1.SetImageLinksInPlainText(!options_.ModernCheck);
+    state_.Memo1.SetPicturesInRichText(options_.ModernCheck);
     state_.Memo1.BeginUpdate();
     state_.TextItems.Clear();
 

@@ -99,6 +99,9 @@ struct TImageRec {
   int32_t StreamPos = 0;  // just after it
   bool IsImage = false;
   TPicture Bitmap;
+  // Its size on the page where it is first shown, in points; 0 until then.
+  double ShownWidth = 0;
+  double ShownHeight = 0;
   // A /DCTDecode picture's stream as stored (decrypted): saved as JPEG without re-encoding.
   std::string JpegBytes() const { return Bitmap.JpegBytes(); }
 };

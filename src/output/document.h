@@ -130,6 +130,10 @@ class TRichDocument {
   // the text for pictures; a setting of the document, not changed by Clear.
   void SetImageLinksInPlainText(bool keep) { image_links_in_plain_text_ = keep; }
   bool ImageLinksInPlainText() const { return image_links_in_plain_text_; }
+  // Whether rich text shows the pictures themselves where their links stand, when the
+  // pictures can be had; a setting of the document like the one above.
+  void SetPicturesInRichText(bool embed) { pictures_in_rich_text_ = embed; }
+  bool PicturesInRichText() const { return pictures_in_rich_text_; }
 
   // Stored; the insertion attributes take it at the next Clear. Longer names are cut.
   void SetDefaultFont(const TTextAttributes& a);
@@ -169,6 +173,7 @@ class TRichDocument {
   std::string text_;
   std::vector<int64_t> breaks_;  // positions of '\n', ascending
   bool image_links_in_plain_text_ = true;
+  bool pictures_in_rich_text_ = false;
   std::vector<TParaAttributes> paras_;  // one per line, breaks_.size() + 1
   std::vector<Run> runs_;               // ascending starts, first at 0, neighbours differ
   std::vector<TTextAttributes> attrs_;  // the distinct attribute values in use since Clear

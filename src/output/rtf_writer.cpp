@@ -222,7 +222,7 @@ class TRTFWriter {
   // Writes the picture of the image link at text[i] and moves i past the link; false when
   // there is none.
   bool Picture(std::string_view text, std::size_t& i) {
-    if (!pictures_) return false;
+    if (!pictures_ || !doc_.PicturesInRichText()) return false;
     const TImageLinkAt link = ImageLinkAt(text, i);
     if (link.Length == 0) return false;
     const std::optional<TRtfPicture> picture = pictures_(link.Number);

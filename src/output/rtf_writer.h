@@ -29,7 +29,8 @@ using TRtfPictures = std::function<std::optional<TRtfPicture>(int number)>;
 // alignment, and bulleted lines as a hanging "\bullet\tab". Only integers are written, so the
 // output does not depend on the locale. Characters outside Windows-1252 are written as \uN?
 // (a signed 16-bit N; two of them for a character beyond the Basic Multilingual Plane). With
-// pictures, an image link becomes the picture it names.
+// pictures, where the document shows pictures in rich text, an image link becomes the picture
+// it names.
 std::string DocumentToRTF(const TRichDocument& doc, const TRtfPictures& pictures = {});
 
 }  // namespace paginor

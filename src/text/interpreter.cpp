@@ -401,6 +401,15 @@ class Interpreter {
       }
     }
     run->Page = context_.page_number;
+    TImageRec& image = (*context_.images)[number - 1];
+    if (image.ShownWidth == 0 && image.ShownHeight == 0) {
+      const double width = std::hypot(ctm_.a, ctm_.b);
+      const double height = std::hypot(ctm_.c, ctm_.d);
+      if (std::isfinite(width) && std::isfinite(height) && width < 1e6 && height < 1e6) {
+        image.ShownWidth = width;
+        image.ShownHeight = height;
+      }
+    }
   }
 
   // The modern mapping: calls emit(code, its characters, whether it is a one-byte code) for

@@ -48,7 +48,8 @@ struct TInterpreterContext {
   int page_number = 1;                    // 1-based
   TDynaArray<TFontRec>* fonts = nullptr;  // its current record is the current font
   const TPageFonts* page_fonts = nullptr;
-  const TDynaArray<TImageRec>* images = nullptr;
+  // The pictures; each gets its size on the page where it is first shown.
+  TDynaArray<TImageRec>* images = nullptr;
   const TPageImages* page_images = nullptr;
   bool html_links = true;  // "HTML Links zu den Bildern"
   TMeasureFont* font = nullptr;
