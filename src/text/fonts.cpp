@@ -280,6 +280,7 @@ std::optional<std::u32string> GlyphNameText(std::string_view name) {
   if (const auto code = GlyphNameToWinAnsi(name)) {
     return std::u32string(1, Cp1252ToUnicode(static_cast<unsigned char>(*code)));
   }
+  if (const auto listed = GlyphListCharacters(name)) return OutputCharacters(*listed);
   if (const auto named = GlyphNameToUnicode(name)) return OutputCharacters(*named);
   const std::size_t dot = name.find('.');
   if (dot != std::string_view::npos && dot > 0) return GlyphNameText(name.substr(0, dot));

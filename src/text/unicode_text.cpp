@@ -1,8 +1,10 @@
 #include "text/unicode_text.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "output/cp1252.h"
+#include "text/glyph_list_table.h"
 
 namespace paginor {
 
@@ -102,6 +104,14 @@ std::u32string OutputCharacters(std::u32string_view text) {
     }
   }
   return out;
+}
+
+std::optional<std::u32string> GlyphListCharacters(std::string_view name) {
+  const auto it = std::lower_bound(
+      kGlyphList.begin(), kGlyphList.end(), name,
+      [](const TGlyphListEntry& entry, std::string_view n) { return entry.name < n; });
+  if (it == kGlyphList.end() || it->name != name) return std::nullopt;
+  return std::u32string(it->characters);
 }
 
 std::optional<std::u32string> GlyphNameToUnicode(std::string_view name) {

@@ -22,4 +22,7 @@ std::u32string OutputCharacters(std::u32string_view text);
 // groups of four hex digits), "uXXXX" to "uXXXXXX", and the ligature names ff fi fl ffi ffl.
 std::optional<std::u32string> GlyphNameToUnicode(std::string_view name);
 
+// The characters the Adobe Glyph List gives a glyph name ("lslash", "afii10017", "Omega").
+std::optional<std::u32string> GlyphListCharacters(std::string_view name);
+
 }  // namespace paginor

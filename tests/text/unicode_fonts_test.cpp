@@ -171,6 +171,18 @@ TEST(UnicodeFonts, GlyphNamesWithSuffixesAndLigatureParts) {
   EXPECT_EQ(Convert(file)->text, "1ffia\xC3\xA4 \n");
 }
 
+TEST(UnicodeFonts, GlyphNamesOfTheWholeGlyphList) {
+  // Polish, Cyrillic and Greek names, a name for two characters, and list names inside a
+  // ligature name with a suffix.
+  const std::string file = FontPage(
+      "<< /Type /Font /Subtype /Type1 /Encoding << /Differences "
+      "[1 /lslash /afii10017 /Omegagreek /dalethatafpatah /f_lslash.sc] >> >>",
+      "BT /F1 10 Tf 0 700 Td (\001\002\003\004\005) Tj ET");
+  EXPECT_EQ(Convert(file)->text, "łАΩ\u05D3\u05B2fł\n");
+  // Held to Windows-1252 they are what the code page lacks.
+  EXPECT_EQ(Convert(file, true, true)->text, "?????f?\n");
+}
+
 TEST(UnicodeFonts, CodesWithoutANamedEncoding) {
   // No /Encoding: a Type 1 font reads StandardEncoding (' is a right quote, \320 an em dash),
   // a TrueType font WinAnsiEncoding, a symbol font its own codes.
