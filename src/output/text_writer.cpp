@@ -2,6 +2,7 @@
 
 #include "output/image_links.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace paginor {
@@ -12,11 +13,15 @@ std::string WithoutImageLinks(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t link = text[i] == '<' ? ImageLinkAt(text, i).Length : 0;
+    const std::size_t open = std::min(text.find('<', i), text.size());
+    out.append(text, i, open - i);
+    if (open == text.size()) break;
+    const std::size_t link = ImageLinkAt(text, open).Length;
     if (link > 0) {
-      i += link;
+      i = open + link;
     } else {
-      out += text[i++];
+      out += '<';
+      i = open + 1;
     }
   }
   return out;

@@ -29,8 +29,13 @@ void AppendUtf8(std::string& out, char32_t u) {
 std::string ToUtf8(std::u32string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (const char32_t u : text)
-    AppendUtf8(out, u);
+  for (const char32_t u : text) {
+    if (u < 0x80) {
+      out += static_cast<char>(u);  // the common case, without the call
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
   return out;
 }
 

@@ -474,7 +474,7 @@ class Interpreter {
     if (text.empty() || font_data_.is_type3) return std::nullopt;
     double sum = 0;
     for (const char32_t c : text) {
-      const auto code = UnicodeToCp1252(c);
+      const auto code = c < 0x80 ? std::optional<unsigned char>(c) : UnicodeToCp1252(c);
       const auto width = code ? font_data_.standard_widths.Of(*code) : std::nullopt;
       if (!width) return std::nullopt;
       sum += *width;
