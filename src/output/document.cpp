@@ -1,5 +1,7 @@
 #include "output/document.h"
 
+#include "output/utf8.h"
+
 #include <algorithm>
 
 namespace paginor {
@@ -64,7 +66,9 @@ TParaAttributes TRichDocument::LineParagraph(int i) const {
   return paras_[static_cast<std::size_t>(i)];
 }
 
-void TRichDocument::AddLine(std::string_view s) {
+void TRichDocument::AddLine(std::string_view text) {
+  std::string repaired;
+  const std::string_view s = ValidUtf8(text, repaired);
   // The empty last line starts at the end, so both cases append.
   std::string added;
   const bool last_line_empty = text_.empty() || text_.back() == '\n';
@@ -80,20 +84,32 @@ void TRichDocument::AddLine(std::string_view s) {
   sel_length_ = 0;
 }
 
+// Whether position p lies inside a character, after the first byte of its UTF-8 sequence.
+bool TRichDocument::InsideACharacter(int64_t p) const {
+  return p > 0 && p < TextLength() &&
+         (static_cast<unsigned char>(text_[static_cast<std::size_t>(p)]) & 0xC0) == 0x80;
+}
+
 void TRichDocument::SetSelStart(int64_t p) {
   sel_start_ = std::clamp<int64_t>(p, 0, TextLength());
+  while (InsideACharacter(sel_start_))
+    --sel_start_;
   sel_length_ = 0;
 }
 
 void TRichDocument::SetSelLength(int64_t n) {
   sel_length_ = std::clamp<int64_t>(n, 0, TextLength() - sel_start_);
+  while (InsideACharacter(sel_start_ + sel_length_))
+    ++sel_length_;
 }
 
 std::string TRichDocument::SelText() const {
   return text_.substr(static_cast<std::size_t>(sel_start_), static_cast<std::size_t>(sel_length_));
 }
 
-void TRichDocument::SetSelText(std::string_view s) {
+void TRichDocument::SetSelText(std::string_view text) {
+  std::string repaired;
+  const std::string_view s = ValidUtf8(text, repaired);
   const uint32_t attr = InsertionId();
   Erase(sel_start_, sel_length_);
   Insert(sel_start_, s, attr);

@@ -68,8 +68,8 @@ struct TAttributeRun {
 };
 
 // Positions count the bytes of the UTF-8 text from 0; a line break is the character '\n' and
-// occupies one position. What the system inserts and selects begins and ends between
-// characters, never inside one. Attributes are kept as runs, so a look-up costs O(log runs) and
+// occupies one position. Selections begin and end between characters (a position inside one
+// moves to its edge), and inserted text that is not valid UTF-8 has each bad byte as "?". Attributes are kept as runs, so a look-up costs O(log runs) and
 // appending at the end costs amortised O(length of the insertion); changes in the middle cost
 // O(runs + lines).
 class TRichDocument {
@@ -103,7 +103,7 @@ class TRichDocument {
   int64_t SelLength() const { return sel_length_; }
   // The selection becomes empty at p, clamped to the text.
   void SetSelStart(int64_t p);
-  // The selection becomes the n characters from SelStart, its end clamped to the text.
+  // The selection becomes the n bytes from SelStart, its end clamped to the text.
   void SetSelLength(int64_t n);
   // The selected characters, line breaks included.
   std::string SelText() const;
@@ -158,6 +158,7 @@ class TRichDocument {
     uint32_t attr;  // index into attrs_
   };
 
+  bool InsideACharacter(int64_t p) const;
   uint32_t Intern(const TTextAttributes& a);
   uint32_t InsertionId();
   std::size_t RunIndexAt(int64_t p) const;

@@ -153,7 +153,9 @@ std::vector<std::string> RTFToHTML(TRichDocument& doc, const THTMLHooks& hooks) 
     const std::string text = doc.Line(a);
     // Skip the line breaks between the previous line and this one, whatever their number.
     if (!text.empty()) {
-      const std::string first(1, text.front());
+      std::size_t first_end = 0;
+      NextCodePoint(text, first_end);
+      const std::string first = text.substr(0, first_end);  // the line's first character
       while (doc.SelText() != first && p < doc.TextLength()) {
         ++p;
         doc.SetSelStart(p);

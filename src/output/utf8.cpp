@@ -68,6 +68,27 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
   return u;
 }
 
+std::string_view ValidUtf8(std::string_view text, std::string& storage) {
+  std::size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+    ++i;
+  for (std::size_t at = i; at < text.size(); at = i) {
+    if (NextCodePoint(text, i)) continue;
+    storage.assign(text.substr(0, at));
+    storage += '?';
+    while (i < text.size()) {
+      const std::size_t start = i;
+      if (NextCodePoint(text, i)) {
+        storage.append(text.substr(start, i - start));
+      } else {
+        storage += '?';
+      }
+    }
+    return storage;
+  }
+  return text;
+}
+
 std::u32string FromUtf8(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());

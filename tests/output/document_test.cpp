@@ -112,6 +112,38 @@ TEST(RichDocument, SelectionIsClamped) {
   EXPECT_EQ(doc.SelLength(), 0);
 }
 
+TEST(RichDocument, CharactersAreNeverSplit) {
+  TRichDocument doc;
+  doc.SetSelText("aé中𝐀b");  // 1, 2, 3 and 4 bytes
+  struct Case {
+    int64_t start, length;
+    std::string selected;
+  };
+  const Case cases[] = {
+      {2, 0, ""},    // inside é: back to its start
+      {2, 1, "é"},   // and the end to the end of the character it falls in
+      {4, 2, "中"},  // inside 中
+      {6, 1, "𝐀"},   // the first byte of 𝐀 selects all four
+      {8, 5, "𝐀b"},  // from inside 𝐀 to b
+      {0, 100, "aé中𝐀b"},
+  };
+  for (const Case& c : cases) {
+    doc.SetSelStart(c.start);
+    doc.SetSelLength(c.length);
+    EXPECT_EQ(doc.SelText(), c.selected) << c.start << "+" << c.length;
+  }
+  // Replacing a selection that began inside a character keeps the text valid.
+  doc.SetSelStart(5);
+  doc.SetSelLength(1);
+  doc.SetSelText("x");
+  EXPECT_EQ(doc.Text(), "aéx𝐀b");
+  // Bytes that are not UTF-8 come in as "?", one for each.
+  doc.SetSelStart(doc.TextLength());
+  doc.SetSelText("\xE4\xC3 \xF0\x9F");
+  doc.AddLine("\x80ok");
+  EXPECT_EQ(doc.Text(), "aéx𝐀b?? ??\n?ok");
+}
+
 TEST(RichDocument, SelTextReplacesTheSelectionAndItsLines) {
   struct Case {
     const char* name;
