@@ -11,6 +11,7 @@
 #include "output/cp1252.h"
 #include "pdf/literals.h"
 #include "pdf/xref_stream.h"
+#include "text/cid_collections.h"
 #include "text/truetype_cmap.h"
 #include "text/unicode_text.h"
 
@@ -374,6 +375,32 @@ std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TDocReader& reader,
   return cids;
 }
 
+// The table of the character collection that a CID font's /CIDSystemInfo names.
+std::shared_ptr<const TCollectionCharacters> CollectionCharactersOf(
+    TDocReader& reader, const std::vector<std::string>& d) {
+  std::vector<std::string> info;
+  for (std::size_t i = 0; i + 1 < d.size(); ++i) {
+    if (d[i] != "/CIDSystemInfo") continue;
+    if (const auto object = ReferenceAt(d, i + 1)) {
+      info = ObjectTokens(reader, *object);
+    } else {
+      const auto end = std::find(d.begin() + static_cast<std::ptrdiff_t>(i), d.end(), ">>");
+      info.assign(d.begin() + static_cast<std::ptrdiff_t>(i), end);
+    }
+    break;
+  }
+  std::string registry;
+  std::string ordering;
+  for (std::size_t i = 0; i + 1 < info.size(); ++i) {
+    const std::string& value = info[i + 1];
+    if (value.size() < 2 || value.front() != '(' || value.back() != ')') continue;
+    if (info[i] == "/Registry") registry = value.substr(1, value.size() - 2);
+    if (info[i] == "/Ordering") ordering = value.substr(1, value.size() - 2);
+  }
+  if (registry.empty() || ordering.empty()) return nullptr;
+  return CollectionCharacters(registry + "-" + ordering);
+}
+
 // The modern reader's view of a font: the characters of each code and, for Type0 fonts, the
 // widths of their CIDs.
 std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFontRec& font) {
@@ -422,6 +449,7 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
     if (descendant) {
       const std::vector<std::string> d = ObjectTokens(reader, *descendant);
       if (!extras->ToUnicode) extras->CidCharacters = ReadCidCharacters(reader, d);
+      extras->CollectionCharacters = CollectionCharactersOf(reader, d);
       for (std::size_t i = 0; i + 1 < d.size(); ++i) {
         if (d[i] == "/DW") extras->DefaultWidth = ParseNumber(d[i + 1]).value_or(1000);
         if (d[i] == "/W" && d[i + 1] == "[") ReadCidWidths(d, i + 1, *extras);

@@ -38,6 +38,9 @@ struct TFontExtras {
   // Type0 fonts without /ToUnicode: the character of each CID from the embedded TrueType
   // program's own map.
   std::unordered_map<uint32_t, char32_t> CidCharacters;
+  // Type0 fonts: the characters of the CIDs of the font's public character collection
+  // (/CIDSystemInfo), where its table is installed; the last resort.
+  std::shared_ptr<const std::vector<char32_t>> CollectionCharacters;
   double DefaultWidth = 1000;                   // /DW, in 1/1000 of the size
   std::unordered_map<uint32_t, double> Widths;  // /W
 };

@@ -432,6 +432,10 @@ class Interpreter {
           const auto own = extras.CidCharacters.find(code);
           if (own != extras.CidCharacters.end()) mapped = std::u32string(1, own->second);
         }
+        const auto* collection = extras.CollectionCharacters.get();
+        if (!mapped && collection != nullptr && code < collection->size() && (*collection)[code]) {
+          mapped = std::u32string(1, (*collection)[code]);
+        }
         if (mapped) {
           mapped_text = OutputCharacters(*mapped);
         } else {

@@ -2,11 +2,15 @@
 // embedded TrueType program.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "convert/conversion.h"
 #include "output/text_writer.h"
 #include "support/fake_font.h"
 #include "support/pdf_builder.h"
 #include "support/recording_host.h"
+#include "text/cid_collections.h"
 #include "text/cmap.h"
 #include "text/truetype_cmap.h"
 
@@ -115,6 +119,41 @@ TEST(CidFonts, EncodingsAndCharactersWithoutToUnicode) {
   EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding 9 0 R /DescendantFonts [6 0 R] >>",
                     "BT /F1 10 Tf 10 700 Td (ab) Tj ET", mapped),
             "Cx\n");
+}
+
+TEST(CidCollections, TablesAreReadSafely) {
+  // Line n is CID n: a code point, nothing (0000), or a line that is not one.
+  EXPECT_EQ(ParseCollectionTable("0000\n0041\n65e5\nzz\n1D400\nD800\n110000\n672C"),
+            (TCollectionCharacters{0, U'A', U'日', 0, 0x1D400, 0, 0, U'本'}));
+  // Names come from the file: none may reach outside the tables' folder.
+  for (const char* name : {"", "../passwd", "Adobe/Japan1", "-x", "Adobe-Nothing"})
+    EXPECT_EQ(CollectionCharacters(name), nullptr) << name;
+}
+
+TEST(CidFonts, TheCharacterCollectionNamesCidsLast) {
+  const auto dir = std::filesystem::temp_directory_path() / "paginor-cid-collections";
+  std::filesystem::create_directories(dir / "cidToUnicode");
+  std::ofstream(dir / "cidToUnicode" / "Test-Japan1", std::ios::binary) << "0000\n65e5\n672c\n";
+  SetCollectionDataDirectory(dir.string());
+  const std::map<int, std::string> descendant = {
+      {6,
+       "<< /Type /Font /Subtype /CIDFontType0 /CIDSystemInfo << /Registry (Test) /Ordering "
+       "(Japan1) /Supplement 7 >> /DW 1000 >>"}};
+  const std::string font =
+      "<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts [6 0 R] >>";
+  // CID 3 lies beyond the table: a "?".
+  EXPECT_EQ(Convert(font, "BT /F1 10 Tf 10 700 Td <000100020003> Tj ET", descendant), "日本?\n");
+  // A /ToUnicode map comes first.
+  std::map<int, std::string> with_map = descendant;
+  with_map[9] = Stream("",
+                       "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
+                       "1 beginbfchar <0001> <0041> endbfchar");
+  EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts [6 0 "
+                    "R] /ToUnicode 9 0 R >>",
+                    "BT /F1 10 Tf 10 700 Td <00010002> Tj ET", with_map),
+            "A本\n");
+  SetCollectionDataDirectory("/usr/share/poppler");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
