@@ -27,14 +27,7 @@ void TMainForm::ApplyChosenFont() {
   const int dpi = ScreenLogicalDpi();
   int pixels = FChosenFont.pixelSize();
   if (pixels <= 0) pixels = static_cast<int>(FChosenFont.pointSizeF() * dpi / 72 + 0.5);
-  TTextAttributes font;
-  font.Name = QStringToCp1252(FChosenFont.family()).substr(0, kMaxFontNameLength);
-  font.Size = static_cast<int>(RoundEven(pixels * 72.0 / dpi));
-  if (FChosenFont.bold()) font.Style.Include(fsBold);
-  if (FChosenFont.italic()) font.Style.Include(fsItalic);
-  if (FChosenFont.underline()) font.Style.Include(fsUnderline);
-  if (FChosenFont.strikeOut()) font.Style.Include(fsStrikeOut);
-  FDoc.Memo1.SetDefaultFont(font);
+  FDoc.Memo1.SetDefaultFont(DocumentFontOf(FChosenFont, dpi, pixels));
   FDoc.MeasureFont = MakeQtMeasureFont(FChosenFont, dpi, pixels);
 }
 

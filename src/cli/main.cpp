@@ -65,10 +65,7 @@ int main(int argc, char** argv) {
   state.KeepTextItems = false;  // no page preview here
   const QFont font(QString::fromStdString(options.font));
   state.MeasureFont = MakeQtMeasureFont(font, options.dpi, options.font_px);
-  TTextAttributes default_font;
-  default_font.Name = Utf8ToCp1252(options.font).substr(0, 31);
-  default_font.Size = static_cast<int>(RoundEven(options.font_px * 72.0 / options.dpi));
-  state.Memo1.SetDefaultFont(default_font);
+  state.Memo1.SetDefaultFont(DocumentFontOf(font, options.dpi, options.font_px));
 
   // Pictures are written one at a time as the conversion checks them; none is kept, unless the
   // rich text embeds them.

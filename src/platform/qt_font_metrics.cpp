@@ -42,6 +42,17 @@ std::unique_ptr<TMeasureFont> MakeQtMeasureFont(const QFont& font, int dpi, int 
   return std::make_unique<TMeasureFont>(std::make_unique<TQtFontMetrics>(font, dpi), pixel_height);
 }
 
+TTextAttributes DocumentFontOf(const QFont& font, int dpi, int pixel_height) {
+  TTextAttributes attributes;
+  attributes.Name = Utf8ToCp1252(font.family().toStdString()).substr(0, kMaxFontNameLength);
+  attributes.Size = static_cast<int>(RoundEven(pixel_height * 72.0 / (dpi > 0 ? dpi : 96)));
+  if (font.bold()) attributes.Style.Include(fsBold);
+  if (font.italic()) attributes.Style.Include(fsItalic);
+  if (font.underline()) attributes.Style.Include(fsUnderline);
+  if (font.strikeOut()) attributes.Style.Include(fsStrikeOut);
+  return attributes;
+}
+
 int ScreenLogicalDpi() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int dpi = screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchX() + 0.5) : 96;

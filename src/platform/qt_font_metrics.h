@@ -4,6 +4,7 @@
 #include <QFont>
 #include <memory>
 
+#include "output/document.h"
 #include "text/measure_font.h"
 
 namespace paginor {
@@ -25,6 +26,9 @@ class TQtFontMetrics final : public TFontMetricsSource {
 
 // The measuring font for a face name, starting at the given pixel height.
 std::unique_ptr<TMeasureFont> MakeQtMeasureFont(const QFont& font, int dpi, int pixel_height);
+// The chosen font as the document's default font: its face (cut to the longest name the
+// document keeps), its pixel height as whole points at dpi, and its styles.
+TTextAttributes DocumentFontOf(const QFont& font, int dpi, int pixel_height);
 
 // The logical resolution of the primary screen, 96 where there is none.
 int ScreenLogicalDpi();
