@@ -1,11 +1,13 @@
 // The readers of what fonts embed, over any bytes: CMap programs (ToUnicode and encoding
-// CMaps) and TrueType character maps end within the data and keep their answers bounded.
+// CMaps), TrueType character maps and the encodings of CFF and Type 1 programs (through
+// FreeType) end within the data and keep their answers bounded.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "fuzz_check.h"
 #include "text/cmap.h"
+#include "text/font_program.h"
 #include "text/truetype_cmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -23,5 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FUZZ_CHECK(glyphs.size() <= 65536);
   for (const auto& [glyph, c] : glyphs)
     FUZZ_CHECK(c > 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) && glyph > 0);
+  const auto names = paginor::ProgramEncodingNames(bytes);
+  for (const auto& [code, name] : names)
+    FUZZ_CHECK(code >= 0 && code < 256 && !name.empty() && name.size() < 64);
   return 0;
 }

@@ -4,7 +4,7 @@
 set -eu
 packages="build-essential cmake pkg-config ccache nettle-dev zlib1g-dev libgtest-dev clang-format
   libjpeg62-turbo-dev libtiff-dev libgif-dev libpng-dev libimagequant-dev libopenjp2-7-dev libjbig2dec0-dev
-  netpbm qt6-base-dev poppler-data
+  netpbm qt6-base-dev poppler-data libfreetype-dev
   fonts-liberation2 qt6-translations-l10n
   clang libclang-rt-14-dev llvm-14"
 missing=""

@@ -12,6 +12,7 @@
 #include "pdf/literals.h"
 #include "pdf/xref_stream.h"
 #include "text/cid_collections.h"
+#include "text/font_program.h"
 #include "text/truetype_cmap.h"
 #include "text/unicode_text.h"
 
@@ -328,11 +329,12 @@ TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
     if (descriptor) {
       const std::vector<std::string> d = ObjectTokens(reader, *descriptor);
       for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-        if (d[i] != "/FontFile") continue;
+        if (d[i] != "/FontFile" && d[i] != "/FontFile3") continue;
         const auto program_object = ReferenceAt(d, i + 1);
         const auto program = program_object ? StreamOf(reader, *program_object) : std::nullopt;
         bool standard = false;
-        if (program) codes.names = BuiltinEncoding(*program, standard);
+        if (program && d[i] == "/FontFile") codes.names = BuiltinEncoding(*program, standard);
+        if (program && d[i] == "/FontFile3") codes.names = ProgramEncodingNames(*program);
         break;
       }
     }

@@ -7,6 +7,7 @@
 #include "support/read_structure.h"
 #include "support/recording_host.h"
 #include "text/cmap.h"
+#include "text/font_program.h"
 #include "text/unicode_text.h"
 
 namespace paginor {
@@ -181,6 +182,25 @@ TEST(UnicodeFonts, GlyphNamesOfTheWholeGlyphList) {
   EXPECT_EQ(Convert(file)->text, "łАΩ\u05D3\u05B2fł\n");
   // Held to Windows-1252 they are what the code page lacks.
   EXPECT_EQ(Convert(file, true, true)->text, "?????f?\n");
+}
+
+TEST(UnicodeFonts, TheEncodingBuiltIntoACffProgram) {
+  const std::string cff = ReadFixture("text/custom-encoding.cff");
+  ASSERT_FALSE(cff.empty());
+  EXPECT_EQ(ProgramEncodingNames(cff),
+            (std::map<int, std::string>{{1, "fi"}, {2, "ffi"}, {3, "germandbls"}}));
+  // What FreeType cannot read gives nothing: cut short, or no font at all.
+  EXPECT_TRUE(ProgramEncodingNames(cff.substr(0, 40)).empty());
+  EXPECT_TRUE(ProgramEncodingNames("no font program").empty());
+
+  // A Type 1 font without /Encoding whose FontFile3 explains its codes.
+  const std::string file =
+      FontPage("<< /Type /Font /Subtype /Type1 /BaseFont /PaginorTest /FontDescriptor 6 0 R >>",
+               "BT /F1 10 Tf 0 700 Td (E\002cient \001rst Stra\003e) Tj ET",
+               {{6, "<< /Type /FontDescriptor /FontName /PaginorTest /Flags 4 /FontFile3 7 0 R >>"},
+                {7, "<< /Subtype /Type1C /Length " + std::to_string(cff.size()) + " >>\nstream\n" +
+                        cff + "\nendstream"}});
+  EXPECT_EQ(Convert(file)->text, "Efficient first Straße\n");
 }
 
 TEST(UnicodeFonts, CodesWithoutANamedEncoding) {

@@ -44,3 +44,7 @@ Griechisch: αβγ
 TXT
 soffice --headless --convert-to pdf --outdir "$tmp" "$tmp/brief.txt" >/dev/null
 cp "$tmp/brief.pdf" libreoffice-brief.pdf
+
+# A CFF program whose own encoding puts fi, ffi and germandbls at codes 1 to 3 (fontTools, from
+# Debian's python3-fonttools).
+python3 make_custom_encoding_cff.py custom-encoding.cff

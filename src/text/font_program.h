@@ -1,0 +1,15 @@
+// What an embedded font program says of its own encoding, read with FreeType: the names of
+// the glyphs that a CFF (Type1C) or Type 1 program puts at each one-byte code.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace paginor {
+
+// Code -> glyph name of the program's built-in encoding; empty when the program cannot be
+// read, uses the standard encoding, or names no glyphs.
+std::map<int, std::string> ProgramEncodingNames(std::string_view program);
+
+}  // namespace paginor
