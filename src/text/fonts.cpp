@@ -465,6 +465,11 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
   }
   const TBuiltinCodes builtin = ReadBuiltinCodes(reader, font, entries);
   const TEncodingId base = builtin.encoding.value_or(font.Encoding);
+  if (!font.HasBaseEncoding && font.BaseFont.find("Dingbats") != std::string::npos) {
+    extras->SymbolCodes = &kDingbatsCodes;
+  } else if (!font.HasBaseEncoding && font.BaseFont.find("Symbol") != std::string::npos) {
+    extras->SymbolCodes = &kSymbolCodes;
+  }
   for (int code = 0; code < 256; ++code) {
     std::u32string text;
     const auto mapped =
@@ -481,6 +486,9 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
     } else if (builtin_name != builtin.names.end() &&
                (named = GlyphNameText(builtin_name->second))) {
       text = std::move(*named);
+    } else if (extras->SymbolCodes &&
+               (*extras->SymbolCodes)[static_cast<std::size_t>(code)].character != 0) {
+      text = std::u32string(1, (*extras->SymbolCodes)[static_cast<std::size_t>(code)].character);
     } else {
       text = std::u32string(
           1, Cp1252ToUnicode(ConvertCode(static_cast<uint8_t>(code), base, WinAnsiEncoding)));

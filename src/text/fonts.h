@@ -17,6 +17,7 @@
 #include "pdf/dyna_array.h"
 #include "text/charsets.h"
 #include "text/cmap.h"
+#include "text/symbol_fonts_table.h"
 
 namespace paginor {
 
@@ -28,6 +29,9 @@ struct TFontExtras {
   int CodeBytes = 1;
   // Simple fonts: the characters of each code.
   std::array<std::u32string, 256> Text;
+  // The standard fonts Symbol and ZapfDingbats without a named encoding: their own encoding,
+  // which also gives the widths a file leaves out.
+  const std::array<TSymbolCode, 256>* SymbolCodes = nullptr;
   // Type0 fonts: codes are CIDs (Identity-H and -V); the map gives their characters.
   std::optional<TToUnicode> ToUnicode;
   // Type0 fonts: the CIDs of the codes when the encoding is an embedded CMap (else each code

@@ -465,8 +465,14 @@ class Interpreter {
       return (it != extras->Widths.end() ? it->second : extras->DefaultWidth) / 1000;
     }
     const int64_t j = static_cast<int64_t>(code) - font_data_.first_char;
-    if (j < 0 || j > 255 || !font_data_.width_defined[static_cast<std::size_t>(j)])
+    if (j < 0 || j > 255 || !font_data_.width_defined[static_cast<std::size_t>(j)]) {
+      // Symbol and ZapfDingbats, which files name without /Widths: their own widths.
+      if (extras != nullptr && extras->SymbolCodes != nullptr && code < 256) {
+        const uint16_t width = (*extras->SymbolCodes)[code].width;
+        if (width > 0) return width / 1000.0;
+      }
       return std::nullopt;
+    }
     const double w = font_data_.widths[static_cast<std::size_t>(j)];
     // A Type 3 glyph's width is in its glyph space, which the font matrix turns into text space.
     return font_data_.is_type3 ? std::fabs(w * font_data_.font_matrix[0]) : w / 1000;

@@ -203,6 +203,28 @@ TEST(UnicodeFonts, TheEncodingBuiltIntoACffProgram) {
   EXPECT_EQ(Convert(file)->text, "Efficient first Straße\n");
 }
 
+TEST(UnicodeFonts, SymbolAndDingbatsReadThroughTheirOwnEncoding) {
+  // Neither gives /Widths: their own widths place the characters.
+  const auto symbol = Convert(FontPage("<< /Type /Font /Subtype /Type1 /BaseFont /Symbol >>",
+                                       "BT /F1 10 Tf 0 700 Td (abg) Tj ET"));
+  EXPECT_EQ(symbol->text, "αβγ\n");
+  ASSERT_EQ(symbol->state.TextItems.Count(), 1);
+  const std::vector<double> widths = {6.31, 5.49, 4.11};  // alpha, beta, gamma at 10 points
+  ASSERT_EQ(symbol->state.TextItems[0].CharWidths.size(), widths.size());
+  for (std::size_t i = 0; i < widths.size(); ++i)
+    EXPECT_NEAR(symbol->state.TextItems[0].CharWidths[i], widths[i], 1e-9) << i;
+  EXPECT_EQ(Convert(FontPage("<< /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >>",
+                             "BT /F1 10 Tf 0 700 Td (34) Tj ET"))
+                ->text,
+            "✓✔\n");
+  // A named encoding is the file's word: its letters stay.
+  EXPECT_EQ(Convert(FontPage("<< /Type /Font /Subtype /Type1 /BaseFont /Symbol /Encoding "
+                             "/WinAnsiEncoding >>",
+                             "BT /F1 10 Tf 0 700 Td (abg) Tj ET"))
+                ->text,
+            "abg\n");
+}
+
 TEST(UnicodeFonts, CodesWithoutANamedEncoding) {
   // No /Encoding: a Type 1 font reads StandardEncoding (' is a right quote, \320 an em dash),
   // a TrueType font WinAnsiEncoding, a symbol font its own codes.
