@@ -1,5 +1,6 @@
 #include "text/cid_collections.h"
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -73,6 +74,35 @@ std::shared_ptr<const TCollectionCharacters> CollectionCharacters(std::string_vi
   }
   loaded.emplace(key, table);
   return table;
+}
+
+std::optional<std::string> PredefinedCMapProgram(std::string_view name) {
+  if (!IsCollectionName(name)) return std::nullopt;
+  constexpr std::uintmax_t kMaxProgram = 4 << 20;  // the largest installed CMaps are ~300 KiB
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::path(DataDirectory()) / "cMap";
+  for (const auto& collection : std::filesystem::directory_iterator(folder, error)) {
+    const std::filesystem::path path = collection.path() / std::string(name);
+    if (!std::filesystem::is_regular_file(path, error)) continue;
+    if (std::filesystem::file_size(path, error) > kMaxProgram || error) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<const TCodeToCid> PredefinedCodeToCid(std::string_view name) {
+  static std::map<std::string, std::shared_ptr<const TCodeToCid>, std::less<>> loaded;
+  const std::string key = DataDirectory() + "/" + std::string(name);
+  if (const auto it = loaded.find(key); it != loaded.end()) return it->second;
+  std::shared_ptr<const TCodeToCid> map;
+  if (const auto program = PredefinedCMapProgram(name)) {
+    map = std::make_shared<TCodeToCid>(TCodeToCid::Parse(*program, PredefinedCMapProgram));
+  }
+  loaded.emplace(key, map);
+  return map;
 }
 
 void SetCollectionDataDirectory(std::string directory) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "pdf/literals.h"
 
@@ -149,19 +150,45 @@ TToUnicode TToUnicode::Parse(std::string_view cmap) {
   return map;
 }
 
-TCodeToCid TCodeToCid::Parse(std::string_view cmap) {
+TCodeToCid TCodeToCid::Parse(std::string_view cmap, const TLoader& load) {
+  return Parse(cmap, load, 0);
+}
+
+TCodeToCid TCodeToCid::Parse(std::string_view cmap, const TLoader& load, int depth) {
+  constexpr int kMaxUseDepth = 4;  // usecmap chains of real CMaps are one or two long
   TCodeToCid map;
   Scanner scanner(cmap);
   std::size_t entries = 0;
   bool codespace = false;
+  std::string last_word;
   for (Token t = scanner.Next(); t.kind != Token::End; t = scanner.Next()) {
     if (t.kind != Token::Word) continue;
-    if (t.text == "begincodespacerange") {
+    const std::string previous = std::exchange(last_word, t.text);
+    if (t.text == "usecmap" && previous.starts_with('/') && load && depth < kMaxUseDepth &&
+        map.chars_.empty() && map.ranges_.empty()) {
+      // The parent's mappings first: this map's own come after and win.
+      if (const auto parent_program = load(std::string_view(previous).substr(1))) {
+        TCodeToCid parent = Parse(*parent_program, load, depth + 1);
+        if (!codespace && !parent.codespaces_.empty()) {
+          map.code_bytes_ = parent.code_bytes_;
+          codespace = true;
+        }
+        map.codespaces_.insert(map.codespaces_.end(), parent.codespaces_.begin(),
+                               parent.codespaces_.end());
+        map.chars_ = std::move(parent.chars_);
+        map.ranges_ = std::move(parent.ranges_);
+        entries = map.chars_.size() + map.ranges_.size();
+      }
+    } else if (t.text == "begincodespacerange") {
       for (Token low = scanner.Next(); low.kind == Token::Hex; low = scanner.Next()) {
         const Token high = scanner.Next();
-        // The first range decides: fonts mixing code lengths are read with one length.
+        if (high.kind != Token::Hex) break;
         if (!codespace) map.code_bytes_ = low.text.size() >= 2 || high.text.size() >= 2 ? 2 : 1;
         codespace = true;
+        if (!low.text.empty() && low.text.size() == high.text.size() && low.text.size() <= 4 &&
+            map.codespaces_.size() < 256) {
+          map.codespaces_.push_back({low.text, high.text});
+        }
       }
     } else if (t.text == "begincidchar") {
       for (Token src = scanner.Next(); src.kind == Token::Hex; src = scanner.Next()) {
@@ -185,6 +212,26 @@ TCodeToCid TCodeToCid::Parse(std::string_view cmap) {
     }
   }
   return map;
+}
+
+std::size_t TCodeToCid::CodeLength(std::string_view bytes, std::size_t at) const {
+  const std::size_t left = at < bytes.size() ? bytes.size() - at : 0;
+  if (codespaces_.empty())
+    return std::clamp<std::size_t>(code_bytes_, 1, std::max<std::size_t>(left, 1));
+  std::size_t shortest = 4;
+  for (const Codespace& range : codespaces_) {
+    const std::size_t n = range.low.size();
+    shortest = std::min(shortest, n);
+    if (n > left) continue;
+    bool inside = true;
+    for (std::size_t k = 0; k < n && inside; ++k) {
+      const auto b = static_cast<unsigned char>(bytes[at + k]);
+      inside = b >= static_cast<unsigned char>(range.low[k]) &&
+               b <= static_cast<unsigned char>(range.high[k]);
+    }
+    if (inside) return n;
+  }
+  return std::max<std::size_t>(1, std::min(shortest, std::max<std::size_t>(left, 1)));
 }
 
 uint32_t TCodeToCid::Cid(uint32_t code) const {

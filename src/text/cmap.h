@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,27 +35,41 @@ class TToUnicode {
   int code_bytes_ = 1;
 };
 
-// The encoding CMap of a Type0 font embedded as a stream: how long its codes are and which CID
-// each code selects.
+// The encoding CMap of a Type0 font, embedded as a stream or predefined: how long its codes
+// are and which CID each code selects.
 class TCodeToCid {
  public:
-  // Codespace ranges, cidchar and cidrange blocks; malformed parts are skipped, what the map
-  // holds is bounded.
-  static TCodeToCid Parse(std::string_view cmap);
+  // The program of a CMap that another one names with usecmap; nothing when unknown.
+  using TLoader = std::function<std::optional<std::string>(std::string_view name)>;
 
-  // 1 or 2: the code length its codespace ranges declare.
+  // Codespace ranges of 1 to 4 bytes, cidchar and cidrange blocks, and the map a usecmap
+  // names (through load, at most a few deep) under its own; malformed parts are skipped,
+  // what the map holds is bounded.
+  static TCodeToCid Parse(std::string_view cmap, const TLoader& load = {});
+
+  // The code length its first codespace range declares (2 without any).
   int CodeBytes() const { return code_bytes_; }
+  // How many bytes the code at bytes[at] takes: the codespace range it falls in, else the
+  // shortest length a range has; at least 1, never past the end.
+  std::size_t CodeLength(std::string_view bytes, std::size_t at) const;
   // The CID of a code: as mapped; a map without mappings is the identity; unmapped codes 0.
   uint32_t Cid(uint32_t code) const;
 
  private:
+  static TCodeToCid Parse(std::string_view cmap, const TLoader& load, int depth);
+
   struct Range {
     uint32_t low = 0;
     uint32_t high = 0;
     uint32_t cid = 0;
   };
+  struct Codespace {
+    std::string low;  // as many bytes as its codes have
+    std::string high;
+  };
   std::unordered_map<uint32_t, uint32_t> chars_;
   std::vector<Range> ranges_;
+  std::vector<Codespace> codespaces_;
   int code_bytes_ = 2;
 };
 

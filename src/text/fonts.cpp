@@ -377,6 +377,17 @@ std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TDocReader& reader,
   return cids;
 }
 
+// Whether a predefined CMap's codes are the characters themselves, and in which form.
+TUnicodeCodes UnicodeCodesOf(std::string_view name) {
+  if (!name.starts_with("/Uni")) return TUnicodeCodes::None;
+  if (name.find("-UCS2-") != std::string_view::npos ||
+      name.find("-UTF16-") != std::string_view::npos)
+    return TUnicodeCodes::Utf16;
+  if (name.find("-UTF8-") != std::string_view::npos) return TUnicodeCodes::Utf8;
+  if (name.find("-UTF32-") != std::string_view::npos) return TUnicodeCodes::Utf32;
+  return TUnicodeCodes::None;
+}
+
 // The table of the character collection that a CID font's /CIDSystemInfo names.
 std::shared_ptr<const TCollectionCharacters> CollectionCharactersOf(
     TDocReader& reader, const std::vector<std::string>& d) {
@@ -438,12 +449,16 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
     // own CID; the UCS2 and UTF16 CMaps: two bytes that are the character; an embedded CMap
     // says its code length and CIDs.
     extras->CodeBytes = 2;
-    extras->CodesAreUnicode =
-        encoding_name.starts_with("/Uni") && (encoding_name.find("UCS2") != std::string::npos ||
-                                              encoding_name.find("UTF16") != std::string::npos);
+    extras->UnicodeCodes = UnicodeCodesOf(encoding_name);
     if (encoding_cmap) {
       if (const auto data = StreamOf(reader, *encoding_cmap)) {
-        auto cids = std::make_shared<TCodeToCid>(TCodeToCid::Parse(*data));
+        auto cids = std::make_shared<TCodeToCid>(TCodeToCid::Parse(*data, PredefinedCMapProgram));
+        extras->CodeBytes = cids->CodeBytes();
+        extras->Cids = std::move(cids);
+      }
+    } else if (encoding_name.starts_with('/') && encoding_name != "/Identity-H" &&
+               encoding_name != "/Identity-V") {
+      if (auto cids = PredefinedCodeToCid(std::string_view(encoding_name).substr(1))) {
         extras->CodeBytes = cids->CodeBytes();
         extras->Cids = std::move(cids);
       }

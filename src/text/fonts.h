@@ -21,6 +21,8 @@
 
 namespace paginor {
 
+enum class TUnicodeCodes : uint8_t { None, Utf16, Utf8, Utf32 };
+
 // What the modern reader knows of a font beyond its encoding: the text of each code (from a
 // /ToUnicode map, glyph names or the encoding) and, for Type0 fonts, two-byte codes with their
 // own widths.
@@ -34,11 +36,12 @@ struct TFontExtras {
   const std::array<TSymbolCode, 256>* SymbolCodes = nullptr;
   // Type0 fonts: codes are CIDs (Identity-H and -V); the map gives their characters.
   std::optional<TToUnicode> ToUnicode;
-  // Type0 fonts: the CIDs of the codes when the encoding is an embedded CMap (else each code
-  // is its CID), and whether the codes are Unicode themselves (the predefined UCS2 and UTF16
-  // CMaps).
+  // Type0 fonts: the code lengths and CIDs of the encoding when it is an embedded CMap or a
+  // predefined one that is installed (else each code is two bytes and its own CID), and
+  // whether the codes are Unicode themselves (the predefined Uni*-UCS2, -UTF16, -UTF8 and
+  // -UTF32 CMaps).
   std::shared_ptr<const TCodeToCid> Cids;
-  bool CodesAreUnicode = false;
+  TUnicodeCodes UnicodeCodes = TUnicodeCodes::None;
   // Type0 fonts without /ToUnicode: the character of each CID from the embedded TrueType
   // program's own map.
   std::unordered_map<uint32_t, char32_t> CidCharacters;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/cp1252.h"
+#include "output/utf8.h"
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
 #include "text/charsets.h"
@@ -412,21 +413,75 @@ class Interpreter {
     }
   }
 
+  // How many bytes the code at bytes[i] takes: one for simple fonts; for Type0 fonts as the
+  // encoding's codespace says, or by the form of Unicode the codes are.
+  static std::size_t CodeLength(const TFontExtras& extras, std::string_view bytes, std::size_t i) {
+    if (!extras.Type0) return 1;
+    const auto byte = [&](std::size_t k) {
+      return i + k < bytes.size() ? static_cast<uint8_t>(bytes[i + k]) : 0;
+    };
+    switch (extras.UnicodeCodes) {
+      case TUnicodeCodes::Utf8:
+        return byte(0) < 0xC0 ? 1 : byte(0) < 0xE0 ? 2 : byte(0) < 0xF0 ? 3 : 4;
+      case TUnicodeCodes::Utf16:
+        // A surrogate pair is one code.
+        return byte(0) >= 0xD8 && byte(0) <= 0xDB && byte(2) >= 0xDC && byte(2) <= 0xDF ? 4 : 2;
+      case TUnicodeCodes::Utf32:
+        return 4;
+      case TUnicodeCodes::None:
+        break;
+    }
+    if (extras.Cids) return extras.Cids->CodeLength(bytes, i);
+    return static_cast<std::size_t>(extras.CodeBytes);
+  }
+
+  // The character that a code of a Unicode CMap is.
+  static std::optional<char32_t> CodeCharacter(TUnicodeCodes form, std::string_view code) {
+    switch (form) {
+      case TUnicodeCodes::Utf8: {
+        std::size_t at = 0;
+        const auto c = NextCodePoint(code, at);
+        return c && at == code.size() ? c : std::nullopt;
+      }
+      case TUnicodeCodes::Utf16: {
+        const std::u32string chars = Utf16BeToUnicode(code);
+        return chars.size() == 1 ? std::optional<char32_t>(chars[0]) : std::nullopt;
+      }
+      case TUnicodeCodes::Utf32: {
+        uint32_t value = 0;
+        for (const char b : code)
+          value = value << 8 | static_cast<uint8_t>(b);
+        if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return std::nullopt;
+        return static_cast<char32_t>(value);
+      }
+      case TUnicodeCodes::None:
+        break;
+    }
+    return std::nullopt;
+  }
+
   // The modern mapping: calls emit(code, its characters, whether it is a one-byte code) for
-  // each code (one or two bytes) of a shown string; a Type0 font's code is given as its CID.
+  // each code (one to four bytes) of a shown string; a Type0 font's code is given as its CID.
   template <typename Emit>
   void EachCode(std::string_view bytes, Emit&& emit) {
     const TFontExtras& extras = *font_data_.extras;
-    const std::size_t step = static_cast<std::size_t>(extras.CodeBytes);
     std::u32string mapped_text;  // a Type0 code's characters, or folded ones
-    for (std::size_t i = 0; i + step <= bytes.size(); i += step) {
-      uint32_t code = static_cast<uint8_t>(bytes[i]);
-      if (step == 2) code = code << 8 | static_cast<uint8_t>(bytes[i + 1]);
+    for (std::size_t i = 0; i < bytes.size();) {
+      const std::size_t length = CodeLength(extras, bytes, i);
+      if (length == 0 || i + length > bytes.size()) break;  // a code cut short is not shown
+      const std::string_view code_bytes = bytes.substr(i, length);
+      i += length;
+      uint32_t code = 0;
+      for (const char b : code_bytes)
+        code = code << 8 | static_cast<uint8_t>(b);
       std::u32string_view text;
       int unmapped = 0;
       if (extras.Type0) {
         auto mapped = extras.ToUnicode ? extras.ToUnicode->Lookup(code) : std::nullopt;
-        if (!mapped && extras.CodesAreUnicode) mapped = std::u32string(1, char32_t{code});
+        if (!mapped) {
+          if (const auto c = CodeCharacter(extras.UnicodeCodes, code_bytes))
+            mapped = std::u32string(1, *c);
+        }
         code = extras.Cids ? extras.Cids->Cid(code) : code;
         if (!mapped) {
           const auto own = extras.CidCharacters.find(code);
@@ -453,7 +508,7 @@ class Interpreter {
       if (unmapped != 0 && context_.unmapped_characters != nullptr) {
         *context_.unmapped_characters += unmapped;
       }
-      emit(code, text, step == 1);
+      emit(code, text, length == 1);
     }
   }
 

@@ -121,6 +121,34 @@ TEST(CidFonts, EncodingsAndCharactersWithoutToUnicode) {
             "Cx\n");
 }
 
+TEST(CodeToCid, MixedCodeLengthsAndTheMapsTheyUse) {
+  // Shift-JIS style: single bytes below 0x81, two bytes from 0x8140, four-byte codes beyond.
+  const std::string parent =
+      "3 begincodespacerange <00> <80> <8140> <9FFC> <A0A0A0A0> <A0FFFFFF> endcodespacerange\n"
+      "1 begincidrange <20> <7E> 1 endcidrange\n"
+      "1 begincidrange <8140> <817E> 633 endcidrange";
+  int loads = 0;
+  const auto load = [&](std::string_view name) -> std::optional<std::string> {
+    ++loads;
+    if (name == "Parent-H") return parent;
+    if (name == "Loop-H") return std::string("/Loop-H usecmap");  // a cycle ends
+    return std::nullopt;
+  };
+  const TCodeToCid child =
+      TCodeToCid::Parse("/Parent-H usecmap\n1 begincidchar <8141> 9000 endcidchar", load);
+  EXPECT_EQ(loads, 1);
+  const std::string shown = "A\x81\x41\x81\x42\xA0\xA0\xA0\xA1\x81";
+  std::vector<std::size_t> lengths;
+  for (std::size_t i = 0; i < shown.size(); i += child.CodeLength(shown, i))
+    lengths.push_back(child.CodeLength(shown, i));
+  // The last byte starts a two-byte code cut short: it takes what is left.
+  EXPECT_EQ(lengths, (std::vector<std::size_t>{1, 2, 2, 4, 1}));
+  EXPECT_EQ(child.Cid(0x41), 34u);      // the parent's range
+  EXPECT_EQ(child.Cid(0x8141), 9000u);  // its own mapping wins
+  EXPECT_EQ(child.Cid(0x8142), 635u);
+  EXPECT_NO_THROW(TCodeToCid::Parse("/Loop-H usecmap", load));
+}
+
 TEST(CidCollections, TablesAreReadSafely) {
   // Line n is CID n: a code point, nothing (0000), or a line that is not one.
   EXPECT_EQ(ParseCollectionTable("0000\n0041\n65e5\nzz\n1D400\nD800\n110000\n672C"),
@@ -152,6 +180,46 @@ TEST(CidFonts, TheCharacterCollectionNamesCidsLast) {
                     "R] /ToUnicode 9 0 R >>",
                     "BT /F1 10 Tf 10 700 Td <00010002> Tj ET", with_map),
             "A本\n");
+  SetCollectionDataDirectory("/usr/share/poppler");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(CidFonts, PredefinedCMapsByTheirNameAndUnicodeOnesByRule) {
+  const auto dir = std::filesystem::temp_directory_path() / "paginor-predefined-cmaps";
+  std::filesystem::create_directories(dir / "cMap" / "Test-Japan1");
+  std::filesystem::create_directories(dir / "cidToUnicode");
+  std::ofstream(dir / "cMap" / "Test-Japan1" / "Test-RKSJ-H", std::ios::binary)
+      << "2 begincodespacerange <00> <80> <8140> <9FFC> endcodespacerange\n"
+         "1 begincidrange <41> <42> 1 endcidrange 1 begincidchar <8140> 3 endcidchar";
+  std::ofstream(dir / "cMap" / "Test-Japan1" / "Test-RKSJ-V", std::ios::binary)
+      << "/Test-RKSJ-H usecmap";
+  std::ofstream(dir / "cidToUnicode" / "Test-Japan1", std::ios::binary)
+      << "0000\n0041\n65e5\n672c\n";
+  SetCollectionDataDirectory(dir.string());
+  const std::map<int, std::string> descendant = {
+      {6,
+       "<< /Type /Font /Subtype /CIDFontType0 /CIDSystemInfo << /Registry (Test) /Ordering "
+       "(Japan1) >> /DW 1000 >>"}};
+  const auto font = [](const std::string& encoding) {
+    return "<< /Type /Font /Subtype /Type0 /Encoding /" + encoding + " /DescendantFonts [6 0 R] >>";
+  };
+  // One- and two-byte codes of a predefined CMap, also through the one it uses.
+  for (const char* name : {"Test-RKSJ-H", "Test-RKSJ-V"}) {
+    EXPECT_EQ(Convert(font(name), "BT /F1 10 Tf 10 700 Td <4142814042> Tj ET", descendant),
+              "A日本日\n")
+        << name;
+  }
+  // The Unicode CMaps: the codes are the characters, in UTF-8, UTF-16 (a surrogate pair is one
+  // code) and UTF-32.
+  EXPECT_EQ(Convert(font("UniJIS-UTF8-H"), "BT /F1 10 Tf 10 700 Td <41C3A4E697A5F09D9080> Tj ET",
+                    descendant),
+            "Aä日𝐀\n");
+  EXPECT_EQ(Convert(font("UniJIS-UTF16-H"), "BT /F1 10 Tf 10 700 Td <004165E5D835DC00> Tj ET",
+                    descendant),
+            "A日𝐀\n");
+  EXPECT_EQ(Convert(font("UniJIS-UTF32-H"), "BT /F1 10 Tf 10 700 Td <000065E50001D400> Tj ET",
+                    descendant),
+            "日𝐀\n");
   SetCollectionDataDirectory("/usr/share/poppler");
   std::filesystem::remove_all(dir);
 }
