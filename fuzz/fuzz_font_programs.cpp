@@ -21,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FUZZ_CHECK(cids.CodeBytes() == 1 || cids.CodeBytes() == 2);
   for (uint32_t code : {0u, 0x20u, 0x8140u, 0xFFFFu})
     (void)cids.Cid(code);
+  for (std::size_t i = 0; i < bytes.size(); i += cids.CodeLength(bytes, i)) {
+    const std::size_t length = cids.CodeLength(bytes, i);
+    FUZZ_CHECK(length >= 1 && length <= 4);
+  }
   const auto glyphs = paginor::GlyphCharacters(bytes);
   FUZZ_CHECK(glyphs.size() <= 65536);
   for (const auto& [glyph, c] : glyphs)
