@@ -110,6 +110,18 @@ std::optional<TFormXObject> TDocumentResources::Form(int page_index, int32_t res
   return ReadForm(*entry->AsRef(), nullptr);
 }
 
+std::optional<int32_t> TDocumentResources::Picture(int32_t resources, const std::string& name) {
+  if (resources < 0 || resources >= static_cast<int32_t>(resources_.size())) return std::nullopt;
+  const TPdfObject* xobjects =
+      objects_.Get(resources_[static_cast<std::size_t>(resources)], "XObject");
+  const TPdfObject* entry = xobjects != nullptr ? xobjects->Get(Bare(name)) : nullptr;
+  const std::optional<TPdfRef> ref = entry != nullptr ? entry->AsRef() : std::nullopt;
+  if (!ref) return std::nullopt;
+  const TPdfObject* subtype = objects_.Get(objects_.Object(*ref), "Subtype");
+  if (subtype == nullptr || !subtype->IsName("Image")) return std::nullopt;
+  return ref->Num;
+}
+
 int TDocumentResources::Font(int32_t resources, const std::string& name) {
   if (resources < 0 || resources >= static_cast<int32_t>(resources_.size())) return -1;
   const auto key = std::make_pair(resources, name);

@@ -24,6 +24,7 @@ class TDocumentResources final : public TResourceLookup {
   std::optional<TFormXObject> Form(int page_index, int32_t resources,
                                    const std::string& name) override;
   int Font(int32_t resources, const std::string& name) override;
+  std::optional<int32_t> Picture(int32_t resources, const std::string& name) override;
 
   // The normal appearances of the page's visible annotations (form fields, notes, stamps), each
   // as a form whose matrix puts it into the annotation's rectangle.

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "images/flate_image.h"
+#include "images/form_pictures.h"
 #include "images/image_attributes.h"
 #include "images/image_filters.h"
 #include "images/jbig2_reader.h"
@@ -23,6 +24,15 @@ int TPageImages::ImageNumber(int page_index, const std::string& name) const {
   const auto& names = ids_by_page[static_cast<std::size_t>(page_index)];
   const auto it = names.find(name);
   if (it == names.end() || it->second < 0 || it->second >= static_cast<int>(number_by_id.size())) {
+    return 0;
+  }
+  return number_by_id[static_cast<std::size_t>(it->second)];
+}
+
+int TPageImages::ImageNumberOfObject(int32_t object) const {
+  const auto it = id_by_object.find(object);
+  if (it == id_by_object.end() || it->second < 0 ||
+      it->second >= static_cast<int>(number_by_id.size())) {
     return 0;
   }
   return number_by_id[static_cast<std::size_t>(it->second)];
@@ -47,6 +57,7 @@ void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImage
       break;
     }
     auto& names = pages.ids_by_page[static_cast<std::size_t>(p)];
+    std::vector<TPdfRef> forms;  // what the page names by reference: forms among them
     reader.SetPos(page.XObjectPos);
     reader.ReadDict();
     for (const TDictEntry& entry : reader.DictEntries) {
@@ -85,9 +96,30 @@ void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImage
         image->ObjectPos = entry.ValuePos;
       }
       names[name] = id;
+      if (num && IsReference(entry))
+        forms.push_back({*num, ParseInt32(entry.Tokens[2]).value_or(0)});
     }
     reader.FreeDict();
+    // The modern reader also finds the pictures that the page's forms show, after the page's
+    // own: they get their numbers, files and links like those.
+    if (!reader.Modern || forms.empty()) continue;
+    for (const TFormPicture& picture : PicturesInForms(reader, forms, names_left)) {
+      if (id_of_object.contains(picture.Ref.Num)) continue;
+      const int id = images.Count();
+      TImageRec* image = images.Append();
+      image->Name = picture.Name;
+      const int64_t saved = reader.GetPos();
+      if (reader.GotoObject(picture.Ref.Num, picture.Ref.Gen)) {
+        image->ObjectPos = static_cast<int32_t>(reader.GetPos());
+        image->ObjNum = picture.Ref.Num;
+        image->Gen = picture.Ref.Gen;
+      }
+      reader.SetPos(saved);
+      id_of_object[picture.Ref.Num] = id;
+    }
+    forms.clear();
   }
+  pages.id_by_object = std::move(id_of_object);
 }
 
 // The dictionary pass: size, depth, length and filter of each record, and what decoding

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "images/image_attributes.h"
@@ -111,10 +112,13 @@ class TPageImages {
  public:
   // The 1-based image number that the name means on the page (0-based index), or 0.
   int ImageNumber(int page_index, const std::string& name) const;
+  // The 1-based image number of a picture object (one inside a form), or 0.
+  int ImageNumberOfObject(int32_t object) const;
 
   // Filled by the extraction.
   std::vector<std::map<std::string, int>> ids_by_page;  // page -> name -> record id
   std::vector<int> number_by_id;                        // record id -> image number, 0: dropped
+  std::unordered_map<int32_t, int> id_by_object;        // picture object -> record id
 };
 
 struct TImageExtraction {

@@ -277,7 +277,15 @@ class Interpreter {
           return;
         }
       }
-      if (context_.html_links && resources_ < 0) ImageRun(Operand(OperandCount() - 2));
+      if (!context_.html_links || !context_.page_images) return;
+      const std::string& name = Operand(OperandCount() - 2);
+      if (resources_ < 0) {
+        ImageRun(context_.page_images->ImageNumber(context_.page_number - 1, name));
+      } else if (context_.resources != nullptr) {
+        // A picture inside a form: known by its object.
+        if (const auto object = context_.resources->Picture(resources_, name))
+          ImageRun(context_.page_images->ImageNumberOfObject(*object));
+      }
     } else if (t == "cm") {
       if (OperandCount() >= 7) {
         double v[6];
@@ -376,9 +384,9 @@ class Interpreter {
     font_data_.standard_widths = TStandardWidths(font.BaseFont);
   }
 
-  void ImageRun(const std::string& name) {
-    if (!context_.page_images || !context_.images) return;
-    const int number = context_.page_images->ImageNumber(context_.page_number - 1, name);
+  // The link of picture number (from 1) where it is drawn; nothing for 0, a dropped picture.
+  void ImageRun(int number) {
+    if (!context_.images) return;
     if (number <= 0 || number > context_.images->Count() || !RunRoom()) return;
     TTextItem* run = runs_.Append();
     run->Text = Cp1252ToUtf32(ImageLink(number, (*context_.images)[number - 1].Bitmap.BitCount()));

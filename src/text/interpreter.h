@@ -42,6 +42,9 @@ class TResourceLookup {
   // The index in Fonts of the font name stands for in resources (not -1), reading it when it is
   // first named; -1 when there is none.
   virtual int Font(int32_t resources, const std::string& name) = 0;
+  // The object of the picture that name stands for in resources (a form's); nothing for
+  // forms and names of nothing.
+  virtual std::optional<int32_t> Picture(int32_t resources, const std::string& name) = 0;
 };
 
 struct TInterpreterContext {

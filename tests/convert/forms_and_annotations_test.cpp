@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "convert/conversion.h"
+#include "images/image_extraction.h"
 #include "output/text_writer.h"
 #include "support/fake_font.h"
 #include "support/pdf_builder.h"
@@ -95,6 +96,66 @@ TEST(Forms, NothingShowsOutsideAFormsBox) {
   file.objects[10] = Stream("/Subtype /Form /BBox [0 0 200 100]",
                             "BT /F1 10 Tf 10 50 Td (Innen) Tj 0 -200 Td (Abgeschnitten) Tj ET");
   EXPECT_EQ(file.Lines(), std::vector<std::string>{"Innen"});
+}
+
+// A grey picture of width × 1 samples.
+std::string GreyPicture(int width) {
+  return Stream("/Type /XObject /Subtype /Image /Width " + std::to_string(width) +
+                    " /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode",
+                PdfBuilder::Deflate(std::string(static_cast<std::size_t>(width), '\x80')));
+}
+
+TEST(Forms, PicturesInsideFormsGetNumbersAndLinks) {
+  // The page draws its own picture, then a form that draws one and holds a form drawing
+  // another (and the page's picture again, which keeps its number).
+  PdfBuilder pdf;
+  pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  pdf.Set(3,
+          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /Im0 "
+          "10 0 R /Fm1 11 0 R >> >> /Contents 5 0 R >>");
+  pdf.Set(5, Stream("", "q 20 0 0 20 72 700 cm /Im0 Do Q q 1 0 0 1 0 -100 cm /Fm1 Do Q"));
+  pdf.Set(10, GreyPicture(3));
+  pdf.Set(11, Stream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources << /XObject "
+                     "<< /A 12 0 R /Inner 13 0 R >> >>",
+                     "q 30 0 0 30 72 500 cm /A Do Q /Inner Do"));
+  pdf.Set(12, GreyPicture(4));
+  pdf.Set(13, Stream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources << /XObject "
+                     "<< /B 14 0 R /Same 10 0 R >> >>",
+                     "q 40 0 0 40 72 300 cm /B Do Q q 10 0 0 10 72 100 cm /Same Do Q"));
+  pdf.Set(14, GreyPicture(5));
+  pdf.root = 1;
+  for (const bool modern : {true, false}) {
+    RecordingHost host;
+    host.options.ModernCheck = modern;
+    host.options.VertLayCheck = false;
+    TDocumentState state;
+    state.MeasureFont = testing::MakeFakeFont(96);
+    ConvertBuffer(state, host, pdf.Build());
+    std::vector<int> widths;
+    for (const TImageRec& image : state.Images)
+      widths.push_back(image.Bitmap.Width());
+    const std::string& text = state.Memo1.Text();
+    if (modern) {
+      EXPECT_EQ(widths, (std::vector<int>{3, 4, 5}));
+      // Each link where its picture is drawn, top to bottom; the page's picture twice.
+      std::vector<std::string> links;
+      for (std::size_t at = text.find("<img"); at != std::string::npos;
+           at = text.find("<img", at + 1)) {
+        links.push_back(text.substr(at + 10, 11));
+      }
+      EXPECT_EQ(links, (std::vector<std::string>{"bild001.gif", "bild002.gif", "bild003.gif",
+                                                 "bild001.gif"}));
+      // The size on the page where each is first drawn.
+      EXPECT_EQ(state.Images[1].ShownWidth, 30);
+      EXPECT_EQ(state.Images[2].ShownWidth, 40);
+    } else {
+      // The classic reader knows the page's own pictures only.
+      EXPECT_EQ(widths, (std::vector<int>{3}));
+      EXPECT_NE(text.find("bild001.gif"), std::string::npos);
+      EXPECT_EQ(text.find("bild002"), std::string::npos);
+    }
+  }
 }
 
 TEST(Annotations, AppearancesShowInTheirRectangle) {
