@@ -822,10 +822,13 @@ class Interpreter {
   bool RepeatsAShownRun(const TTextItem& run) const {
     const auto it = shown_.find(run.Text);
     if (it == shown_.end()) return false;
-    const double near = 0.25 * run.Size;
+    // Along the line no further off than a tenth of the size: narrow letters such as "ll",
+    // placed one by one, stand further apart.
+    const double along = 0.1 * run.Size;
+    const double across = 0.25 * run.Size;
     for (const int index : it->second) {
       const TTextItem& shown = runs_[index];
-      if (std::fabs(shown.X - run.X) <= near && std::fabs(shown.Y - run.Y) <= near) return true;
+      if (std::fabs(shown.X - run.X) <= along && std::fabs(shown.Y - run.Y) <= across) return true;
     }
     return false;
   }

@@ -195,6 +195,12 @@ TEST(PageGeometry, OverprintedTextIsShownOnce) {
       ConvertPage({"BT /F1 10 Tf 72 700 Td (Fett) Tj ET BT /F1 10 Tf 72.4 700 Td (Fett) Tj ET "
                    "BT /F1 10 Tf 73 699 Td (Fett) Tj ET BT /F1 10 Tf 72 600 Td (Fett) Tj ET"});
   EXPECT_EQ(result.Lines(), (std::vector<std::string>{"Fett", "Fett"}));
+  // Narrow letters placed one by one are no overprint: the second l of "Mozilla" stays. (The
+  // scaling makes every letter 2 points wide.)
+  const Result letters =
+      ConvertPage({"40 Tz BT /F1 10 Tf 72 700 Td (Mozi) Tj ET BT /F1 10 Tf 80 700 Td (l) Tj ET "
+                   "BT /F1 10 Tf 82 700 Td (l) Tj ET BT /F1 10 Tf 84 700 Td (a) Tj ET"});
+  EXPECT_EQ(letters.Lines(), (std::vector<std::string>{"Mozilla"}));
 }
 
 TEST(PageGeometry, ATableRowInOneTJIsSplitAtItsJumps) {
