@@ -769,6 +769,7 @@ class Interpreter {
       run.Spacing.push_back(piece.spacing[i] * place.scale * place.sign);
     }
     DropControlCharacters(run);
+    if (upright) KeepWithinThePage(run);
     if (run.Text.empty() || (upright && RepeatsAShownRun(run))) return;
     if (!RunRoom()) return;
     const int index = runs_.Count();
@@ -816,6 +817,44 @@ class Interpreter {
     if (!(width > 0 && height > 0)) return false;  // no box to judge by
     return std::max(origin.x, end.x) < 0 || std::min(origin.x, end.x) > width ||
            std::max(origin.y, end.y) < -size || std::min(origin.y, end.y) > height;
+  }
+
+  // A run that crosses the left or right edge of the page as shown keeps the characters that
+  // start on it: what a viewer shows of the line.
+  void KeepWithinThePage(TTextItem& run) const {
+    const double width = context_.frame.ViewWidth();
+    if (!(width > 0) || run.CharWidths.size() != run.Text.size() ||
+        run.Spacing.size() != run.Text.size() ||
+        std::any_of(run.CharWidths.begin(), run.CharWidths.end(), [](double w) { return w < 0; })) {
+      return;  // text set backwards is left whole
+    }
+    std::size_t first = 0;
+    std::size_t end = 0;  // one past the last character kept
+    double x = run.X;
+    double first_x = run.X;
+    for (std::size_t i = 0; i < run.Text.size(); ++i) {
+      const double next = x + run.CharWidths[i] + run.Spacing[i];
+      if (x + run.CharWidths[i] <= 0) {  // wholly left of the page
+        first = i + 1;
+        first_x = next;
+      } else if (x <= width) {
+        end = i + 1;
+      }
+      x = next;
+    }
+    if (first == 0 && end == run.Text.size()) return;
+    if (end <= first) {
+      run.Text.clear();
+      return;
+    }
+    const auto cut = [&](auto& items) {
+      items.erase(items.begin() + static_cast<std::ptrdiff_t>(end), items.end());
+      items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(first));
+    };
+    cut(run.Text);
+    cut(run.CharWidths);
+    cut(run.Spacing);
+    run.X = first_x;
   }
 
   // Overprinted text (fake bold, shadows): the same characters again at nearly the same place.

@@ -203,6 +203,15 @@ TEST(PageGeometry, OverprintedTextIsShownOnce) {
   EXPECT_EQ(letters.Lines(), (std::vector<std::string>{"Mozilla"}));
 }
 
+TEST(PageGeometry, ALineCrossingThePageEdgeKeepsWhatStartsOnThePage) {
+  // Letters 5 points wide on a page 612 wide: H e l v e start at 590 to 610, the rest beyond;
+  // on the left, a and b end before 0.
+  const Result result =
+      ConvertPage({"BT /F1 10 Tf 590 700 Td (Helvetica) Tj ET "
+                   "BT /F1 10 Tf -12 680 Td (abcdef) Tj ET"});
+  EXPECT_EQ(result.Lines(), (std::vector<std::string>{"Helve", "cdef"}));
+}
+
 TEST(PageGeometry, ATableRowInOneTJIsSplitAtItsJumps) {
   // Two rows of a table: the first written as one TJ with a jump of 8 em, the second placed
   // cell by cell. The cells of one column start at the same X.
