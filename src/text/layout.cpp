@@ -21,6 +21,10 @@ constexpr double kSameLineFactor = 0.6;
 // A gap on the page of at least this fraction of the font size separates two words; smaller
 // gaps and overlaps are kerning or letter spacing.
 constexpr double kWordGapFraction = 0.1;
+// Beside raised or lowered text (its baseline this fraction of the size away), a smaller gap
+// separates words.
+constexpr double kShiftedBaseline = 0.15;
+constexpr double kShiftedWordGap = 0.05;
 
 bool IsTextRun(const TTextItem& run) {
   return !run.CharWidths.empty();
@@ -260,9 +264,21 @@ class PageWriter {
 
   // Whether the page separates the run from the one before it on its line by a word gap;
   // nothing when either is an image link or the run begins the page.
-  static std::optional<bool> WordGapBefore(const TTextItem& run, const TTextItem* previous) {
+  std::optional<bool> WordGapBefore(const TTextItem& run, const TTextItem* previous) const {
     if (previous == nullptr || !IsTextRun(run) || !IsTextRun(*previous)) return std::nullopt;
-    return IsWordGap(run.X - PageEnd(*previous), previous->Size);
+    const double gap = run.X - PageEnd(*previous);
+    if (IsWordGap(gap, previous->Size)) return true;
+    // Raised or lowered text (a footnote mark, an exponent) ends a word where a gap, however
+    // small, follows it: "Gal*, Eich*" are words with their marks.
+    if (options_.BaselineLines) {
+      const double shift = std::fabs(Baseline(run) - Baseline(*previous));
+      const double smaller = std::min(run.Size, previous->Size);
+      if (shift > kShiftedBaseline * std::max(run.Size, previous->Size) &&
+          gap > kShiftedWordGap * smaller) {
+        return true;
+      }
+    }
+    return false;
   }
 
   void ContinueParagraph(const TTextItem& run, const TTextItem* previous, std::u32string& t) {

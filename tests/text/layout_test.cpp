@@ -249,6 +249,39 @@ TEST(Layout, ThePageDecidesWhereWordsEnd) {
   }
 }
 
+TEST(Layout, RaisedMarksEndTheirWordAtTheSmallestGap) {
+  // A mark at size 8 raised 4 points after a word at 12: glued to the word before it, and a
+  // gap of 0.5 (below a tenth of either size) before the comma ends the word.
+  const auto mark = [](double x) {
+    TTextItem run = MakeRun("*", x, 700);
+    run.Size = 8;
+    run.LineHeight = 10;  // baseline 690 against the word's 686
+    run.Y = 700;
+    run.CharWidths = {4};
+    return run;
+  };
+  const struct {
+    const char* name;
+    std::vector<TTextItem> runs;
+    std::string text;
+  } cases[] = {
+      {"mark then comma", {MakeRun("Gal", 0, 700), mark(18), MakeRun(",", 22.5, 700)}, "Gal* ,"},
+      {"mark glued on both sides",
+       {MakeRun("Gal", 0, 700), mark(18), MakeRun(",", 22, 700)},
+       "Gal*,"},
+  };
+  for (const auto& c : cases) {
+    Layout layout;
+    layout.options.BaselineLines = true;
+    layout.font->SetSize(12);
+    EXPECT_EQ(layout.Page(c.runs), c.text) << c.name;
+    // The classic grouping keeps the page's word gaps alone.
+    Layout classic;
+    classic.font->SetSize(12);
+    EXPECT_EQ(classic.Page(c.runs), "Gal*,") << c.name;
+  }
+}
+
 TEST(Layout, FirstRunGapsUseTheFontTheInterpreterLeft) {
   Layout layout;  // still at 15 pixels: a blank of 7 points, so 13 points make one
   EXPECT_EQ(layout.Page({MakeRun("abc", 0, 700, {13, 15, 0})}), "a b  c");
