@@ -300,6 +300,19 @@ std::optional<std::u32string> GlyphNameText(std::string_view name) {
   return std::nullopt;
 }
 
+// The encoding of the standard font Symbol or ZapfDingbats that base_font names (also by the
+// names of their common substitutes), else null.
+const std::array<TSymbolCode, 256>* StandardSymbolCodes(std::string_view base_font) {
+  if (base_font.size() > 7 && base_font[7] == '+') base_font.remove_prefix(8);  // a subset
+  if (base_font.find("Dingbats") != std::string_view::npos) return &kDingbatsCodes;
+  if (base_font == "Symbol" || base_font.starts_with("Symbol,") ||
+      base_font.starts_with("Symbol-") || base_font.starts_with("SymbolMT") ||
+      base_font == "StandardSymL" || base_font.starts_with("StandardSymbolsPS")) {
+    return &kSymbolCodes;
+  }
+  return nullptr;
+}
+
 // Whether the font's own program or its kind decides the codes that no named encoding and no
 // /Differences explain: the names built into an embedded Type 1 program, else StandardEncoding
 // for Type 1 fonts and WinAnsiEncoding for TrueType fonts (symbol fonts keep their codes).
@@ -320,12 +333,10 @@ TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
     if (t[0] == "/Subtype") subtype = t[1];
     if (t[0] == "/FontDescriptor") descriptor = ReferenceAt(t, 1);
   }
-  if (font.BaseFont.find("Symbol") != std::string::npos ||
-      font.BaseFont.find("Dingbats") != std::string::npos) {
-    return codes;
-  }
+  // The standard symbol fonts have encodings of their own, not the default of their kind.
+  const bool symbol_font = StandardSymbolCodes(font.BaseFont) != nullptr;
   if (subtype == "/Type1" || subtype == "/MMType1") {
-    codes.encoding = StandardEncoding;
+    if (!symbol_font) codes.encoding = StandardEncoding;
     if (descriptor) {
       const std::vector<std::string> d = ObjectTokens(reader, *descriptor);
       for (std::size_t i = 0; i + 1 < d.size(); ++i) {
@@ -339,7 +350,23 @@ TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
       }
     }
   } else if (subtype == "/TrueType") {
-    codes.encoding = WinAnsiEncoding;
+    if (!symbol_font) codes.encoding = WinAnsiEncoding;
+    // A symbolic TrueType program explains its codes itself: its map and glyph names.
+    if (descriptor) {
+      const std::vector<std::string> d = ObjectTokens(reader, *descriptor);
+      int64_t flags = 0;
+      std::optional<int32_t> program_object;
+      for (std::size_t i = 0; i + 1 < d.size(); ++i) {
+        if (d[i] == "/Flags") flags = ParseInt64(d[i + 1]).value_or(0);
+        if (d[i] == "/FontFile2") program_object = ReferenceAt(d, i + 1);
+      }
+      constexpr int64_t kSymbolic = 4;
+      if ((flags & kSymbolic) != 0 && program_object && !font.HasEncodingDict) {
+        if (const auto program = StreamOf(reader, *program_object)) {
+          codes.names = ProgramEncodingNames(*program);
+        }
+      }
+    }
   }
   return codes;
 }
@@ -480,11 +507,7 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
   }
   const TBuiltinCodes builtin = ReadBuiltinCodes(reader, font, entries);
   const TEncodingId base = builtin.encoding.value_or(font.Encoding);
-  if (!font.HasBaseEncoding && font.BaseFont.find("Dingbats") != std::string::npos) {
-    extras->SymbolCodes = &kDingbatsCodes;
-  } else if (!font.HasBaseEncoding && font.BaseFont.find("Symbol") != std::string::npos) {
-    extras->SymbolCodes = &kSymbolCodes;
-  }
+  if (!font.HasBaseEncoding) extras->SymbolCodes = StandardSymbolCodes(font.BaseFont);
   for (int code = 0; code < 256; ++code) {
     std::u32string text;
     const auto mapped =

@@ -203,6 +203,26 @@ TEST(UnicodeFonts, TheEncodingBuiltIntoACffProgram) {
   EXPECT_EQ(Convert(file)->text, "Efficient first Straße\n");
 }
 
+TEST(UnicodeFonts, ASymbolicTrueTypeProgramNamesItsCodes) {
+  const std::string ttf = ReadFixture("text/symbolic.ttf");
+  ASSERT_FALSE(ttf.empty());
+  // Codes reach the glyphs through the (3,0) map at F0xx; the 'post' table names them.
+  EXPECT_EQ(ProgramEncodingNames(ttf),
+            (std::map<int, std::string>{{0x21, "bullet"}, {0x22, "arrowright"}, {0x23, "a"}}));
+  const auto font = [&ttf](int flags) {
+    return FontPage(
+        "<< /Type /Font /Subtype /TrueType /BaseFont /PaginorGlyphs /FirstChar 33 "
+        "/LastChar 35 /Widths [500 500 500] /FontDescriptor 6 0 R >>",
+        "BT /F1 10 Tf 0 700 Td (!\"#) Tj ET",
+        {{6, "<< /Type /FontDescriptor /FontName /PaginorGlyphs /Flags " + std::to_string(flags) +
+                 " /FontFile2 7 0 R >>"},
+         {7, "<< /Length " + std::to_string(ttf.size()) + " >>\nstream\n" + ttf + "\nendstream"}});
+  };
+  EXPECT_EQ(Convert(font(4))->text, "•→a\n");
+  // Not symbolic: the codes are WinAnsi's.
+  EXPECT_EQ(Convert(font(32))->text, "!\"#\n");
+}
+
 TEST(UnicodeFonts, SymbolAndDingbatsReadThroughTheirOwnEncoding) {
   // Neither gives /Widths: their own widths place the characters.
   const auto symbol = Convert(FontPage("<< /Type /Font /Subtype /Type1 /BaseFont /Symbol >>",

@@ -48,3 +48,5 @@ cp "$tmp/brief.pdf" libreoffice-brief.pdf
 # A CFF program whose own encoding puts fi, ffi and germandbls at codes 1 to 3 (fontTools, from
 # Debian's python3-fonttools).
 python3 make_custom_encoding_cff.py custom-encoding.cff
+# A symbolic TrueType program: a (3,0) map and glyph names (fontTools).
+python3 make_symbolic_truetype.py symbolic.ttf
