@@ -23,7 +23,7 @@ constexpr double kSameLineFactor = 0.6;
 constexpr double kWordGapFraction = 0.1;
 // Beside raised or lowered text (its baseline this fraction of the size away), a smaller gap
 // separates words.
-constexpr double kShiftedBaseline = 0.15;
+constexpr double kShiftedBaseline = 0.1;
 constexpr double kShiftedWordGap = 0.05;
 
 bool IsTextRun(const TTextItem& run) {
