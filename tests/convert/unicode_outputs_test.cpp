@@ -6,6 +6,8 @@
 #include <fstream>
 #include <memory>
 
+#include <unistd.h>
+
 #include "convert/conversion.h"
 #include "convert/rtf_pictures.h"
 #include "images/readers.h"
@@ -174,6 +176,35 @@ TEST(UnicodeOutputs, RichTextEmbedsThePicturesAtTheirSizeOnThePage) {
     EXPECT_EQ(big_endian(20), picture.pich);
     EXPECT_EQ(picture.picw, png->Images[static_cast<int>(k)].Bitmap.Width());
   }
+}
+
+TEST(UnicodeOutputs, LibreOfficeShowsTheEmbeddedPictures) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "soffice (LibreOffice) is not on PATH";
+  }
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("paginor-rtf-pictures-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  for (const char* fixture : {"images/img2pdf-jpeg.pdf", "images/img2pdf-png.pdf"}) {
+    auto state = Convert(testing::ReadFixture(fixture));
+    std::ofstream(dir / "pictures.rtf", std::ios::binary)
+        << DocumentToRTF(state->Memo1, RtfPicturesOf(state->Images));
+    // A profile of its own, so that a running LibreOffice of the user does not take the job.
+    const std::string command = "soffice -env:UserInstallation=file://" +
+                                (dir / "profile").string() + " --headless --convert-to html " +
+                                "--outdir '" + dir.string() + "' '" +
+                                (dir / "pictures.rtf").string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::ifstream in(dir / "pictures.html", std::ios::binary);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int images = 0;
+    for (std::size_t at = html.find("<img"); at != std::string::npos;
+         at = html.find("<img", at + 1))
+      ++images;
+    EXPECT_EQ(images, state->Images.Count()) << fixture;
+    EXPECT_EQ(html.find("bild0"), std::string::npos) << fixture;  // no link left as text
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(UnicodeOutputs, TheClassicReaderKeepsTheLinks) {
