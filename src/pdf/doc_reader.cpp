@@ -95,9 +95,15 @@ int32_t TDocReader::ReadLineInt() {
   return ParseInt32(std::string_view(line).substr(start)).value_or(0);
 }
 
+bool TDocReader::IsWhite(unsigned char ch) const {
+  // The classic tokenizer knows blanks and line ends only; PDF also has tab and form feed (and
+  // NUL, which here stands for the end of the data).
+  return IsPdfSpace(ch) || (Modern && (ch == '\t' || ch == '\f'));
+}
+
 void TDocReader::SkipWhiteSpace() {
   for (;;) {
-    while (IsPdfSpace(ReadByteSafe())) {
+    while (IsWhite(ReadByteSafe())) {
     }
     --cursor_;
     // The modern reader also reads over comments between tokens, to the end of their line.
@@ -145,7 +151,7 @@ std::string TDocReader::ReadToken() {
       t += static_cast<char>(ch);
     } else {
       bool take = true;
-      if (IsPdfSpace(ch)) {
+      if (IsWhite(ch)) {
         take = false;
       } else if ((ch == '[' || ch == ']' || ch == '/' || ch == '(') && !t.empty()) {
         take = false;
@@ -168,7 +174,7 @@ std::string TDocReader::ReadToken() {
     if (complete) break;
     // Ending.
     if (!in_string) {
-      if (IsPdfSpace(ch) || ch == '(' || ch == ')' || ch == '[' || ch == ']' || ch == '/' ||
+      if (IsWhite(ch) || ch == '(' || ch == ')' || ch == '[' || ch == ']' || ch == '/' ||
           ch == '<' || ch == '>' || t == "[" || t == "]") {
         break;
       }
@@ -178,7 +184,7 @@ std::string TDocReader::ReadToken() {
     if (PastEnd()) break;
   }
   // The delimiter that ended the token starts the next one.
-  if (!(t == "[" || t == "]" || IsPdfSpace(ch) || ch == ')')) --cursor_;
+  if (!(t == "[" || t == "]" || IsWhite(ch) || ch == ')')) --cursor_;
   SkipWhiteSpace();
   return t;
 }

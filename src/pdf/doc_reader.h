@@ -62,6 +62,8 @@ class TDocReader {
   int32_t ReadTokenInt();
   // Moves over blanks and line ends (and, for the modern reader, comments) to the next token.
   void SkipWhiteSpace();
+  // White space between tokens, by the reader's rules.
+  bool IsWhite(unsigned char ch) const;
 
   // Reads the dictionary at the cursor into DictEntries; sets Invalid when it does not start
   // with "<<". Each ReadDict is paired with a FreeDict. Tokens nested deeper than the

@@ -69,6 +69,24 @@ TEST(ModernFiles, CommentsInsideObjectsAndAStreamKeywordWithALoneCR) {
   EXPECT_EQ(Convert(file, false).text.find("Kommentiert"), std::string::npos);
 }
 
+TEST(ModernFiles, TabsAndFormFeedsBetweenTokens) {
+  const std::string content = "BT\t/F1 12 Tf 72 700 Td (Mit Tabs) Tj ET";
+  PdfBuilder pdf;
+  pdf.Set(1, "<<\r\n\t/Pages 2 0 R\r\n\t/Type /Catalog\r\n>>");
+  pdf.Set(2, "<<\t/Type\t/Pages /Kids [\t3 0 R ] /Count 1 >>");
+  pdf.Set(3,
+          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792]\f/Resources << /Font << /F1 4 0 "
+          "R >> >> /Contents 5 0 R >>");
+  pdf.Set(4, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  pdf.Set(5, "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                 "\nendstream");
+  pdf.root = 1;
+  const std::string file = pdf.Build();
+  EXPECT_NE(Convert(file).text.find("Mit Tabs"), std::string::npos);
+  // The classic tokenizer takes a tab for part of a token: no catalog, no text.
+  EXPECT_EQ(Convert(file, false).text.find("Mit Tabs"), std::string::npos);
+}
+
 TEST(ModernFiles, ContentStreamsWithoutOrWithAWrongLength) {
   const std::string content = "BT /F1 12 Tf 72 700 Td (Inhalt) Tj ET";
   for (const std::string& length : {std::string(""), std::string("/Length 5"),
