@@ -13,9 +13,11 @@ namespace paginor {
 namespace {
 
 // Object numbers from this on are not stored: every object takes more than four bytes of the
-// file, and a hostile subsection header must not make us allocate gigabytes.
+// file, and a hostile subsection header must not make us allocate gigabytes. The modern reader
+// allows more room for files that number their few objects sparsely (a megabyte of table).
 int64_t TableLimit(const TDocReader& reader) {
-  return std::min(reader.Size() / 4 + 4096, reader.Caps.Limits.XrefEntries);
+  const int64_t room = reader.Modern ? 65536 : 4096;
+  return std::min(reader.Size() / 4 + room, reader.Caps.Limits.XrefEntries);
 }
 
 // Finds "%%EOF" and then "startxref" two non-empty lines above it; returns the offset it

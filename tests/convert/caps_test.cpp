@@ -231,6 +231,36 @@ TEST(Caps, HugeCrossReferenceCountsAllocateLittle) {
   }
 }
 
+TEST(Caps, SparseObjectNumbersOfASmallFile) {
+  // Five objects numbered from 9001: beyond a quarter of the file's size, within the modern
+  // reader's room.
+  const std::string content = "BT /F1 12 Tf 72 700 Td (Verstreut) Tj ET";
+  const std::vector<std::string> bodies = {
+      "<< /Type /Catalog /Pages 9002 0 R >>", "<< /Type /Pages /Kids [9003 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 9002 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 9004 "
+      "0 R >> >> /Contents 9005 0 R >>",
+      "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+  std::string file = "%PDF-1.4\n";
+  std::string xref = "xref\n0 1\n0000000000 65535 f \n";
+  for (std::size_t i = 0; i < bodies.size(); ++i) {
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", file.size());
+    xref += std::to_string(9001 + i) + " 1\n" + entry;
+    file += std::to_string(9001 + i) + " 0 obj\n" + bodies[i] + "\nendobj\n";
+  }
+  const std::size_t start = file.size();
+  file += xref + "trailer\n<< /Size 9006 /Root 9001 0 R >>\nstartxref\n" + std::to_string(start) +
+          "\n%%EOF\n";
+  ASSERT_LT(file.size() / 4 + 4096, 9001u);
+  Conv modern;
+  modern.Convert(file);
+  EXPECT_NE(modern.Text().find("Verstreut"), std::string::npos);
+  EXPECT_EQ(modern.Times(TCap::Xref), 0);
+  const auto reader = testing::ReadStructure(file, nullptr, true);
+  EXPECT_LE(reader->XrefCount(), reader->Size() / 4 + 65536);
+}
+
 TEST(Caps, CrossReferenceTableStopsAtItsCap) {
   PdfBuilder pdf;
   pdf.AddSimplePages({Show("Hallo")});
