@@ -1,6 +1,6 @@
 // The readers of what fonts embed, over any bytes: CMap programs (ToUnicode and encoding
-// CMaps), TrueType character maps and the encodings of CFF and Type 1 programs (through
-// FreeType) end within the data and keep their answers bounded.
+// CMaps), and, through FreeType, the character maps of TrueType programs and the encodings of
+// CFF and Type 1 programs end within the data and keep their answers bounded.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -8,7 +8,6 @@
 #include "fuzz_check.h"
 #include "text/cmap.h"
 #include "text/font_program.h"
-#include "text/truetype_cmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -25,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::size_t length = cids.CodeLength(bytes, i);
     FUZZ_CHECK(length >= 1 && length <= 4);
   }
-  const auto glyphs = paginor::GlyphCharacters(bytes);
+  const auto glyphs = paginor::ProgramGlyphCharacters(bytes);
   FUZZ_CHECK(glyphs.size() <= 65536);
   for (const auto& [glyph, c] : glyphs)
     FUZZ_CHECK(c > 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) && glyph > 0);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace paginor {
 
@@ -82,21 +83,55 @@ std::map<int, std::string> TrueTypeNames(FT_Face face) {
   return names;
 }
 
+// A face over the program's bytes, which must outlive it; null when FreeType cannot read them.
+struct TProgramFace {
+  TLibrary library;
+  TFace face;
+};
+
+std::optional<TProgramFace> OpenFace(std::string_view program) {
+  if (program.empty() || program.size() > static_cast<std::size_t>(1) << 30) return std::nullopt;
+  FT_Library raw_library = nullptr;
+  if (FT_Init_FreeType(&raw_library) != 0) return std::nullopt;
+  TLibrary library(raw_library);
+  FT_Face raw_face = nullptr;
+  if (FT_New_Memory_Face(library.get(), reinterpret_cast<const FT_Byte*>(program.data()),
+                         static_cast<FT_Long>(program.size()), 0, &raw_face) != 0) {
+    return std::nullopt;
+  }
+  TFace face(raw_face);
+  return TProgramFace{std::move(library), std::move(face)};
+}
+
 }  // namespace
+
+std::unordered_map<uint32_t, char32_t> ProgramGlyphCharacters(std::string_view program) {
+  std::unordered_map<uint32_t, char32_t> glyphs;
+  const std::optional<TProgramFace> opened = OpenFace(program);
+  if (!opened) return glyphs;
+  FT_Face face = opened->face.get();
+  FT_CharMap map = Charmap(face, 3, 10);
+  if (map == nullptr) map = Charmap(face, 3, 1);
+  for (FT_Int i = 0; map == nullptr && i < face->num_charmaps; ++i) {
+    if (face->charmaps[i]->platform_id == 0) map = face->charmaps[i];
+  }
+  if (map == nullptr || FT_Set_Charmap(face, map) != 0) return glyphs;
+  FT_UInt glyph = 0;
+  std::size_t steps = 0;
+  for (FT_ULong c = FT_Get_First_Char(face, &glyph); glyph != 0 && steps < (1u << 20);
+       c = FT_Get_Next_Char(face, c, &glyph), ++steps) {
+    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) continue;
+    auto [it, added] = glyphs.emplace(glyph, static_cast<char32_t>(c));
+    if (!added && c < it->second) it->second = static_cast<char32_t>(c);
+  }
+  return glyphs;
+}
 
 std::map<int, std::string> ProgramEncodingNames(std::string_view program) {
   std::map<int, std::string> names;
-  if (program.empty() || program.size() > static_cast<std::size_t>(1) << 30) return names;
-  FT_Library raw_library = nullptr;
-  if (FT_Init_FreeType(&raw_library) != 0) return names;
-  const TLibrary library(raw_library);
-  FT_Face raw_face = nullptr;
-  // FreeType reads the bytes in place; they outlive the face.
-  if (FT_New_Memory_Face(library.get(), reinterpret_cast<const FT_Byte*>(program.data()),
-                         static_cast<FT_Long>(program.size()), 0, &raw_face) != 0) {
-    return names;
-  }
-  const TFace face(raw_face);
+  const std::optional<TProgramFace> opened = OpenFace(program);
+  if (!opened) return names;
+  const TFace& face = opened->face;
   if (FT_IS_SFNT(face.get()) && !FT_IS_CID_KEYED(face.get()) &&
       CustomCharmap(face.get()) == nullptr) {
     return TrueTypeNames(face.get());

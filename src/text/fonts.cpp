@@ -13,7 +13,6 @@
 #include "pdf/xref_stream.h"
 #include "text/cid_collections.h"
 #include "text/font_program.h"
-#include "text/truetype_cmap.h"
 #include "text/unicode_text.h"
 
 namespace paginor {
@@ -243,39 +242,6 @@ std::optional<TToUnicode> ReadToUnicode(TDocReader& reader, int32_t num) {
   return map;
 }
 
-// The encoding built into an embedded Type 1 program (its clear-text part): code -> glyph
-// name, from "dup <code> /<name> put"; standard is set when it names StandardEncoding.
-std::map<int, std::string> BuiltinEncoding(std::string_view program, bool& standard) {
-  std::map<int, std::string> names;
-  const std::size_t clear_end = std::min(program.find("eexec"), program.size());
-  const std::size_t at = program.substr(0, clear_end).find("/Encoding");
-  if (at == std::string_view::npos) return names;
-  std::string_view rest = program.substr(at + 9, clear_end - at - 9);
-  const std::size_t first = rest.find_first_not_of(" \t\r\n");
-  if (first != std::string_view::npos && rest.substr(first).starts_with("StandardEncoding")) {
-    standard = true;
-    return names;
-  }
-  // Tokens split at white space and before each "/".
-  std::vector<std::string_view> tokens;
-  for (std::size_t i = 0; i < rest.size() && tokens.size() < 4096;) {
-    while (i < rest.size() && std::isspace(static_cast<unsigned char>(rest[i])))
-      ++i;
-    const std::size_t start = i;
-    if (i < rest.size() && rest[i] == '/') ++i;
-    while (i < rest.size() && !std::isspace(static_cast<unsigned char>(rest[i])) && rest[i] != '/')
-      ++i;
-    if (i > start) tokens.push_back(rest.substr(start, i - start));
-    if (i > start && (tokens.back() == "readonly" || tokens.back() == "def")) break;
-  }
-  for (std::size_t i = 0; i + 3 < tokens.size(); ++i) {
-    if (tokens[i] != "dup" || tokens[i + 3] != "put" || !tokens[i + 2].starts_with('/')) continue;
-    const auto code = ParseInt32(std::string(tokens[i + 1]));
-    if (code && *code >= 0 && *code <= 255) names[*code] = std::string(tokens[i + 2].substr(1));
-  }
-  return names;
-}
-
 // The characters a glyph name stands for: the glyph table, "uniXXXX" and "uXXXX" names, and
 // names with a suffix ("one.oldstyle", "a.sc") or of ligatures ("f_f_i"); nothing when unknown.
 std::optional<std::u32string> GlyphNameText(std::string_view name) {
@@ -343,9 +309,7 @@ TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
         if (d[i] != "/FontFile" && d[i] != "/FontFile3") continue;
         const auto program_object = ReferenceAt(d, i + 1);
         const auto program = program_object ? StreamOf(reader, *program_object) : std::nullopt;
-        bool standard = false;
-        if (program && d[i] == "/FontFile") codes.names = BuiltinEncoding(*program, standard);
-        if (program && d[i] == "/FontFile3") codes.names = ProgramEncodingNames(*program);
+        if (program) codes.names = ProgramEncodingNames(*program);
         break;
       }
     }
@@ -390,7 +354,7 @@ std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TDocReader& reader,
     break;
   }
   if (!program) return {};
-  std::unordered_map<uint32_t, char32_t> glyphs = GlyphCharacters(*program);
+  std::unordered_map<uint32_t, char32_t> glyphs = ProgramGlyphCharacters(*program);
   if (!cid_to_gid) return glyphs;  // /Identity: each CID is its glyph
   const std::optional<std::string> map = StreamOf(reader, *cid_to_gid);
   std::unordered_map<uint32_t, char32_t> cids;

@@ -9,10 +9,11 @@
 #include "output/text_writer.h"
 #include "support/fake_font.h"
 #include "support/pdf_builder.h"
+#include "support/read_structure.h"
 #include "support/recording_host.h"
 #include "text/cid_collections.h"
 #include "text/cmap.h"
-#include "text/truetype_cmap.h"
+#include "text/font_program.h"
 
 namespace paginor {
 namespace {
@@ -20,39 +21,16 @@ namespace {
 std::string U16(uint32_t v) {
   return {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
 }
-std::string U32(uint32_t v) {
-  return U16(v >> 16) + U16(v & 0xFFFF);
-}
 
-// A TrueType program holding only a (3,1) format 4 cmap: A..C -> glyphs 3..5 by delta, and
-// "x" -> glyph 9 through the glyph array.
-std::string TinyTrueType() {
-  std::string sub;
-  const int segments = 3;  // A-C, x, and the closing 0xFFFF
-  sub += U16(4) + U16(0) + U16(0) + U16(2 * segments) + U16(0) + U16(0) + U16(0);
-  sub += U16('C') + U16('x') + U16(0xFFFF) + U16(0);  // ends, pad
-  sub += U16('A') + U16('x') + U16(0xFFFF);           // starts
-  sub += U16((3 - 'A') & 0xFFFF) + U16(0) + U16(1);   // deltas
-  sub += U16(0) + U16(4) + U16(0);                    // offsets: "x" reads the array
-  sub += U16(9);                                      // the glyph array
-  const std::string length = U16(static_cast<uint32_t>(sub.size()));
-  sub.replace(2, 2, length);
-  const std::string cmap = U16(0) + U16(1) + U16(3) + U16(1) + U32(12) + sub;
-  const uint32_t cmap_offset = 12 + 16;
-  return U32(0x00010000) + U16(1) + U16(16) + U16(0) + U16(0) + "cmap" + U32(0) + U32(cmap_offset) +
-         U32(static_cast<uint32_t>(cmap.size())) + cmap;
-}
-
-TEST(TrueTypeCmap, GlyphsReadBackwardsAndDamageEndsQuietly) {
-  const auto glyphs = GlyphCharacters(TinyTrueType());
-  EXPECT_EQ(glyphs.size(), 4u);
-  EXPECT_EQ(glyphs.at(3), U'A');
-  EXPECT_EQ(glyphs.at(5), U'C');
-  EXPECT_EQ(glyphs.at(9), U'x');
-  const std::string whole = TinyTrueType();
-  for (std::size_t cut = 0; cut < whole.size(); ++cut)
-    (void)GlyphCharacters(whole.substr(0, cut));  // never reads past the data
-  EXPECT_TRUE(GlyphCharacters("not a font").empty());
+TEST(FontPrograms, GlyphsReadBackwardsThroughTheUnicodeMap) {
+  const std::string program = testing::ReadFixture("text/cid.ttf");
+  ASSERT_FALSE(program.empty());
+  const auto glyphs = ProgramGlyphCharacters(program);
+  EXPECT_EQ(glyphs,
+            (std::unordered_map<uint32_t, char32_t>{{3, U'A'}, {4, U'B'}, {5, U'C'}, {9, U'x'}}));
+  for (std::size_t cut = 0; cut < program.size(); cut += 7)
+    (void)ProgramGlyphCharacters(program.substr(0, cut));  // damage ends quietly
+  EXPECT_TRUE(ProgramGlyphCharacters("not a font").empty());
 }
 
 TEST(CodeToCid, CodeLengthAndMappings) {
@@ -98,7 +76,7 @@ TEST(CidFonts, EncodingsAndCharactersWithoutToUnicode) {
   const std::map<int, std::string> descendant = {
       {6, "<< /Type /Font /Subtype /CIDFontType2 /FontDescriptor 7 0 R /DW 500 >>"},
       {7, "<< /Type /FontDescriptor /FontFile2 8 0 R >>"},
-      {8, Stream("", TinyTrueType())}};
+      {8, Stream("", testing::ReadFixture("text/cid.ttf"))}};
   // A Unicode CMap: the codes are the characters.
   EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding /UniGB-UCS2-H /DescendantFonts "
                     "[6 0 R] >>",

@@ -184,11 +184,14 @@ TEST(UnicodeFonts, GlyphNamesOfTheWholeGlyphList) {
   EXPECT_EQ(Convert(file, true, true)->text, "?????f?\n");
 }
 
-TEST(UnicodeFonts, TheEncodingBuiltIntoACffProgram) {
+TEST(UnicodeFonts, TheEncodingBuiltIntoACffOrType1Program) {
   const std::string cff = ReadFixture("text/custom-encoding.cff");
   ASSERT_FALSE(cff.empty());
   EXPECT_EQ(ProgramEncodingNames(cff),
             (std::map<int, std::string>{{1, "fi"}, {2, "ffi"}, {3, "germandbls"}}));
+  // A Type 1 program's own encoding, the same way.
+  EXPECT_EQ(ProgramEncodingNames(ReadFixture("text/custom-encoding.t1")),
+            (std::map<int, std::string>{{11, "ff"}, {12, "fi"}, {65, "A"}, {66, "lslash"}}));
   // What FreeType cannot read gives nothing: cut short, or no font at all.
   EXPECT_TRUE(ProgramEncodingNames(cff.substr(0, 40)).empty());
   EXPECT_TRUE(ProgramEncodingNames("no font program").empty());
@@ -256,9 +259,8 @@ TEST(UnicodeFonts, CodesWithoutANamedEncoding) {
       Convert(FontPage("<< /Type /Font /Subtype /TrueType /BaseFont /Arial >>", content))->text,
       "It's \xC3\x90 x\n");
   // The codes an embedded Type 1 program gives where /Differences leaves them open.
-  const std::string program =
-      "%!PS-AdobeFont-1.0: CMR10\n/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\n"
-      "dup 11 /ff put\ndup 12/fi put\ndup 65 /A put\nreadonly def\ncurrentfile eexec\n";
+  const std::string program = ReadFixture("text/custom-encoding.t1");
+  ASSERT_FALSE(program.empty());
   const std::string embedded = FontPage(
       "<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+CMR10 /FontDescriptor 6 0 R "
       "/Encoding << /Differences [66 /B] >> >>",

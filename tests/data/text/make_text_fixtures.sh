@@ -50,3 +50,18 @@ cp "$tmp/brief.pdf" libreoffice-brief.pdf
 python3 make_custom_encoding_cff.py custom-encoding.cff
 # A symbolic TrueType program: a (3,0) map and glyph names (fontTools).
 python3 make_symbolic_truetype.py symbolic.ttf
+# A Type 1 program with an encoding of its own (ff, fi, A, lslash at 11, 12, 65, 66), assembled
+# by t1utils' t1asm and stripped of its PFB segment headers, as PDF embeds it.
+t1asm -b custom-encoding-type1.raw "$tmp/custom.pfb"
+python3 - "$tmp/custom.pfb" custom-encoding.t1 <<'PY'
+import sys
+d = open(sys.argv[1], "rb").read()
+out, i = b"", 0
+while i + 6 <= len(d) and d[i] == 0x80 and d[i + 1] in (1, 2):
+    n = int.from_bytes(d[i + 2:i + 6], "little")
+    out += d[i + 6:i + 6 + n]
+    i += 6 + n
+open(sys.argv[2], "wb").write(out)
+PY
+# A TrueType program for CID fonts: glyphs 3, 4, 5, 9 are A, B, C, x in its (3,1) map (fontTools).
+python3 make_cid_truetype.py cid.ttf
