@@ -48,8 +48,6 @@ cp "$tmp/brief.pdf" libreoffice-brief.pdf
 # A CFF program whose own encoding puts fi, ffi and germandbls at codes 1 to 3 (fontTools, from
 # Debian's python3-fonttools).
 python3 make_custom_encoding_cff.py custom-encoding.cff
-# A symbolic TrueType program: a (3,0) map and glyph names (fontTools).
-python3 make_symbolic_truetype.py symbolic.ttf
 # A Type 1 program with an encoding of its own (ff, fi, A, lslash at 11, 12, 65, 66), assembled
 # by t1utils' t1asm and stripped of its PFB segment headers, as PDF embeds it.
 t1asm -b custom-encoding-type1.raw "$tmp/custom.pfb"
@@ -63,5 +61,5 @@ while i + 6 <= len(d) and d[i] == 0x80 and d[i + 1] in (1, 2):
     i += 6 + n
 open(sys.argv[2], "wb").write(out)
 PY
-# A TrueType program for CID fonts: glyphs 3, 4, 5, 9 are A, B, C, x in its (3,1) map (fontTools).
-python3 make_cid_truetype.py cid.ttf
+# Tiny TrueType programs: one for CID fonts, one symbolic (fontTools).
+python3 make_truetype_fixtures.py .
