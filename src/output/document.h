@@ -69,9 +69,9 @@ struct TAttributeRun {
 
 // Positions count the bytes of the UTF-8 text from 0; a line break is the character '\n' and
 // occupies one position. Selections begin and end between characters (a position inside one
-// moves to its edge), and inserted text that is not valid UTF-8 has each bad byte as "?". Attributes are kept as runs, so a look-up costs O(log runs) and
-// appending at the end costs amortised O(length of the insertion); changes in the middle cost
-// O(runs + lines).
+// moves to its edge), and inserted text that is not valid UTF-8 has each bad byte as "?".
+// Attributes are kept as runs, so a look-up costs O(log runs) and appending at the end costs
+// amortised O(length of the insertion); changes in the middle cost O(runs + lines).
 class TRichDocument {
  public:
   TRichDocument();
