@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""Writes a scanned book as img2pdf makes one: PAGES A4 pages, each one photo-like JPEG of
-2480 x 3508 pixels (300 dpi) filling the page, every page its own image object holding the same
-JPEG bytes. The JPEG is made by netpbm's pnmtojpeg. With PAD_MB, a stream of that many MiB
-that no page uses is added, to make a file past 2 GB.
+"""Writes a scanned book: PAGES A4 pages, each one photo-like JPEG of 2480 x 3508 pixels
+(300 dpi) filling the page, every page its own image object holding the same JPEG bytes. The
+JPEG is made by netpbm's pnmtojpeg; the book by img2pdf when it is installed, otherwise by this
+script in img2pdf's way. With PAD_MB, a stream of that many MiB that no page uses is written
+before the pages' objects, to make a file past 2 GB whose objects lie past 2 GB; the stream is
+a hole in the file, so that it takes no room on disk.
 Usage: make_scan_pdf.py OUT.pdf [PAGES] [PAD_MB]"""
 import math
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -44,6 +47,14 @@ with open(ppm, "wb") as f:
 jpeg = subprocess.run(["pnmtojpeg", "--quality=85", ppm], check=True,
                       capture_output=True).stdout
 os.remove(ppm)
+if pad_mb == 0 and shutil.which("img2pdf"):
+    page = os.path.join(work, "page.jpg")
+    with open(page, "wb") as f:
+        f.write(jpeg)
+    subprocess.run(["img2pdf", "--pagesize", "A4", "-o", out_path] + [page] * pages, check=True)
+    os.remove(page)
+    os.rmdir(work)
+    sys.exit(0)
 os.rmdir(work)
 
 with open(out_path, "wb") as out:
@@ -56,6 +67,13 @@ with open(out_path, "wb") as out:
         out.write(b"\nendobj\n")
 
     out.write(b"%PDF-1.4\n%\xe2\xe3\xcf\xd3\n")
+    count = 3 + 3 * pages
+    if pad_mb:
+        offsets[count] = out.tell()
+        out.write(b"%d 0 obj\n<< /Length %d >>\nstream\n" % (count, pad_mb << 20))
+        out.seek(pad_mb << 20, os.SEEK_CUR)
+        out.write(b"\nendstream\nendobj\n")
+        count += 1
     # 1 catalog, 2 pages; page i: 3 + 3i page, 4 + 3i content, 5 + 3i image
     kids = b" ".join(b"%d 0 R" % (3 + 3 * i) for i in range(pages))
     obj(1, b"<< /Type /Catalog /Pages 2 0 R >>")
@@ -69,15 +87,6 @@ with open(out_path, "wb") as out:
         obj(im, b"<< /Type /XObject /Subtype /Image /Width %d /Height %d /ColorSpace /DeviceRGB "
                 b"/BitsPerComponent 8 /Filter /DCTDecode /Length %d >>\nstream\n"
                 % (WIDTH, HEIGHT, len(jpeg)) + jpeg + b"\nendstream")
-    count = 3 + 3 * pages
-    if pad_mb:
-        offsets[count] = out.tell()
-        out.write(b"%d 0 obj\n<< /Length %d >>\nstream\n" % (count, pad_mb << 20))
-        block = b"\0" * (1 << 20)
-        for _ in range(pad_mb):
-            out.write(block)
-        out.write(b"\nendstream\nendobj\n")
-        count += 1
     xref = out.tell()
     out.write(b"xref\n0 %d\n0000000000 65535 f \n" % count)
     for num in range(1, count):

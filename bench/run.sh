@@ -11,6 +11,8 @@
 #           1.5 times pdfimages -all, also on the 50-page document; --images --image-format bmp
 #           (decoding) no slower than pdfimages (PPM); peak memory of --images within 64 MiB +
 #           the file's size + one decoded picture
+#   large   a file of 2.5 GB (make_scan_pdf.py: two scanned pages after an unused stream of
+#           2.5 GB, a hole on disk): --text converts it, against pdftotext -layout
 #   gallery the window converting a 500-page scanned book and showing every thumbnail of its
 #           gallery: peak memory under 1 GiB, events at most 50 ms apart
 #   runs    one page of 20 000 one-character runs: converted in under 2 seconds
@@ -36,6 +38,7 @@ python3 bench/make_text_pdf.py "$work/text.pdf" 1000
 python3 bench/make_image_pdf.py "$work/images.pdf" 50
 python3 bench/make_runs_pdf.py "$work/runs.pdf" 20000
 python3 bench/make_scan_pdf.py "$work/scan.pdf" 61
+python3 bench/make_scan_pdf.py "$work/large.pdf" 2 2560
 
 # measure NAME COMMAND...: runs the command REPEATS times (an output folder "$work/out" is
 # emptied before each run) and stores the median seconds and the median peak resident KiB in
@@ -80,6 +83,7 @@ measure runs_text "$bin" -q -t "$work/out/out.txt" "$work/runs.pdf"
 measure scan_text "$bin" -q -t "$work/out/out.txt" "$work/scan.pdf"
 measure scan_images "$bin" -q -i "$work/out" "$work/scan.pdf"
 measure scan_bmp "$bin" -q -i "$work/out" --image-format bmp "$work/scan.pdf"
+measure large_text "$bin" -q -t "$work/out/out.txt" "$work/large.pdf"
 if [ "$have_poppler" = yes ]; then
   measure text_poppler pdftotext -layout "$work/text.pdf" "$work/out/poppler.txt"
   measure images_poppler pdfimages "$work/images.pdf" "$work/out/bild"
@@ -87,6 +91,7 @@ if [ "$have_poppler" = yes ]; then
   measure images_poppler_all pdfimages -all "$work/images.pdf" "$work/out/bild"
   measure scan_poppler_all pdfimages -all "$work/scan.pdf" "$work/out/bild"
   measure scan_poppler pdfimages "$work/scan.pdf" "$work/out/bild"
+  measure large_poppler pdftotext -layout "$work/large.pdf" "$work/out/poppler.txt"
 fi
 
 text_size=$(stat -c %s "$work/text.pdf")
@@ -125,6 +130,11 @@ images_limit=$(((scan_size + 64 * 1024 * 1024 + 2480 * 3508 * 3) / 1024))
 for c in scan_images scan_bmp; do
   echo "  Speicher $c unter $((images_limit / 1024)) MiB: $(verdict "$(cat "$work/$c.kb")" "$images_limit" "<")"
 done
+echo
+echo "Große Datei: 2 Seiten nach einem ungenutzten Strom, $(stat -c %s "$work/large.pdf") Bytes"
+line "paginor-convert --text" large_text
+[ "$have_poppler" = yes ] && line "pdftotext -layout" large_poppler
+echo "  umgewandelt: erreicht"
 echo
 echo "Textstücke: eine Seite mit 20000 einzelnen Zeichen"
 line "paginor-convert --text" runs_text

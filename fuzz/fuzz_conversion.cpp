@@ -49,9 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(result.Started && result.Opened);
   FUZZ_CHECK(!state.FBusy);
   FUZZ_CHECK(state.Memo1.UpdateCount() == 0);
-  FUZZ_CHECK(!host.events.empty() && host.events.front() == "show" &&
-             host.events.back() == "close");
-  FUZZ_CHECK(host.page_count_label == "von " + std::to_string(result.PageCount));
+  FUZZ_CHECK(!host.events.empty() && host.events.front() == "begin" && host.events.back() == "end");
+  FUZZ_CHECK(host.page_count == result.PageCount);
   for (const std::string& line : host.status_lines)
     FUZZ_CHECK(paginor::fuzz::IsUtf8(line));
   for (const auto& message : host.messages)

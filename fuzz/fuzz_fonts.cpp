@@ -19,7 +19,7 @@ namespace {
 // the data define ("N G obj") are found by the repairing scan.
 void ReadFontResources(const std::string& bytes, bool modern) {
   paginor::TDocReader reader(bytes);
-  reader.Modern = modern;
+  reader.SetRules(modern ? paginor::TReadingRules::Modern() : paginor::TReadingRules::Classic());
   reader.Caps.Limits.ResourceNames = 64;
   paginor::RepairXref(reader);
   const std::size_t second = bytes.find("<<", 2);

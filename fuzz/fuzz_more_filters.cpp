@@ -7,6 +7,7 @@
 
 #include "fuzz_check.h"
 #include "fuzz_input.h"
+#include "pdf/filter_registry.h"
 #include "pdf/more_filters.h"
 
 namespace {
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string stream(input.Rest());
   const std::size_t limit = 1 << 18;
   for (const paginor::TFilterStep& step : chain) {
-    if (auto decoded = paginor::DecodeStep(step, stream, limit)) {
+    if (auto decoded = paginor::TFilterRegistry::Modern().Decode(step, stream, limit)) {
       FUZZ_CHECK(decoded->size() <= limit);
       stream = std::move(*decoded);
     }

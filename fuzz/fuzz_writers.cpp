@@ -104,10 +104,13 @@ void CheckHtml(TRichDocument& doc) {
   const int64_t start = doc.SelStart();
   const int64_t length = doc.SelLength();
   int events = 0;
-  paginor::THTMLHooks hooks;
-  hooks.process_events = [&events] { ++events; };
-  hooks.set_progress = [](int percent) { FUZZ_CHECK(percent >= 0 && percent <= 100); };
-  const std::vector<std::string> lines = paginor::RTFToHTML(doc, hooks);
+  const std::vector<std::string> lines = paginor::RTFToHTML(
+      doc,
+      [&events] {
+        ++events;
+        return true;
+      },
+      [](int percent) { FUZZ_CHECK(percent >= 0 && percent <= 100); });
   FUZZ_CHECK(lines.size() == static_cast<std::size_t>(doc.LineCount()) + 2);
   FUZZ_CHECK(events == doc.LineCount());
   // The build walks the document with its selection and gives both back unchanged.

@@ -24,7 +24,7 @@ class NoPassword final : public paginor::TPasswordPrompt {
 // One reading of the structure, classic or modern.
 void ReadStructure(const std::string& bytes, bool modern) {
   paginor::TDocReader reader(bytes);
-  reader.Modern = modern;
+  reader.SetRules(modern ? paginor::TReadingRules::Modern() : paginor::TReadingRules::Classic());
   paginor::TCapLimits& limits = reader.Caps.Limits;
   limits.KidsEntries = 256;
   limits.ContentStreams = 256;

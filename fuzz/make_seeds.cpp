@@ -193,7 +193,7 @@ void FixtureImageSeeds(Seeds& seeds, const fs::path& data) {
   for (const auto& entry : fs::recursive_directory_iterator(data)) {
     if (entry.path().extension() != ".pdf") continue;
     paginor::TDocReader reader(ReadFile(entry.path()));
-    reader.Modern = true;
+    reader.SetRules(paginor::TReadingRules::Modern());
     paginor::ReadXrefAndTrailer(reader);
     for (int32_t num = 1; num < reader.XrefCount(); ++num) {
       if (!reader.GotoObject(num)) continue;

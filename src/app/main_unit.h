@@ -98,18 +98,23 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   void FormShow(const QStringList& arguments);
   void openfilenow(const QString& path);
 
-  // The conversion's host.
-  void ShowProgress() override;
-  void CloseProgress() override;
-  void SetLineLabel(const std::string& text) override;
-  void AddStatusLine(const std::string& line) override;
-  void SetProStatus(int percent) override;
-  void ProcessEvents() override;
+  // The conversion's host: the progress window TOpenPDFForm with its Label2 (the step) and
+  // StatusMemo, the progress bars, Label6 ("von " and the page count), the text tab.
+  void BeginProgress() override;
+  void EndProgress() override;
+  void SetStep(const std::string& text) override;
+  void StatusLine(const std::string& line) override;
+  void SetProgress(int percent) override { SetProStatus(percent); }
+  // Processes the window's events; false once "Aktion abbrechen" has set FBreak.
+  bool PumpAndCancel() override;
+  void SetPageCount(int count) override;
+  void Done() override;
   TConvertOptions Options() override;
-  void ShowMessage(const std::string& text, const std::string& caption, TMessageIcon icon) override;
+  void Message(const std::string& text, const std::string& caption, TMessageIcon icon) override;
   std::optional<std::string> AskPassword() override;
-  void SetPageCountLabel(const std::string& text) override;
-  void ShowTextTab() override;
+
+  // Both progress windows' bars and the status bar's panel.
+  void SetProStatus(int percent);
 
   // Progress drawing.
   void StatusBar1DrawPanel(QPainter& painter, const QRect& rect);

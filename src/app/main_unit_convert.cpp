@@ -54,25 +54,26 @@ void TMainForm::openfilenow(const QString& path) {
   if (close_pending_) close();
 }
 
-void TMainForm::ShowProgress() {
+void TMainForm::BeginProgress() {
   OpenPDFForm->Label2->clear();
   ShowCentred(OpenPDFForm);
 }
 
-void TMainForm::CloseProgress() {
+void TMainForm::EndProgress() {
   OpenPDFForm->hide();
 }
 
-void TMainForm::SetLineLabel(const std::string& text) {
+void TMainForm::SetStep(const std::string& text) {
   OpenPDFForm->Label2->setText(QString::fromStdString(text));
 }
 
-void TMainForm::AddStatusLine(const std::string& line) {
+void TMainForm::StatusLine(const std::string& line) {
   OpenPDFForm->StatusMemo->appendPlainText(QString::fromStdString(line));
 }
 
-void TMainForm::ProcessEvents() {
+bool TMainForm::PumpAndCancel() {
   QCoreApplication::processEvents();
+  return !FDoc.FBreak;
 }
 
 TConvertOptions TMainForm::Options() {
@@ -87,8 +88,7 @@ TConvertOptions TMainForm::Options() {
   return options;
 }
 
-void TMainForm::ShowMessage(const std::string& text, const std::string& caption,
-                            TMessageIcon icon) {
+void TMainForm::Message(const std::string& text, const std::string& caption, TMessageIcon icon) {
   const QMessageBox::Icon qt_icon = icon == TMessageIcon::Error     ? QMessageBox::Critical
                                     : icon == TMessageIcon::Warning ? QMessageBox::Warning
                                                                     : QMessageBox::Information;
@@ -104,11 +104,11 @@ std::optional<std::string> TMainForm::AskPassword() {
   return QStringToCp1252(*entered);
 }
 
-void TMainForm::SetPageCountLabel(const std::string& text) {
-  Label6->setText(QString::fromStdString(text));
+void TMainForm::SetPageCount(int count) {
+  Label6->setText("von " + QString::number(count));
 }
 
-void TMainForm::ShowTextTab() {
+void TMainForm::Done() {
   PageControl2->setCurrentIndex(2);
 }
 

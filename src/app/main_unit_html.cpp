@@ -25,10 +25,9 @@
 #include <future>
 
 #include "app/main_unit.h"
-#include "images/image_files.h"
 #include "output/html_writer.h"
 #include "platform/dib_image.h"
-#include "platform/file_saving.h"
+#include "platform/html_save.h"
 #include "platform/rich_text_bridge.h"
 
 namespace paginor {
@@ -115,15 +114,10 @@ void TMainForm::HtmlPreview() {
     std::vector<TImageRec> records;
     for (const TImageRec& image : FDoc.Images)
       records.push_back(image);
-    preview_files_ = std::async(std::launch::async, [folder, records,
-                                                     page = HTMLFileContent(FHTMLLines)] {
-      WriteFileAtomically((folder + "/test.htm").toStdString(), page);
-      int number = 0;
-      for (const TImageRec& image : records) {
-        const TDibFormat format = DefaultFormatFor(image);
-        SaveImageFile(image, (folder + "/").toStdString() + ImageFileName("bild", ++number, format),
-                      format);
-      }
+    // The preview shows the pictures from memory: a file that could not be written is missed
+    // only by a browser the page is opened in.
+    preview_files_ = std::async(std::launch::async, [folder, records, lines = FHTMLLines] {
+      SaveHtmlWithPictures((folder + "/test.htm").toStdString(), lines, records);
     });
     auto scaling = std::async(std::launch::async, [&records] {
       std::vector<QImage> pictures;
@@ -137,14 +131,13 @@ void TMainForm::HtmlPreview() {
     const std::vector<QImage> pictures = scaling.get();
     TEventPump pump;
 
-    // The links name "bild" + number: JPEG for 24-bit pictures, GIF for the others.
     auto* shown = new QTextDocument(WebBrowser1);
     shown->setDefaultFont(WebBrowser1->document()->defaultFont());
     shown->setBaseUrl(QUrl::fromLocalFile(folder + "/"));
     for (std::size_t i = 0; i < records.size(); ++i) {
       if (pictures[i].isNull()) continue;
-      const QString name = QString::fromStdString(
-          ImageFileName("bild", static_cast<int>(i) + 1, DefaultFormatFor(records[i])));
+      const QString name =
+          QString::fromStdString(HtmlPictureName(static_cast<int>(i) + 1, records[i]));
       // Under the link's name and under the file it names: the parser resolves the link
       // against the page's folder.
       shown->addResource(QTextDocument::ImageResource, QUrl(name), pictures[i]);

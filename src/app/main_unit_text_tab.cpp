@@ -12,11 +12,10 @@
 #include "app/progress_forms.h"
 #include "app/saving.h"
 #include "convert/rtf_pictures.h"
-#include "images/image_files.h"
 #include "output/html_writer.h"
 #include "output/rtf_writer.h"
 #include "output/text_writer.h"
-#include "platform/file_saving.h"
+#include "platform/html_save.h"
 #include "platform/rich_text_bridge.h"
 
 namespace paginor {
@@ -105,15 +104,13 @@ void TMainForm::HTMLBtnClick() {
   if (path.isEmpty()) return;
   // The page's image links name these files beside it; pictures of another page of the same
   // folder are not replaced without asking.
-  const QDir dir = QFileInfo(path).absoluteDir();
-  std::vector<std::pair<QString, TDibFormat>> pictures;
+  const THtmlPictures pictures(path.toStdString());
   QStringList existing;
   int number = 0;
   for (const TImageRec& image : FDoc.Images) {
-    const TDibFormat format = DefaultFormatFor(image);
-    const QString name = QString::fromStdString(ImageFileName("bild", ++number, format));
-    if (QFileInfo::exists(dir.filePath(name))) existing << name;
-    pictures.emplace_back(dir.filePath(name), format);
+    if (QFileInfo::exists(QString::fromStdString(pictures.PathOf(++number, image)))) {
+      existing << QString::fromStdString(HtmlPictureName(number, image));
+    }
   }
   if (!existing.isEmpty()) {
     const QString question =
@@ -131,19 +128,14 @@ void TMainForm::HTMLBtnClick() {
   }
   SyncDocumentFromView();
   RTFToHTML();
-  if (!SaveReported(this, path, HTMLFileContent(FHTMLLines))) return;
+  const THtmlSaveResult saved = SaveHtmlWithPictures(path.toStdString(), FHTMLLines, FDoc.Images);
+  if (!Reported(this, path, saved.PageFailure)) return;
   RememberSaveFolder(path);
   QStringList failed;
-  std::string reason;
-  for (std::size_t i = 0; i < pictures.size(); ++i) {
-    const auto& [picture, format] = pictures[i];
-    if (const auto failure =
-            SaveImageFile(FDoc.Images[static_cast<int>(i)], picture.toStdString(), format)) {
-      failed << QFileInfo(picture).fileName();
-      if (reason.empty()) reason = *failure;
-    }
-  }
+  for (const TPictureFailure& failure : saved.PictureFailures)
+    failed << QFileInfo(QString::fromStdString(failure.Path)).fileName();
   if (!failed.isEmpty()) {
+    const std::string& reason = saved.PictureFailures.front().Reason;
     Dialogs().Message(
         this,
         "Die Seite ist gespeichert, aber " +
@@ -165,11 +157,9 @@ void TMainForm::RTFToHTML() {
     const TReadOnlyView locked(*Memo1);
     FDoc.FBreak = false;
     ShowCentred(HTMLStatusForm);
-    THTMLHooks hooks;
-    hooks.process_events = [] { QCoreApplication::processEvents(); };
-    hooks.break_requested = [this] { return FDoc.FBreak; };
-    hooks.set_progress = [this](int percent) { SetProStatus(percent); };
-    FHTMLLines = paginor::RTFToHTML(FDoc.Memo1, hooks);
+    FHTMLLines = paginor::RTFToHTML(
+        FDoc.Memo1, [this] { return PumpAndCancel(); },
+        [this](int percent) { SetProStatus(percent); });
     HTMLStatusForm->hide();
   }
   if (close_pending_) close();

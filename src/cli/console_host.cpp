@@ -7,19 +7,19 @@ namespace paginor {
 TConsoleHost::TConsoleHost(Settings settings, std::ostream& status_out, std::ostream& err)
     : settings_(std::move(settings)), status_out_(status_out), err_(err) {}
 
-void TConsoleHost::CloseProgress() {
+void TConsoleHost::EndProgress() {
   if (bar_drawn_) err_ << '\n';
   bar_drawn_ = false;
 }
 
-void TConsoleHost::AddStatusLine(const std::string& line) {
+void TConsoleHost::StatusLine(const std::string& line) {
   if (settings_.quiet) return;
   if (bar_drawn_ && &status_out_ == &err_) err_ << '\n';
   bar_drawn_ = false;
   status_out_ << line << '\n';
 }
 
-void TConsoleHost::SetProStatus(int percent) {
+void TConsoleHost::SetProgress(int percent) {
   if (!settings_.progress) return;
   constexpr int kWidth = 40;
   const int filled = percent * kWidth / 100;
@@ -29,8 +29,8 @@ void TConsoleHost::SetProStatus(int percent) {
   bar_drawn_ = true;
 }
 
-void TConsoleHost::ShowMessage(const std::string& text, const std::string& caption,
-                               TMessageIcon /*icon*/) {
+void TConsoleHost::Message(const std::string& text, const std::string& caption,
+                           TMessageIcon /*icon*/) {
   if (bar_drawn_) err_ << '\n';
   bar_drawn_ = false;
   err_ << caption << ": " << text << '\n';

@@ -22,18 +22,20 @@ class TConsoleHost final : public TConversionHost {
   // progress bar and the password prompt's refusal go to err.
   TConsoleHost(Settings settings, std::ostream& status_out, std::ostream& err);
 
-  void ShowProgress() override {}
-  void CloseProgress() override;
-  void SetLineLabel(const std::string&) override {}
-  void AddStatusLine(const std::string& line) override;
-  void SetProStatus(int percent) override;
-  void ProcessEvents() override {}
+  void BeginProgress() override {}
+  void EndProgress() override;
+  void SetStep(const std::string&) override {}
+  void StatusLine(const std::string& line) override;
+  // A bar on err with --progress.
+  void SetProgress(int percent) override;
+  // Nothing to let run, and no one to ask for a stop.
+  bool PumpAndCancel() override { return true; }
+  void SetPageCount(int) override {}
+  void Done() override {}
   TConvertOptions Options() override { return settings_.options; }
-  void ShowMessage(const std::string& text, const std::string& caption, TMessageIcon icon) override;
+  void Message(const std::string& text, const std::string& caption, TMessageIcon icon) override;
   // The password of the command line, once; asking again means it was wrong.
   std::optional<std::string> AskPassword() override;
-  void SetPageCountLabel(const std::string&) override {}
-  void ShowTextTab() override {}
 
  private:
   Settings settings_;

@@ -3,6 +3,9 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <cstdlib>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -34,10 +37,21 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
 }
 
+// Pictures are decoded and written one after the other, each into bitmaps of about the same
+// size: their memory is kept for the next one rather than given back to the system and touched
+// afresh page by page, which took longer than the decoding.
+void KeepFreedPictureMemory() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace paginor;
+  KeepFreedPictureMemory();
   const TCliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parse.options) {
     std::cerr << "paginor-convert: " << parse.error << "\n\n" << UsageText();
@@ -72,10 +86,7 @@ int main(int argc, char** argv) {
   state.KeepPictureData = options.rtf_file && options.convert.ModernCheck && !options.info;
   TPictureFiles pictures(std::cerr);
   if (!options.info) {
-    if (options.html_file) {
-      const std::string dir = std::filesystem::path(*options.html_file).parent_path().string();
-      pictures.Add(dir, "bild", std::nullopt);
-    }
+    if (options.html_file) pictures.AddHtmlPage(*options.html_file);
     if (options.images_dir) {
       std::error_code error;
       std::filesystem::create_directories(*options.images_dir, error);

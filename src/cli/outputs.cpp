@@ -35,6 +35,11 @@ void TPictureFiles::Add(const std::string& dir, const std::string& base,
 }
 
 void TPictureFiles::Write(int number, const TImageRec& image, const TDIB& decoded) {
+  if (html_) {
+    if (const auto failure = html_->Write(number, image, decoded)) {
+      ok_ &= Report(failure->Reason, "Das Bild", failure->Path, err_);
+    }
+  }
   for (const Target& target : targets_) {
     const TDibFormat type = target.format.value_or(DefaultFormatFor(image));
     const std::string path =
@@ -53,17 +58,9 @@ bool WriteRtfFile(const TDocumentState& state, const std::string& path, std::ost
 
 bool WriteHtmlFile(TDocumentState& state, TConversionHost& host, const std::string& path,
                    std::ostream& err) {
-  THTMLHooks hooks;
-  hooks.set_progress = [&host](int percent) { host.SetProStatus(percent); };
-  const std::vector<std::string> lines = RTFToHTML(state.Memo1, hooks);
-  // Line by line, so the page is not held twice.
-  const auto failure = WriteFileAtomically(path, [&lines](const TByteSink& sink) {
-    for (const std::string& line : lines) {
-      if (!sink(line) || !sink("\r\n")) return false;
-    }
-    return true;
-  });
-  return Report(failure, "Die Datei", path, err);
+  const std::vector<std::string> lines =
+      RTFToHTML(state.Memo1, {}, [&host](int percent) { host.SetProgress(percent); });
+  return Report(WriteHtmlPage(path, lines), "Die Datei", path, err);
 }
 
 }  // namespace paginor

@@ -1,7 +1,5 @@
 #include "convert/conversion.h"
 
-#include <fstream>
-#include <limits>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -13,6 +11,7 @@
 #include "pdf/inherited.h"
 #include "pdf/page_tree.h"
 #include "pdf/repair.h"
+#include "pdf/status.h"
 #include "pdf/unlock.h"
 #include "pdf/xref.h"
 #include "text/fonts.h"
@@ -29,10 +28,6 @@ constexpr const char* kWrongPassword = "Das Passwort war leider falsch!";
 constexpr const char* kUnsupportedEncryption = "Diese Verschlüsselung wird nicht unterstützt.";
 constexpr const char* kOutOfMemory = "Nicht genügend Speicher, um die PDF-Datei zu lesen.";
 
-// Buffers and offsets of the reader are 32-bit: larger files are refused like a failed
-// allocation.
-constexpr std::streamoff kMaxFileSize = std::numeric_limits<int32_t>::max();
-
 class HostPasswordPrompt final : public TPasswordPrompt {
  public:
   explicit HostPasswordPrompt(TConversionHost& host) : host_(host) {}
@@ -41,11 +36,9 @@ class HostPasswordPrompt final : public TPasswordPrompt {
     if (!entered) cancelled_ = true;
     return entered;
   }
-  void WrongPassword() override {
-    host_.ShowMessage(kWrongPassword, kCaption, TMessageIcon::Error);
-  }
+  void WrongPassword() override { host_.Message(kWrongPassword, kCaption, TMessageIcon::Error); }
   void Unsupported() override {
-    host_.ShowMessage(kUnsupportedEncryption, kCaption, TMessageIcon::Error);
+    host_.Message(kUnsupportedEncryption, kCaption, TMessageIcon::Error);
     unsupported_ = true;
   }
   bool cancelled() const { return cancelled_; }
@@ -56,20 +49,6 @@ class HostPasswordPrompt final : public TPasswordPrompt {
   bool cancelled_ = false;
   bool unsupported_ = false;
 };
-
-enum class LoadStatus { Loaded, CannotOpen, TooLarge };
-
-LoadStatus LoadFile(const std::string& path, std::string& bytes) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return LoadStatus::CannotOpen;
-  const std::streamoff size = file.tellg();
-  if (size < 0) return LoadStatus::CannotOpen;
-  if (size > kMaxFileSize) return LoadStatus::TooLarge;
-  bytes.resize(static_cast<std::size_t>(size));
-  file.seekg(0);
-  if (!file.read(bytes.data(), size)) return LoadStatus::CannotOpen;
-  return LoadStatus::Loaded;
-}
 
 class Conversion {
  public:
@@ -84,8 +63,8 @@ class Conversion {
     TConversionResult result;
     if (state_.FBusy) return result;
     result.Started = true;
-    host_.ShowProgress();
-    host_.SetLineLabel("");
+    host_.BeginProgress();
+    host_.SetStep("");
     TBusyGuard busy(state_.FBusy);
     state_.FBreak = false;
     options_ = host_.Options();
@@ -99,16 +78,14 @@ class Conversion {
     state_.TextItems.Clear();
 
     try {
-      host_.ProcessEvents();  // releasing a long document took a moment
-      std::string bytes;
-      const LoadStatus status = load(bytes);
-      if (status == LoadStatus::TooLarge) throw std::bad_alloc();
-      if (status == LoadStatus::Loaded) {
+      pump_();  // releasing a long document took a moment
+      TFileBuffer bytes;
+      if (load(bytes) == TLoadStatus::Loaded) {
         result.Opened = true;
         reader_.Caps.Limits = state_.Caps;
         reader_.Caps.SetSink(status_);
         reader_.LoadBuffer(std::move(bytes));
-        reader_.Modern = options_.ModernCheck;
+        reader_.SetRules(options_.ModernCheck ? TReadingRules::Modern() : TReadingRules::Classic());
         ReadDocument();
       }
     } catch (const std::bad_alloc&) {
@@ -117,10 +94,10 @@ class Conversion {
       failure_ = std::string("Beim Lesen der PDF-Datei ist ein Fehler aufgetreten: ") + e.what();
     }
     if (failure_) {
-      host_.ShowMessage(*failure_, kCaption, TMessageIcon::Error);
+      host_.Message(*failure_, kCaption, TMessageIcon::Error);
     } else if (reader_.Invalid && !unsupported_encryption_) {
       // A file whose encryption was refused has had its message.
-      host_.ShowMessage(kInvalidMessage, kCaption, TMessageIcon::Error);
+      host_.Message(kInvalidMessage, kCaption, TMessageIcon::Error);
     }
     result.Invalid = reader_.Invalid && !failure_;
     result.PasswordRefused = password_refused_;
@@ -130,7 +107,7 @@ class Conversion {
   }
 
  private:
-  void Status(const std::string& line) { host_.AddStatusLine(line); }
+  void Status(const std::string& line) { host_.StatusLine(line); }
 
   void ReadDocument() {
     ReadXrefAndTrailer(reader_);
@@ -147,22 +124,18 @@ class Conversion {
       return;
     }
     // Objects inside object streams need the document's key to be read.
-    if (reader_.Modern) ExpandObjectStreams(reader_);
+    if (reader_.Rules().CompressedObjects) ExpandObjectStreams(reader_);
     ReadCatalog(reader_);
     if (reader_.Invalid) return;
     WalkPageTree(reader_);
     Status(std::to_string(reader_.Pages.Count()) + " Seiten gefunden...");
     ReadPageDictionaries(reader_);
-    if (reader_.Modern) ApplyInheritedAttributes(reader_);
+    if (reader_.Rules().InheritedAttributes) ApplyInheritedAttributes(reader_);
     ReadPageResources(reader_);
     page_fonts_ = ReadFonts(reader_, fonts_, status_);
-    if (reader_.Modern) resources_.emplace(reader_, fonts_);
+    if (reader_.Rules().InterpreterExtensions) resources_.emplace(reader_, fonts_);
     // Decoding the pictures takes a while: the window answers and "Aktion abbrechen" works.
-    const TImageGoOn go_on = [this] {
-      host_.ProcessEvents();
-      return !state_.FBreak;
-    };
-    page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status_, go_on,
+    page_images_ = ExtractImages(reader_, state_.Images, options_.ReadPicsCheck, status_, pump_,
                                  state_.KeepPictureData, state_.PictureSink, file_)
                        .Pages;
     Status("Lese Seiten...");
@@ -178,9 +151,9 @@ class Conversion {
       const int number = reader_.Pages.Index();
       const TPageFrame frame = FrameOf(page);
       *state_.PageSizes.Append() = TPageSize{frame.ViewWidth(), frame.ViewHeight()};
-      host_.SetLineLabel("Lese Seite " + std::to_string(number) + "...");
-      host_.ProcessEvents();
-      host_.SetProStatus(static_cast<int>(int64_t{number} * 100 / page_count));
+      host_.SetStep("Lese Seite " + std::to_string(number) + "...");
+      pump_();  // a stop is heeded before the next page
+      host_.SetProgress(static_cast<int>(int64_t{number} * 100 / page_count));
       TPageContent content = ReadPageContent(reader_, page, number, status_);
       std::vector<TFormXObject> annotations;
       if (resources_) annotations = resources_->Annotations(number - 1);
@@ -192,7 +165,7 @@ class Conversion {
     if (unmapped_characters_ > 0) {
       Status(std::to_string(unmapped_characters_) + " Zeichen ohne Entsprechung im Zeichensatz");
     }
-    host_.SetProStatus(0);
+    host_.SetProgress(0);
   }
 
   // The budgets of the whole file: once one is spent, further pages are not read.
@@ -207,8 +180,9 @@ class Conversion {
 
   // The page as it is shown: the modern reader turns it by its /Rotate.
   TPageFrame FrameOf(const TPageRec& page) const {
-    return reader_.Modern ? TPageFrame(page.Left, page.Bottom, page.Width, page.Height, page.Rotate)
-                          : TPageFrame(0, 0, page.Width, page.Height, 0);
+    return reader_.Rules().InheritedAttributes
+               ? TPageFrame(page.Left, page.Bottom, page.Width, page.Height, page.Rotate)
+               : TPageFrame(0, 0, page.Width, page.Height, 0);
   }
 
   void InterpretAndLayout(std::string content, const TPageFrame& frame, int number,
@@ -223,17 +197,17 @@ class Conversion {
     context.page_images = &page_images_;
     context.html_links = options.HTMLLinksCheck;
     context.font = state_.MeasureFont.get();
-    context.process_events = [this] { host_.ProcessEvents(); };
+    context.pump_and_cancel = pump_;
     context.unmapped_characters = &unmapped_characters_;
     context.windows1252_text = options.Windows1252Text;
-    context.modern = reader_.Modern;
+    context.rules = reader_.Rules();
     context.frame = frame;
     if (resources_) context.resources = &*resources_;
     context.annotations = std::move(annotations);
     context.caps = &reader_.Caps;
     InterpretPage(std::move(content), context, page_runs_);
     const TLayoutOptions layout{options.HorzLayCheck, options.VertLayCheck, options.StartWTCheck,
-                                options.TabsCheck, reader_.Modern};
+                                options.TabsCheck, reader_.Rules().InterpreterExtensions};
     LayoutPage(page_runs_, frame.ViewHeight(), layout, *state_.MeasureFont, state_.Memo1,
                state_.TextItems, &reader_.Caps);
     if (!state_.KeepTextItems) state_.TextItems.Clear();
@@ -245,21 +219,27 @@ class Conversion {
     reader_.ReleaseBuffer();
     reader_.FreeDict();
     reader_.Kids.Clear();
-    host_.SetPageCountLabel("von " + std::to_string(reader_.Pages.Count()));
+    host_.SetPageCount(reader_.Pages.Count());
     reader_.Pages.Clear();
     state_.Memo1.EndUpdate();
     page_runs_.Clear();
     fonts_.Clear();
     state_.Memo1.SetSelStart(0);
     state_.Memo1.SetSelLength(1);
-    host_.ShowTextTab();
-    host_.CloseProgress();
+    host_.Done();
+    host_.EndProgress();
   }
 
   TDocumentState& state_;
   TConversionHost& host_;
   std::shared_ptr<const TPictureFile> file_;  // the file converted; null for a buffer
-  const TStatusLineSink status_ = [this](const std::string& line) { Status(line); };
+  const TStatusSink status_ = [this](const std::string& line) { Status(line); };
+  // Lets the user interface run; false once the user asked to stop, through the host or
+  // FBreak.
+  const TPumpAndCancel pump_ = [this] {
+    if (!host_.PumpAndCancel()) state_.FBreak = true;
+    return !state_.FBreak;
+  };
   TDocReader reader_;
   TConvertOptions options_;
   TPageImages page_images_;  // what each page's XObject names stand for
@@ -281,13 +261,13 @@ TConversionResult openfilenow(TDocumentState& state, TConversionHost& host,
                               const std::string& path) {
   Conversion conversion(state, host);
   conversion.SetFile(PictureFileOf(path));
-  return conversion.Run([&path](std::string& bytes) { return LoadFile(path, bytes); });
+  return conversion.Run([&path](TFileBuffer& bytes) { return LoadFileBuffer(path, bytes); });
 }
 
 TConversionResult ConvertBuffer(TDocumentState& state, TConversionHost& host, std::string bytes) {
-  return Conversion(state, host).Run([&bytes](std::string& out) {
-    out = std::move(bytes);
-    return LoadStatus::Loaded;
+  return Conversion(state, host).Run([&bytes](TFileBuffer& out) {
+    out = TFileBuffer(std::move(bytes));
+    return TLoadStatus::Loaded;
   });
 }
 

@@ -135,8 +135,8 @@ int TDocumentResources::Font(int32_t resources, const std::string& name) {
       index = same->second;
     } else if (fonts_.Count() >= reader_.Caps.Limits.FontRecords) {
       reader_.Caps.Reached(TCap::Resources);
-    } else if (const std::optional<int32_t> pos = reader_.ObjectBodyPos(ref.Num, ref.Gen)) {
-      const int64_t cursor = reader_.GetPos();
+    } else if (const std::optional<int64_t> pos = reader_.ObjectBodyPos(ref.Num, ref.Gen)) {
+      TSavedCursor cursor(reader_);
       const int selected = fonts_.Index();
       TFontRec* font = fonts_.Append();
       font->Name = name;
@@ -144,7 +144,6 @@ int TDocumentResources::Font(int32_t resources, const std::string& name) {
       ReadFontRecord(reader_, *font);
       index = fonts_.Count() - 1;
       if (selected >= 0) fonts_.Select(selected);
-      reader_.SetPos(cursor);
       font_of_object_[ref.Num] = index;
     }
   }

@@ -1,6 +1,6 @@
-// TConversionHost: everything a conversion asks of its user. The main window implements it
-// with its progress window and dialogs, paginor-convert with the console, tests with a
-// recorder. Texts are UTF-8.
+// TConversionHost: everything a conversion asks of its user, in the conversion's words. The
+// main window implements it with its progress window, labels and dialogs, paginor-convert with
+// the console, tests with a recorder. Texts are UTF-8.
 #pragma once
 
 #include <optional>
@@ -16,25 +16,26 @@ class TConversionHost {
  public:
   virtual ~TConversionHost() = default;
 
-  // The progress window TOpenPDFForm.
-  virtual void ShowProgress() = 0;
-  virtual void CloseProgress() = 0;
-  // Label2 of the progress window: the current step.
-  virtual void SetLineLabel(const std::string& text) = 0;
-  // A line of the progress window's StatusMemo.
-  virtual void AddStatusLine(const std::string& line) = 0;
-  virtual void SetProStatus(int percent) = 0;
-  // Lets the user interface run; a click on "Aktion abbrechen" sets FBreak here.
-  virtual void ProcessEvents() = 0;
+  // A conversion runs from BeginProgress to EndProgress, on every path.
+  virtual void BeginProgress() = 0;
+  virtual void EndProgress() = 0;
+  // The step the conversion is at ("Lese Seite 3..."); empty at the start.
+  virtual void SetStep(const std::string& text) = 0;
+  // One line of what the conversion found or met.
+  virtual void StatusLine(const std::string& line) = 0;
+  // How far the pages are read, in percent; 0 once they are.
+  virtual void SetProgress(int percent) = 0;
+  // Lets the user interface run; false when the user asked to stop. The conversion keeps a
+  // stop in FBreak, where the window's "Aktion abbrechen" puts it too.
+  virtual bool PumpAndCancel() = 0;
+  // The document's page count, once it is known or the file turned out unreadable (0).
+  virtual void SetPageCount(int count) = 0;
+  // The conversion has finished, also after a failure: its text is there to be shown.
+  virtual void Done() = 0;
   virtual TConvertOptions Options() = 0;
-  virtual void ShowMessage(const std::string& text, const std::string& caption,
-                           TMessageIcon icon) = 0;
-  // The password prompt TEnterPassForm: the entered text, or nothing on cancel.
+  virtual void Message(const std::string& text, const std::string& caption, TMessageIcon icon) = 0;
+  // The password prompt: the entered text, or nothing on cancel.
   virtual std::optional<std::string> AskPassword() = 0;
-  // Label6 of the main window: "von " and the page count.
-  virtual void SetPageCountLabel(const std::string& text) = 0;
-  // Switches the main window to the tab that shows the text.
-  virtual void ShowTextTab() = 0;
 };
 
 }  // namespace paginor

@@ -43,33 +43,76 @@ void CmykToDib(TDIB& dib, const std::string& s, int32_t width, int32_t height, i
   }
 }
 
+enum class TSampleLayout { None, Cmyk, Rgb8, Rgb16, OneComponent };
+
+// How the samples are read, from their number alone.
+TSampleLayout LayoutOf(int64_t size, int32_t width, int32_t height, int bpc,
+                       const TImageAttributes& a) {
+  const int64_t pixels = int64_t{width} * height;
+  if (width <= 0 || height <= 0) return TSampleLayout::None;
+  if (a.Modern && a.Family == TColorFamily::Cmyk && (bpc == 8 || bpc == 16) &&
+      size >= pixels * 4 * (bpc / 8)) {
+    return TSampleLayout::Cmyk;
+  }
+  if (size == pixels * 3) return TSampleLayout::Rgb8;
+  if (a.Family == TColorFamily::Rgb && bpc == 16 && size >= pixels * 6) return TSampleLayout::Rgb16;
+  const bool one_component = a.Family == TColorFamily::Gray || a.Family == TColorFamily::Indexed ||
+                             a.Family == TColorFamily::Unknown || a.ImageMask;
+  if (!one_component || !(bpc == 1 || bpc == 2 || bpc == 4 || bpc == 8 || bpc == 16)) {
+    return TSampleLayout::None;
+  }
+  return TSampleLayout::OneComponent;
+}
+
+// 2-bit samples become 4-bit indices, 16-bit samples their high byte.
+int DepthOf(TSampleLayout layout, int bpc) {
+  switch (layout) {
+    case TSampleLayout::Cmyk:
+    case TSampleLayout::Rgb8:
+    case TSampleLayout::Rgb16:
+      return 24;
+    case TSampleLayout::OneComponent:
+      return bpc == 2 ? 4 : bpc == 16 ? 8 : bpc;
+    case TSampleLayout::None:
+      break;
+  }
+  return 0;
+}
+
 }  // namespace
+
+int FlateBitmapDepth(int64_t size, int32_t width, int32_t height, int bpc,
+                     const TImageAttributes& a) {
+  const int depth = DepthOf(LayoutOf(size, width, height, bpc, a), bpc);
+  if (depth == 0) return 0;
+  const int32_t row_bytes = DibRowBytes(width, depth);
+  // The bitmap newdib would refuse.
+  if (row_bytes <= 0 || int64_t{row_bytes} * height > kMaxBitmapBytes) return 0;
+  return depth;
+}
 
 void FlateSamplesToDib(TDIB& dib, const std::string& samples, int32_t width, int32_t height,
                        int bpc, const TImageAttributes& a) {
   deldib(dib);
-  const int64_t pixels = int64_t{width} * height;
-  const auto size = static_cast<int64_t>(samples.size());
-  if (pixels <= 0) return;
-  if (a.Modern && a.Family == TColorFamily::Cmyk && (bpc == 8 || bpc == 16) &&
-      size >= pixels * 4 * (bpc / 8)) {
-    CmykToDib(dib, samples, width, height, bpc / 8);
-    return;
+  const TSampleLayout layout =
+      LayoutOf(static_cast<int64_t>(samples.size()), width, height, bpc, a);
+  switch (layout) {
+    case TSampleLayout::Cmyk:
+      CmykToDib(dib, samples, width, height, bpc / 8);
+      return;
+    case TSampleLayout::Rgb8:
+      RgbToDib(dib, samples, width, height, 1);
+      return;
+    case TSampleLayout::Rgb16:
+      RgbToDib(dib, samples, width, height, 2);
+      return;
+    case TSampleLayout::None:
+      return;
+    case TSampleLayout::OneComponent:
+      break;
   }
-  if (size == pixels * 3) {
-    RgbToDib(dib, samples, width, height, 1);
-    return;
-  }
-  if (a.Family == TColorFamily::Rgb && bpc == 16 && size >= pixels * 6) {
-    RgbToDib(dib, samples, width, height, 2);
-    return;
-  }
-  const bool one_component = a.Family == TColorFamily::Gray || a.Family == TColorFamily::Indexed ||
-                             a.Family == TColorFamily::Unknown || a.ImageMask;
-  if (!one_component || !(bpc == 1 || bpc == 2 || bpc == 4 || bpc == 8 || bpc == 16)) return;
 
-  // 2-bit samples become 4-bit indices, 16-bit samples their high byte.
-  const int depth = bpc == 2 ? 4 : bpc == 16 ? 8 : bpc;
+  const int depth = DepthOf(layout, bpc);
   const std::vector<TRGBQuad> palette = PaletteFor(a, bpc == 16 ? 8 : bpc);
   newdib(dib, width, height, depth, palette.data(), static_cast<int>(palette.size()));
   if (!dib.HasBits()) return;

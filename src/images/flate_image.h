@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "images/image_attributes.h"
@@ -14,5 +15,9 @@ namespace paginor {
 // bitmap cannot show leave dib empty.
 void FlateSamplesToDib(TDIB& dib, const std::string& samples, int32_t width, int32_t height,
                        int bits_per_component, const TImageAttributes& attributes);
+// The depth of the bitmap FlateSamplesToDib makes from that many bytes of samples, known
+// without them; 0 when it makes none.
+int FlateBitmapDepth(int64_t size, int32_t width, int32_t height, int bits_per_component,
+                     const TImageAttributes& attributes);
 
 }  // namespace paginor

@@ -4,32 +4,13 @@
 
 #include "pdf/filters.h"
 #include "pdf/literals.h"
+#include "pdf/stream_reader.h"
 
 namespace paginor {
 
 namespace {
 
 constexpr int kMaxArrayTokens = 4096;
-
-bool IsRef(const std::vector<std::string>& t, std::size_t i) {
-  return i + 2 < t.size() && ParseInt32(t[i]) && ParseInt32(t[i + 1]) && t[i + 2] == "R";
-}
-
-// The object's tokens: a name, or an array read to its closing bracket.
-std::vector<std::string> ReadObjectTokens(TDocReader& reader, int32_t num) {
-  std::vector<std::string> tokens;
-  const int64_t saved = reader.GetPos();
-  if (reader.GotoObject(num)) {
-    int depth = 0;
-    do {
-      tokens.push_back(reader.ReadToken());
-      if (tokens.back() == "[") ++depth;
-      if (tokens.back() == "]") --depth;
-    } while (depth > 0 && !reader.PastEnd() && tokens.size() < kMaxArrayTokens);
-  }
-  reader.SetPos(saved);
-  return tokens;
-}
 
 TColorFamily FamilyOf(const std::string& name) {
   if (name == "/DeviceGray" || name == "/G" || name == "/CalGray") return TColorFamily::Gray;
@@ -41,7 +22,7 @@ TColorFamily FamilyOf(const std::string& name) {
 
 // The number of components an ICC profile stream declares with /N.
 TColorFamily IccFamily(TDocReader& reader, int32_t num) {
-  const int64_t saved = reader.GetPos();
+  TSavedCursor saved(reader);
   TColorFamily family = TColorFamily::Unknown;
   if (reader.GotoObject(num)) {
     reader.ReadDict();
@@ -56,7 +37,6 @@ TColorFamily IccFamily(TDocReader& reader, int32_t num) {
     }
     reader.FreeDict();
   }
-  reader.SetPos(saved);
   return family;
 }
 
@@ -64,10 +44,10 @@ TColorFamily IccFamily(TDocReader& reader, int32_t num) {
 // Moves i past it.
 TColorFamily ReadBase(TDocReader& reader, const std::vector<std::string>& t, std::size_t& i) {
   if (i >= t.size()) return TColorFamily::Unknown;
-  if (IsRef(t, i)) {
+  if (IsReferenceAt(t, i)) {
     const int32_t num = *ParseInt32(t[i]);
     i += 3;
-    const std::vector<std::string> object = ReadObjectTokens(reader, num);
+    const std::vector<std::string> object = reader.ObjectTokens(num, kMaxArrayTokens);
     std::size_t k = 0;
     if (!object.empty() && object[0].starts_with("<<")) return IccFamily(reader, num);
     return ReadBase(reader, object, k);
@@ -80,7 +60,7 @@ TColorFamily ReadBase(TDocReader& reader, const std::vector<std::string>& t, std
       if (t[i] == "]" && --depth == 0) break;
     }
     ++i;
-    if (start + 1 < t.size() && t[start + 1] == "/ICCBased" && IsRef(t, start + 2)) {
+    if (start + 1 < t.size() && t[start + 1] == "/ICCBased" && IsReferenceAt(t, start + 2)) {
       return IccFamily(reader, *ParseInt32(t[start + 2]));
     }
     return start + 1 < t.size() ? FamilyOf(t[start + 1]) : TColorFamily::Unknown;
@@ -88,9 +68,12 @@ TColorFamily ReadBase(TDocReader& reader, const std::vector<std::string>& t, std
   return FamilyOf(t[i++]);
 }
 
-// A stream object's data, decrypted and, when Flate, inflated.
-std::string ReadStreamObject(TDocReader& reader, int32_t num, int32_t gen) {
-  const int64_t saved = reader.GetPos();
+// A palette or globals stream's data. The modern reader reads it as every stream; the classic
+// reader takes only a direct /Length and only inflates.
+std::string LookupStreamData(TDocReader& reader, int32_t num, int32_t gen) {
+  if (reader.Rules().MorePictures)
+    return ReadStreamObject(reader, num, gen).value_or(std::string());
+  TSavedCursor saved(reader);
   std::string data;
   if (reader.GotoObject(num)) {
     int32_t length = 0;
@@ -109,14 +92,13 @@ std::string ReadStreamObject(TDocReader& reader, int32_t num, int32_t gen) {
       if (flate) data = DecodeFlate(data);
     }
   }
-  reader.SetPos(saved);
   return data;
 }
 
 // Strings of objects written out of an object stream (by the modern reader) were decrypted
 // with the stream.
 bool InObjectStream(const TDocReader& reader, int32_t num) {
-  return reader.Modern && num >= 0 && num < reader.XrefCount() &&
+  return reader.Rules().CompressedObjects && num >= 0 && num < reader.XrefCount() &&
          reader.XrefTable[static_cast<std::size_t>(num)].Offset >= reader.FileSize();
 }
 
@@ -133,12 +115,12 @@ std::string ReadStringValue(TDocReader& reader, const std::vector<std::string>& 
     bytes = DecodeHexBytes(digits);
   } else if (t[i].starts_with('(')) {
     bytes = UnescapeLiteral(StripParens(t[i]));
-  } else if (IsRef(t, i)) {
+  } else if (IsReferenceAt(t, i)) {
     const int32_t num = *ParseInt32(t[i]);
     const int32_t object_gen = *ParseInt32(t[i + 1]);
-    const std::vector<std::string> object = ReadObjectTokens(reader, num);
+    const std::vector<std::string> object = reader.ObjectTokens(num, kMaxArrayTokens);
     if (!object.empty() && object[0].starts_with("<<"))
-      return ReadStreamObject(reader, num, object_gen);
+      return LookupStreamData(reader, num, object_gen);
     return ReadStringValue(reader, object, 0, num, object_gen);
   } else {
     return {};
@@ -152,10 +134,10 @@ std::string ReadStringValue(TDocReader& reader, const std::vector<std::string>& 
 void ReadColorSpace(TDocReader& reader, std::vector<std::string> t, TImageAttributes& a,
                     int32_t obj_num, int32_t gen) {
   // t is the value: a name, an array, or a reference to either.
-  if (IsRef(t, 0)) {
+  if (IsReferenceAt(t, 0)) {
     obj_num = *ParseInt32(t[0]);
     gen = *ParseInt32(t[1]);
-    t = ReadObjectTokens(reader, obj_num);
+    t = reader.ObjectTokens(obj_num, kMaxArrayTokens);
   }
   if (t.empty()) return;
   std::size_t i = 0;
@@ -184,27 +166,16 @@ void ReadParams(const std::vector<std::string>& t, std::size_t start, TImageAttr
     if (key == "/BlackIs1") a.Ccitt.BlackIs1 = value == "true";
     if (key == "/EncodedByteAlign") a.Ccitt.EncodedByteAlign = value == "true";
     if (key == "/EndOfLine") a.Ccitt.EndOfLine = value == "true";
-    if (key == "/JBIG2Globals" && i + 3 < t.size() && t[i + 3] == "R") {
+    if (key == "/JBIG2Globals" && IsReferenceAt(t, i + 1)) {
       a.GlobalsRef = {number, ParseInt32(t[i + 2]).value_or(0)};
     }
   }
 }
 
 void ReadDecodeParms(TDocReader& reader, const std::vector<std::string>& t, TImageAttributes& a) {
-  if (IsRef(t, 1)) {
+  if (IsReferenceAt(t, 1)) {
     // A dictionary object: its tokens up to the closing ">>".
-    std::vector<std::string> object;
-    const int64_t saved = reader.GetPos();
-    if (reader.GotoObject(*ParseInt32(t[1]))) {
-      int depth = 0;
-      do {
-        object.push_back(reader.ReadToken());
-        if (object.back() == "<<") ++depth;
-        if (object.back() == ">>") --depth;
-      } while (depth > 0 && !reader.PastEnd() && object.size() < kMaxArrayTokens);
-    }
-    reader.SetPos(saved);
-    ReadParams(object, 0, a);
+    ReadParams(reader.ObjectTokens(*ParseInt32(t[1]), kMaxArrayTokens), 0, a);
     return;
   }
   ReadParams(t, 1, a);
@@ -215,7 +186,7 @@ void ReadDecodeParms(TDocReader& reader, const std::vector<std::string>& t, TIma
 TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDictEntry>& entries,
                                      int32_t obj_num, int32_t gen) {
   TImageAttributes a;
-  a.Modern = reader.Modern;
+  a.Modern = reader.Rules().MorePictures;
   std::vector<std::string> filter;
   std::vector<std::string> parms;
   for (const TDictEntry& e : entries) {
@@ -240,7 +211,7 @@ TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDict
       if (step.Predictor.Predictor < 2) step.Predictor = a.Predictor;
     }
     if (a.GlobalsRef.first > 0) {
-      a.Jbig2Globals = ReadStreamObject(reader, a.GlobalsRef.first, a.GlobalsRef.second);
+      a.Jbig2Globals = LookupStreamData(reader, a.GlobalsRef.first, a.GlobalsRef.second);
     }
   }
   return a;

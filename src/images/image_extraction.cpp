@@ -84,13 +84,14 @@ void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImage
       image->Name = name;
       if (IsReference(entry)) {
         const auto gen = ParseInt32(entry.Tokens[2]);
-        const int64_t saved = reader.GetPos();
-        if (num && gen && reader.GotoObject(*num, *gen)) {
-          image->ObjectPos = static_cast<int32_t>(reader.GetPos());
-          image->ObjNum = *num;
-          image->Gen = *gen;
+        {
+          TSavedCursor saved(reader);
+          if (num && gen && reader.GotoObject(*num, *gen)) {
+            image->ObjectPos = reader.GetPos();
+            image->ObjNum = *num;
+            image->Gen = *gen;
+          }
         }
-        reader.SetPos(saved);
         if (num) id_of_object[*num] = id;
       } else {
         image->ObjectPos = entry.ValuePos;
@@ -102,19 +103,20 @@ void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImage
     reader.FreeDict();
     // The modern reader also finds the pictures that the page's forms show, after the page's
     // own: they get their numbers, files and links like those.
-    if (!reader.Modern || forms.empty()) continue;
+    if (!reader.Rules().MorePictures || forms.empty()) continue;
     for (const TFormPicture& picture : PicturesInForms(reader, forms, names_left)) {
       if (id_of_object.contains(picture.Ref.Num)) continue;
       const int id = images.Count();
       TImageRec* image = images.Append();
       image->Name = picture.Name;
-      const int64_t saved = reader.GetPos();
-      if (reader.GotoObject(picture.Ref.Num, picture.Ref.Gen)) {
-        image->ObjectPos = static_cast<int32_t>(reader.GetPos());
-        image->ObjNum = picture.Ref.Num;
-        image->Gen = picture.Ref.Gen;
+      {
+        TSavedCursor saved(reader);
+        if (reader.GotoObject(picture.Ref.Num, picture.Ref.Gen)) {
+          image->ObjectPos = reader.GetPos();
+          image->ObjNum = picture.Ref.Num;
+          image->Gen = picture.Ref.Gen;
+        }
       }
-      reader.SetPos(saved);
       id_of_object[picture.Ref.Num] = id;
     }
     forms.clear();
@@ -130,7 +132,7 @@ std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
   for (TImageRec& image : images) {
     reader.SetPos(image.ObjectPos);
     reader.ReadDict();
-    image.StreamPos = static_cast<int32_t>(reader.GetPos());
+    image.StreamPos = reader.GetPos();
     // Looking up referenced values reads further dictionaries: work on a copy.
     std::vector<TDictEntry> entries(reader.DictEntries.begin(), reader.DictEntries.end());
     reader.FreeDict();
@@ -147,9 +149,8 @@ std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
       } else if (key == "/BitsPerComponent") {
         image.BitsPerComponent = ParseInt32(t[1]).value_or(image.BitsPerComponent);
       } else if (key == "/Length" && IsReference(e)) {
-        const int64_t saved = reader.GetPos();
+        TSavedCursor saved(reader);
         if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) image.Length = reader.ReadTokenInt();
-        reader.SetPos(saved);
       } else if (key == "/Length" && t.size() == 2) {
         image.Length = ParseInt32(t[1]).value_or(image.Length);
       } else if (key == "/Filter") {
@@ -161,22 +162,35 @@ std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
     }
     attributes.push_back(ReadImageAttributes(reader, entries, image.ObjNum, image.Gen));
     // The modern reader takes /Filter arrays and more picture decoders.
-    if (reader.Modern) image.FilterKind = ModernFilterKind(attributes.back().Chain);
+    if (reader.Rules().MorePictures) image.FilterKind = ModernFilterKind(attributes.back().Chain);
   }
   return attributes;
 }
 
 // The stream data of a record: after "stream" and its one line end. A keyword followed by
 // other white space is still taken, the data starting after it.
-std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& image,
-                                           const TImageAttributes& a, int64_t& offset) {
+std::optional<int64_t> StreamDataPos(TDocReader& reader, const TImageRec& image) {
   reader.SetPos(image.StreamPos);
   if (!reader.AtStreamData()) {
     reader.SetPos(image.StreamPos);
     if (reader.ReadToken() != "stream") return std::nullopt;
   }
-  offset = reader.GetPos();
-  std::string data = reader.ReadBytes(image.Length);
+  return reader.GetPos();
+}
+
+// The stream data as the buffer holds them, up to its end; not copied.
+std::string_view StoredBytes(const TDocReader& reader, int64_t offset, int64_t length) {
+  if (length <= 0 || offset >= reader.Size()) return {};
+  return reader.Buffer().substr(static_cast<std::size_t>(offset),
+                                static_cast<std::size_t>(std::min(length, reader.Size() - offset)));
+}
+
+std::optional<std::string> ReadImageStream(TDocReader& reader, const TImageRec& image,
+                                           const TImageAttributes& a, int64_t& offset) {
+  const std::optional<int64_t> start = StreamDataPos(reader, image);
+  if (!start) return std::nullopt;
+  offset = *start;
+  std::string data(StoredBytes(reader, offset, image.Length));
   if (reader.Encrypted && a.Modern) {
     reader.Security.DecryptStream(image.ObjNum, image.Gen, data, StreamCryptFilter(a.Chain));
   } else if (reader.Encrypted) {
@@ -234,6 +248,24 @@ bool Decodable(const TImageRec& image) {
       break;
   }
   return false;
+}
+
+// How many bytes of samples the data of a Flate picture decode into, without keeping them
+// where one inflate makes them; inflated receives what the generic filters make, as decoding
+// counts it.
+int64_t CountSamples(const std::string& data, const TImageAttributes& a, int64_t& inflated) {
+  if (!a.Modern) {
+    const std::size_t count = CountFlate(data);
+    inflated = static_cast<int64_t>(count);
+    return static_cast<int64_t>(PredictedSize(count, a.Predictor));
+  }
+  const bool one_inflate =
+      a.Chain.size() == 1 && (a.Chain[0].Name == "/FlateDecode" || a.Chain[0].Name == "/Fl");
+  const std::size_t count =
+      one_inflate ? PredictedSize(CountFlate(data, kMaxInflatedSize), a.Chain[0].Predictor)
+                  : UndoGenericFilters(a.Chain, data, TFilterKind::Flate, kMaxInflatedSize).size();
+  inflated = static_cast<int64_t>(count);
+  return inflated;
 }
 
 }  // namespace
@@ -346,8 +378,9 @@ std::string TPictureSource::Bytes() const {
 }
 
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
-                               bool read_pictures, const TImageStatusSink& status,
-                               const TImageGoOn& go_on, bool keep_data, const TPictureSink& sink,
+                               bool read_pictures, const TStatusSink& status,
+                               const TPumpAndCancel& go_on, bool keep_data,
+                               const TPictureSink& sink,
                                const std::shared_ptr<const TPictureFile>& file) {
   TImageExtraction result;
   images.Clear();
@@ -377,9 +410,23 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
       }
       if (!reader.CountStreamBytes(0)) break;
       int64_t offset = 0;
-      std::optional<std::string> data = ReadImageStream(reader, image, a, offset);
-      if (!data) continue;
-      reader.CountStreamBytes(static_cast<int64_t>(data->size()));
+      // A JPEG stored as it is whose data are not kept (or read from the file again) has its
+      // headers read where they lie: a scanned book's pages are not copied to be checked.
+      const bool in_place = image.FilterKind == TFilterKind::DCT && !reader.Encrypted && !sink &&
+                            (!a.Modern || a.Chain.size() == 1) && (!keep_data || rereadable);
+      std::optional<std::string> data;
+      std::string_view stored;
+      if (in_place) {
+        const std::optional<int64_t> start = StreamDataPos(reader, image);
+        if (!start) continue;
+        offset = *start;
+        stored = StoredBytes(reader, offset, image.Length);
+      } else {
+        data = ReadImageStream(reader, image, a, offset);
+        if (!data) continue;
+        stored = *data;
+      }
+      reader.CountStreamBytes(static_cast<int64_t>(stored.size()));
       if (!Decodable(image)) continue;
       auto source = std::make_shared<TPictureSource>();
       source->Kind = image.FilterKind;
@@ -401,22 +448,33 @@ TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images
           if (!as_stored) {
             *data =
                 UndoGenericFilters(a.Chain, std::move(*data), image.FilterKind, kMaxInflatedSize);
+            stored = *data;
           }
-          reader.CountStreamBytes(static_cast<int64_t>(data->size()));
+          reader.CountStreamBytes(static_cast<int64_t>(stored.size()));
         }
-        const std::optional<TJpegFrame> frame = ReadJpegFrame(*data);
+        const std::optional<TJpegFrame> frame = ReadJpegFrame(stored);
         if (!frame) continue;
         width = frame->Width;
         height = frame->Height;
         bit_count = kJpegBitCount;
         if (rereadable && as_stored && !sink &&
-            offset + static_cast<int64_t>(data->size()) <= file->Size) {
+            offset + static_cast<int64_t>(stored.size()) <= file->Size) {
           source->File = file;
           source->Offset = offset;
-          source->Length = static_cast<int64_t>(data->size());
-        } else {
+          source->Length = static_cast<int64_t>(stored.size());
+        } else if (data) {
           source->Data = std::move(*data);
         }
+      } else if (image.FilterKind == TFilterKind::Flate) {
+        // Raw samples are checked by counting them: their number decides the depth.
+        int64_t inflated = 0;
+        const int64_t samples = CountSamples(*data, a, inflated);
+        reader.CountStreamBytes(inflated);
+        bit_count = FlateBitmapDepth(samples, image.Width, image.Height, image.BitsPerComponent, a);
+        if (bit_count == 0) continue;
+        width = image.Width;
+        height = image.Height;
+        source->Data = std::move(*data);
       } else {
         source->Data = std::move(*data);
         int64_t inflated = 0;

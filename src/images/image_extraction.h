@@ -16,6 +16,7 @@
 #include "images/pixolet.h"
 #include "pdf/doc_reader.h"
 #include "pdf/dyna_array.h"
+#include "pdf/status.h"
 
 namespace paginor {
 
@@ -96,8 +97,8 @@ struct TImageRec {
   int32_t Height = 0;
   TFilterKind FilterKind = TFilterKind::None;
   int32_t BitsPerComponent = 0;
-  int32_t ObjectPos = 0;  // where the object's dictionary begins
-  int32_t StreamPos = 0;  // just after it
+  int64_t ObjectPos = 0;  // where the object's dictionary begins
+  int64_t StreamPos = 0;  // just after it
   bool IsImage = false;
   TPicture Bitmap;
   // Its size on the page where it is first shown, in points; 0 until then.
@@ -127,25 +128,21 @@ struct TImageExtraction {
   TPageImages Pages;
 };
 
-using TImageStatusSink = std::function<void(const std::string&)>;
-
-// Asked before each picture is decoded (the window processes its events there); false stops
-// the decoding, and what was decoded so far is kept.
-using TImageGoOn = std::function<bool()>;
-
 // Handed each picture that passes its checks, in order, with its number: the bitmap when the
-// check decoded it (every kind but JPEG), else an empty one. The picture's data are there
+// check decoded it (CCITT, JPX, JBIG2), else an empty one. The picture's data are there
 // whether or not the records keep them.
 using TPictureSink = std::function<void(int number, const TImageRec& image, const TDIB& decoded)>;
 
 // Collects, reads and (when read_pictures) checks the pages' images into images, which is
-// emptied first; writes the two status lines. A JPEG is checked by its headers, the other
-// kinds by decoding them; no pixels are kept. keep_data false keeps only each picture's size
-// and depth (for numbering and links), so that nothing can be decoded later. file, the file
-// the reader's buffer was read from, lets JPEG data be read from it again instead of kept.
+// emptied first; writes the two status lines. A JPEG is checked by its headers, raw (Flate)
+// samples by counting them, the other kinds by decoding them; no pixels are kept. keep_data false
+// keeps only each picture's size and depth (for numbering and links), so that nothing can be
+// decoded later. file, the file the reader's buffer was read from, lets JPEG data be read from it
+// again instead of kept. go_on is pumped before each picture is decoded; false stops the
+// decoding, and what was decoded so far is kept.
 TImageExtraction ExtractImages(TDocReader& reader, TDynaArray<TImageRec>& images,
-                               bool read_pictures, const TImageStatusSink& status,
-                               const TImageGoOn& go_on = {}, bool keep_data = true,
+                               bool read_pictures, const TStatusSink& status,
+                               const TPumpAndCancel& go_on = {}, bool keep_data = true,
                                const TPictureSink& sink = {},
                                const std::shared_ptr<const TPictureFile>& file = nullptr);
 

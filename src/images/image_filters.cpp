@@ -1,14 +1,17 @@
 #include "images/image_filters.h"
 
+#include "pdf/filter_registry.h"
+
 namespace paginor {
 
 namespace {
 
 TFilterKind PictureKind(const std::string& name) {
-  if (name == "/DCTDecode" || name == "/DCT") return TFilterKind::DCT;
-  if (name == "/CCITTFaxDecode" || name == "/CCF") return TFilterKind::CCITT;
-  if (name == "/JPXDecode") return TFilterKind::JPX;
-  if (name == "/JBIG2Decode") return TFilterKind::JBIG2;
+  const std::string_view full = FullFilterName(name);
+  if (full == "/DCTDecode") return TFilterKind::DCT;
+  if (full == "/CCITTFaxDecode") return TFilterKind::CCITT;
+  if (full == "/JPXDecode") return TFilterKind::JPX;
+  if (full == "/JBIG2Decode") return TFilterKind::JBIG2;
   return TFilterKind::None;
 }
 
@@ -17,10 +20,10 @@ TFilterKind PictureKind(const std::string& name) {
 TFilterKind ModernFilterKind(const std::vector<TFilterStep>& chain) {
   if (chain.empty()) return TFilterKind::None;
   for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
-    if (!IsGenericFilter(chain[i].Name)) return TFilterKind::None;
+    if (!TFilterRegistry::Modern().Knows(chain[i].Name)) return TFilterKind::None;
   }
   const std::string& last = chain.back().Name;
-  if (IsGenericFilter(last)) return TFilterKind::Flate;
+  if (TFilterRegistry::Modern().Knows(last)) return TFilterKind::Flate;
   return PictureKind(last);
 }
 
@@ -29,7 +32,8 @@ std::string UndoGenericFilters(const std::vector<TFilterStep>& chain, std::strin
   const std::size_t generic =
       kind == TFilterKind::Flate || chain.empty() ? chain.size() : chain.size() - 1;
   for (std::size_t i = 0; i < generic; ++i) {
-    if (std::optional<std::string> decoded = DecodeStep(chain[i], data, limit)) {
+    if (std::optional<std::string> decoded =
+            TFilterRegistry::Modern().Decode(chain[i], data, limit)) {
       data = std::move(*decoded);
     }
   }

@@ -133,7 +133,8 @@ void AppendLine(TRichDocument& doc, std::string_view text, std::string& out, boo
 
 }  // namespace
 
-std::vector<std::string> RTFToHTML(TRichDocument& doc, const THTMLHooks& hooks) {
+std::vector<std::string> RTFToHTML(TRichDocument& doc, const std::function<bool()>& pump_and_cancel,
+                                   const std::function<void(int percent)>& set_progress) {
   std::vector<std::string> lines;
   bool tag_flag = false;
   const int64_t saved_length = doc.SelLength();
@@ -145,11 +146,8 @@ std::vector<std::string> RTFToHTML(TRichDocument& doc, const THTMLHooks& hooks) 
 
   const int count = doc.LineCount();
   for (int a = 0; a < count; ++a) {
-    if (hooks.process_events) hooks.process_events();
-    if (hooks.break_requested && hooks.break_requested()) break;
-    if (count >= 2 && hooks.set_progress) {
-      hooks.set_progress(static_cast<int>(int64_t{a} * 100 / (count - 1)));
-    }
+    if (pump_and_cancel && !pump_and_cancel()) break;
+    if (count >= 2 && set_progress) set_progress(static_cast<int>(int64_t{a} * 100 / (count - 1)));
     const std::string text = doc.Line(a);
     // Skip the line breaks between the previous line and this one, whatever their number.
     if (!text.empty()) {
@@ -172,7 +170,7 @@ std::vector<std::string> RTFToHTML(TRichDocument& doc, const THTMLHooks& hooks) 
 
   doc.SetSelStart(saved_start);
   doc.SetSelLength(saved_length);
-  if (hooks.set_progress) hooks.set_progress(0);
+  if (set_progress) set_progress(0);
   lines.push_back("</nobr></body></html>");
   return lines;
 }

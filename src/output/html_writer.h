@@ -12,13 +12,6 @@
 
 namespace paginor {
 
-// What a build asks of its caller once per document line. Empty members are skipped.
-struct THTMLHooks {
-  std::function<void()> process_events;
-  std::function<bool()> break_requested;  // true: stop before the next line
-  std::function<void(int)> set_progress;  // percent
-};
-
 // "1" to "7" for a size in points.
 std::string_view HTMLFontSize(int points);
 // 0x00BBGGRR -> 0xRRGGBB; the top byte is dropped.
@@ -34,7 +27,12 @@ std::string HTMLCharacter(char32_t u, bool& tag_flag);
 
 // The page as its lines (FHTMLLines): a header, one line per document line, a trailer; no line
 // ends. Walks the document through a one-character selection and restores the selection.
-std::vector<std::string> RTFToHTML(TRichDocument& doc, const THTMLHooks& hooks = {});
+// Before each document line pump_and_cancel lets the user interface run (false: stop, the
+// page ends there), then set_progress gets the percentage done; both may be empty. The pump is
+// the TPumpAndCancel of the other phases, spelled out: this layer stands on nothing of ours.
+std::vector<std::string> RTFToHTML(TRichDocument& doc,
+                                   const std::function<bool()>& pump_and_cancel = {},
+                                   const std::function<void(int percent)>& set_progress = {});
 // The bytes of the page file: every line followed by CR LF.
 std::string HTMLFileContent(const std::vector<std::string>& lines);
 

@@ -5,9 +5,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <utility>
+
+#include "pdf/status.h"
 
 namespace paginor {
 
@@ -58,18 +59,16 @@ const char* CapStatusLine(TCap cap);
 // The caps of one conversion: their values and which of them were reached.
 class TCaps {
  public:
-  using Sink = std::function<void(const std::string&)>;
-
   TCapLimits Limits;
 
   // Where the status lines go; without a sink reaching a cap is only recorded.
-  void SetSink(Sink sink) { sink_ = std::move(sink); }
+  void SetSink(TStatusSink sink) { sink_ = std::move(sink); }
   // Records the cap; the first time, its status line goes to the sink.
   void Reached(TCap cap);
   bool WasReached(TCap cap) const { return reached_[static_cast<std::size_t>(cap)]; }
 
  private:
-  Sink sink_;
+  TStatusSink sink_;
   std::array<bool, kCapCount> reached_{};
 };
 

@@ -2,10 +2,10 @@
 // undone, joined into one buffer.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "pdf/doc_reader.h"
+#include "pdf/status.h"
 
 namespace paginor {
 
@@ -14,10 +14,8 @@ struct TPageContent {
   bool PageOk = true;         // false when a stream uses a filter we cannot decode
 };
 
-using TStatusLineSink = std::function<void(const std::string&)>;
-
 // page_number is 1-based and only used in the status line of an unsupported filter.
 TPageContent ReadPageContent(TDocReader& reader, TPageRec& page, int page_number,
-                             const TStatusLineSink& status);
+                             const TStatusSink& status);
 
 }  // namespace paginor

@@ -1,6 +1,6 @@
-// TDocReader: one conversion's view of a PDF file. The whole file in memory, one read
-// position, the token scanner and dictionary reader over it, the cross-reference table, and
-// the lists and flags the reading phases share.
+// TDocReader: one conversion's view of a PDF file: the token scanner over the whole file, the
+// dictionary reader, the cross-reference table, and the lists and flags the reading phases
+// share.
 #pragma once
 
 #include <cstdint>
@@ -11,20 +11,17 @@
 
 #include "pdf/caps.h"
 #include "pdf/dyna_array.h"
+#include "pdf/reading_rules.h"
 #include "pdf/records.h"
 #include "pdf/security.h"
+#include "pdf/token_scanner.h"
 
 namespace paginor {
 
-// The only white space of the scanner: space, CR and LF. Tab, form feed and NUL are not.
-inline bool IsPdfSpace(unsigned char ch) {
-  return ch == ' ' || ch == '\r' || ch == '\n';
-}
-inline bool IsLineEnd(unsigned char ch) {
-  return ch == '\r' || ch == '\n';
-}
-
-class TDocReader {
+// TDocReader is the token scanner over the file with what the reading phases share: the
+// dictionary reader, the cross-reference table, the document's lists and flags, the security
+// handler and the caps.
+class TDocReader : public TTokenScanner {
  public:
   TDocReader();
   explicit TDocReader(std::string bytes);
@@ -33,37 +30,11 @@ class TDocReader {
 
   // Replaces the buffer; the cursor goes to its end and Invalid is cleared.
   void LoadBuffer(std::string bytes);
-  void ReleaseBuffer();
-  const std::string& Buffer() const { return buffer_; }
-  int64_t Size() const { return static_cast<int64_t>(buffer_.size()); }
+  void LoadBuffer(TFileBuffer bytes);
 
-  // The cursor may stand past the end; it never goes below 0.
-  void SetPos(int64_t pos) { cursor_ = pos < 0 ? 0 : pos; }
-  int64_t GetPos() const { return cursor_; }
-  bool PastEnd() const { return cursor_ > Size(); }
-
-  // Copies up to n bytes from the cursor (fewer at the end of the data); the cursor
-  // advances by n in every case.
-  std::string ReadBytes(int64_t n);
-  // The byte at the cursor; past the end a filler: CR at even distances from the end, the
-  // grave accent at odd ones, so tokens end there and white-space skipping stops.
-  unsigned char ReadByteSafe();
-  // Reads len(s) bytes and compares; the cursor advances by len(s) either way.
-  bool MatchLiteral(std::string_view s);
-
-  // Line operations, used at the end of the file.
-  void BackToLineStart();
-  void SkipToNextLine();
-  bool PrecededByLineEnd() const;
-  std::string ReadLine();
-  int32_t ReadLineInt();
-
-  std::string ReadToken();
-  int32_t ReadTokenInt();
-  // Moves over blanks and line ends (and, for the modern reader, comments) to the next token.
-  void SkipWhiteSpace();
-  // White space between tokens, by the reader's rules.
-  bool IsWhite(unsigned char ch) const;
+  // The classic or the modern reader's rules; the scanner follows their white space.
+  void SetRules(const TReadingRules& rules);
+  const TReadingRules& Rules() const { return rules_; }
 
   // Reads the dictionary at the cursor into DictEntries; sets Invalid when it does not start
   // with "<<". Each ReadDict is paired with a FreeDict. Tokens nested deeper than the
@@ -75,11 +46,18 @@ class TDocReader {
   // the first data byte.
   bool AtStreamData();
 
-  // Moves to the body of object n (after "n g obj"). False when n is outside the table.
-  bool GotoObject(int32_t num, int32_t gen = 0);
+  // A generation that is not known: any object of the number will do.
+  static constexpr int32_t kAnyGeneration = -1;
+  // Moves to the body of object n (after "n g obj"). False when n is outside the table; with
+  // checked objects also when the header names another object or, where gen is given, another
+  // generation.
+  bool GotoObject(int32_t num, int32_t gen = kAnyGeneration);
   // Where the body of object n begins, the cursor left where it was; nothing when n is outside
   // the table or listed beyond the end of the data.
-  std::optional<int32_t> ObjectBodyPos(int32_t num, int32_t gen = 0);
+  std::optional<int64_t> ObjectBodyPos(int32_t num, int32_t gen = kAnyGeneration);
+  // The tokens of object num's value: one token, or an array or dictionary to the bracket that
+  // closes it, at most max_tokens. The cursor is left where it was.
+  std::vector<std::string> ObjectTokens(int32_t num, std::size_t max_tokens);
   int32_t XrefCount() const { return static_cast<int32_t>(XrefTable.size()); }
 
   std::vector<TXrefEntry> XrefTable;
@@ -101,9 +79,6 @@ class TDocReader {
 
   TSecurityHandler Security;
 
-  // "Moderne und beschädigte PDF-Dateien lesen": cross-reference streams, object streams,
-  // repair, inherited page attributes, every standard encryption, more filters.
-  bool Modern = false;
   // The table had to be rebuilt by scanning the file.
   bool Repaired = false;
   // Objects stored in object streams, until ExpandObjectStreams writes them out.
@@ -115,10 +90,6 @@ class TDocReader {
   std::vector<TCompressedRef> Compressed;
   // The parent node of every page tree node and page, for inherited attributes.
   std::vector<std::pair<int32_t, int32_t>> ParentOf;  // (object, its parent), in walk order
-  // Bytes of the file itself; what follows was written out of object streams.
-  int64_t FileSize() const { return file_size_; }
-  // Appends bytes after the file (and what was appended before); returns where they start.
-  int64_t AppendToBuffer(std::string_view bytes);
   TCaps Caps;
   std::size_t DictionaryTokens = 0;  // tokens kept by every ReadDict so far
   int64_t StreamBytes = 0;           // stream data copied and decoded so far
@@ -126,23 +97,7 @@ class TDocReader {
   bool CountStreamBytes(int64_t n);
 
  private:
-  std::string buffer_;
-  int64_t cursor_ = 0;
-  int64_t file_size_ = 0;
-};
-
-// Keeps the reader's cursor for the length of a scope: a lookup in the middle of a read puts it
-// back where it was.
-class TSavedCursor {
- public:
-  explicit TSavedCursor(TDocReader& reader) : reader_(reader), pos_(reader.GetPos()) {}
-  ~TSavedCursor() { reader_.SetPos(pos_); }
-  TSavedCursor(const TSavedCursor&) = delete;
-  TSavedCursor& operator=(const TSavedCursor&) = delete;
-
- private:
-  TDocReader& reader_;
-  int64_t pos_;
+  TReadingRules rules_;
 };
 
 }  // namespace paginor

@@ -17,6 +17,8 @@ std::string DecodeASCII85(std::string_view data, std::size_t limit = kMaxInflate
                           bool* limit_reached = nullptr);
 std::string DecodeFlate(std::string_view data, std::size_t limit = kMaxInflatedSize,
                         bool* limit_reached = nullptr);
+// How many bytes DecodeFlate gives for the data, inflated in small pieces that are not kept.
+std::size_t CountFlate(std::string_view data, std::size_t limit = kMaxInflatedSize);
 // /LZWDecode as PDF defines it: 9 to 12 bit codes, clear 256, end of data 257; with
 // early_change (/EarlyChange 1, the default) the code width grows one code early.
 std::string DecodeLZW(std::string_view data, std::size_t limit = kMaxInflatedSize,

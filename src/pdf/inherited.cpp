@@ -37,20 +37,19 @@ std::optional<Box> BoxOf(const std::vector<std::string>& t, std::size_t at) {
 std::optional<Box> ReadBox(TDocReader& reader, const TDictEntry& e) {
   const auto& t = e.Tokens;
   if (IsReference(e)) {
-    const int64_t saved = reader.GetPos();
+    TSavedCursor saved(reader);
     std::vector<std::string> tokens{t[0]};
     if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
       for (int i = 0; i < 6 && !reader.PastEnd(); ++i)
         tokens.push_back(reader.ReadToken());
     }
-    reader.SetPos(saved);
     return BoxOf(tokens, 1);
   }
   return BoxOf(t, 1);
 }
 
 struct Found {
-  std::optional<int32_t> resources;
+  std::optional<int64_t> resources;
   std::optional<Box> media;
   std::optional<Box> crop;
   std::optional<int32_t> parent;
@@ -68,11 +67,10 @@ Found ReadAttributes(TDocReader& reader, int32_t num) {
     const auto& t = e.Tokens;
     if (t[0] == "/Resources" && t.size() >= 2) {
       if (IsReference(e)) {
-        const int64_t saved = reader.GetPos();
+        TSavedCursor saved(reader);
         if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
-          found.resources = static_cast<int32_t>(reader.GetPos());
+          found.resources = reader.GetPos();
         }
-        reader.SetPos(saved);
       } else {
         found.resources = e.ValuePos;
       }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "pdf/literals.h"
+#include "pdf/records.h"
 
 namespace paginor {
 
@@ -54,7 +55,7 @@ std::vector<TParams> ReadParmsList(const std::vector<std::string>& t) {
   while (i < t.size() && t[i] != "]") {
     if (t[i] == "<<") {
       list.push_back(ReadParamsDict(t, i));
-    } else if (i + 2 < t.size() && t[i + 2] == "R") {
+    } else if (IsReferenceAt(t, i)) {
       list.emplace_back();  // a parameter object of its own: read as none
       i += 3;
     } else {
@@ -158,38 +159,6 @@ std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter,
     if (const auto name = p.find("/Name"); name != p.end()) chain[k].CryptName = name->second;
   }
   return chain;
-}
-
-bool IsGenericFilter(const std::string& name) {
-  return name == "/ASCII85Decode" || name == "/A85" || name == "/ASCIIHexDecode" ||
-         name == "/AHx" || name == "/FlateDecode" || name == "/Fl" || name == "/LZWDecode" ||
-         name == "/LZW" || name == "/RunLengthDecode" || name == "/RL" || name == "/Crypt";
-}
-
-std::optional<std::string> DecodeStep(const TFilterStep& step, std::string_view data,
-                                      std::size_t limit, bool* limit_reached) {
-  bool reached = false;
-  std::string out;
-  const std::string& name = step.Name;
-  if (name == "/ASCII85Decode" || name == "/A85") {
-    out = DecodeASCII85(data, limit, &reached);
-  } else if (name == "/ASCIIHexDecode" || name == "/AHx") {
-    out = DecodeASCIIHex(data, limit, &reached);
-  } else if (name == "/RunLengthDecode" || name == "/RL") {
-    out = DecodeRunLength(data, limit, &reached);
-  } else if (name == "/FlateDecode" || name == "/Fl" || name == "/LZWDecode" || name == "/LZW") {
-    const bool flate = name == "/FlateDecode" || name == "/Fl";
-    out = flate ? DecodeFlate(data, limit, &reached)
-                : DecodeLZW(data, limit, &reached, step.EarlyChange);
-    // Predicted rows are one byte longer than the rows they give: undoing never grows them.
-    if (step.Predictor.Predictor >= 2) out = UndoPredictor(out, step.Predictor);
-  } else if (name == "/Crypt") {
-    out = std::string(data);
-  } else {
-    return std::nullopt;
-  }
-  if (limit_reached != nullptr) *limit_reached = reached;
-  return out;
 }
 
 std::string StreamCryptFilter(const std::vector<TFilterStep>& chain) {

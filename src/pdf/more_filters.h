@@ -35,15 +35,6 @@ struct TFilterStep {
 std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter,
                                          const std::vector<std::string>& parms);
 
-// The filters that leave bytes rather than a picture, abbreviations included.
-bool IsGenericFilter(const std::string& name);
-
-// One generic filter (a /Crypt filter passes the data unchanged: its decryption comes before
-// the chain); nothing when the name is not a generic filter.
-std::optional<std::string> DecodeStep(const TFilterStep& step, std::string_view data,
-                                      std::size_t limit = kMaxInflatedSize,
-                                      bool* limit_reached = nullptr);
-
 // The name of the crypt filter that decrypts the stream: the /Name of a leading /Crypt filter;
 // empty when the stream has none and the handler's default applies.
 std::string StreamCryptFilter(const std::vector<TFilterStep>& chain);

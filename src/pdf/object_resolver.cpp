@@ -1,6 +1,6 @@
 #include "pdf/object_resolver.h"
 
-#include "pdf/xref_stream.h"
+#include "pdf/stream_reader.h"
 
 namespace paginor {
 
@@ -14,7 +14,7 @@ const TPdfObject& TObjectResolver::Object(TPdfRef ref) {
   const auto known = objects_.find(ref.Num);
   if (known != objects_.end()) return known->second;
   TPdfObject object;
-  if (const std::optional<int32_t> body = reader_.ObjectBodyPos(ref.Num, ref.Gen)) {
+  if (const std::optional<int64_t> body = reader_.ObjectBodyPos(ref.Num, ref.Gen)) {
     TParseLimits limits;
     limits.Depth = reader_.Caps.Limits.Nesting;
     if (auto parsed = ParseObject(reader_.Buffer(), static_cast<std::size_t>(*body), limits)) {
@@ -39,17 +39,7 @@ const TPdfObject* TObjectResolver::Get(const TPdfObject& o, std::string_view key
 }
 
 std::optional<std::string> TObjectResolver::StreamData(TPdfRef ref) {
-  TSavedCursor saved(reader_);
-  if (!reader_.GotoObject(ref.Num, ref.Gen)) return std::nullopt;
-  // An object that is no stream is no fault of the file's structure.
-  const bool was_invalid = reader_.Invalid;
-  reader_.ReadDict();
-  if (reader_.Invalid && !was_invalid) {
-    reader_.Invalid = false;
-    reader_.FreeDict();
-    return std::nullopt;
-  }
-  return ReadStreamData(reader_, ref.Num, ref.Gen, /*encrypt=*/true);
+  return ReadStreamObject(reader_, ref.Num, ref.Gen);
 }
 
 }  // namespace paginor

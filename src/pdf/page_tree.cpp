@@ -29,7 +29,7 @@ void ReadReferenceArray(TDocReader& reader, Emit emit) {
 
 // The position of a dictionary value: inline at the entry's value, or after "obj" of the
 // object it references.
-std::optional<int32_t> DictionaryPosition(TDocReader& reader, const TDictEntry& entry) {
+std::optional<int64_t> DictionaryPosition(TDocReader& reader, const TDictEntry& entry) {
   if (!IsReference(entry)) return entry.ValuePos;
   return reader.ObjectBodyPos(ParseInt32(entry.Tokens[1]).value_or(0));
 }
@@ -229,12 +229,12 @@ void ReadPageResources(TDocReader& reader) {
   // Pages that share a resource dictionary share what it says, so it is read once: many pages
   // naming one large dictionary must not multiply the reading.
   struct Found {
-    int32_t font_pos = 0;
-    int32_t xobject_pos = 0;
+    int64_t font_pos = 0;
+    int64_t xobject_pos = 0;
     bool has_fonts = false;
     bool has_xobjects = false;
   };
-  std::unordered_map<int32_t, Found> known;
+  std::unordered_map<int64_t, Found> known;
   for (TPageRec& page : reader.Pages) {
     if (!page.HasResources) continue;
     auto it = known.find(page.ResourcesPos);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace paginor {
@@ -76,22 +77,38 @@ std::string UndoTiff(std::string_view data, std::size_t row, const TPredictorPar
   return out;
 }
 
+// The bytes of one row of samples; nothing when the predictor leaves the data as they are.
+std::optional<int64_t> PredictedRow(const TPredictorParams& params) {
+  if (params.Predictor < 2) return std::nullopt;
+  if (params.Colors < 1 || params.BitsPerComponent < 1 || params.Columns < 1 ||
+      params.Colors > 64 || params.BitsPerComponent > 16) {
+    return std::nullopt;
+  }
+  const int64_t bits_per_pixel = int64_t{params.Colors} * params.BitsPerComponent;
+  return (params.Columns * bits_per_pixel + 7) / 8;
+}
+
 }  // namespace
 
 std::string UndoPredictor(std::string_view data, const TPredictorParams& params) {
-  if (params.Predictor < 2) return std::string(data);
-  if (params.Colors < 1 || params.BitsPerComponent < 1 || params.Columns < 1 ||
-      params.Colors > 64 || params.BitsPerComponent > 16) {
-    return std::string(data);
-  }
-  const int64_t bits_per_pixel = int64_t{params.Colors} * params.BitsPerComponent;
-  const int64_t row = (params.Columns * bits_per_pixel + 7) / 8;
+  const std::optional<int64_t> row = PredictedRow(params);
+  if (!row) return std::string(data);
   // A row longer than the data cannot be undone (and must not be allocated).
-  if (row <= 0 || row > static_cast<int64_t>(data.size())) return {};
+  if (*row <= 0 || *row > static_cast<int64_t>(data.size())) return {};
+  const int64_t bits_per_pixel = int64_t{params.Colors} * params.BitsPerComponent;
   const auto bpp = static_cast<std::size_t>((bits_per_pixel + 7) / 8);
-  if (params.Predictor >= 10) return UndoPng(data, static_cast<std::size_t>(row), bpp);
-  if (params.Predictor == 2) return UndoTiff(data, static_cast<std::size_t>(row), params);
+  if (params.Predictor >= 10) return UndoPng(data, static_cast<std::size_t>(*row), bpp);
+  if (params.Predictor == 2) return UndoTiff(data, static_cast<std::size_t>(*row), params);
   return std::string(data);
+}
+
+std::size_t PredictedSize(std::size_t size, const TPredictorParams& params) {
+  const std::optional<int64_t> row = PredictedRow(params);
+  if (!row) return size;
+  if (*row <= 0 || *row > static_cast<int64_t>(size)) return 0;
+  const auto n = static_cast<std::size_t>(*row);
+  if (params.Predictor >= 10) return size / (n + 1) * n;
+  return params.Predictor == 2 ? size / n * n : size;
 }
 
 }  // namespace paginor

@@ -16,5 +16,7 @@ struct TPredictorParams {
 // The data with the predictor undone. PNG rows carry their own filter type, so every
 // predictor from 10 up is read the same way; an incomplete last row is dropped.
 std::string UndoPredictor(std::string_view data, const TPredictorParams& params);
+// The length of what UndoPredictor gives for data of the given length.
+std::size_t PredictedSize(std::size_t size, const TPredictorParams& params);
 
 }  // namespace paginor

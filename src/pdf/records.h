@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pdf/dyna_array.h"
+#include "pdf/literals.h"
 
 namespace paginor {
 
@@ -13,7 +14,7 @@ namespace paginor {
 // included, and the position of the value's first byte.
 struct TDictEntry {
   std::vector<std::string> Tokens;
-  int32_t ValuePos = 0;
+  int64_t ValuePos = 0;
 };
 
 // Whether the entry's value is a reference: its tokens after the key are "n g R".
@@ -21,9 +22,14 @@ inline bool IsReference(const TDictEntry& entry) {
   return entry.Tokens.size() >= 4 && entry.Tokens[3] == "R";
 }
 
+// Whether t[i], t[i + 1] and t[i + 2] are a reference: two numbers and "R".
+inline bool IsReferenceAt(const std::vector<std::string>& t, std::size_t i) {
+  return i + 2 < t.size() && ParseInt32(t[i]) && ParseInt32(t[i + 1]) && t[i + 2] == "R";
+}
+
 // Object number to file offset. A free entry keeps the value of its first field.
 struct TXrefEntry {
-  int32_t Offset = 0;
+  int64_t Offset = 0;
   int32_t Gen = 0;
   bool Loaded = false;  // a newer section has already set this entry
 };
@@ -49,9 +55,9 @@ struct TPageRec {
   int32_t ObjNum = 0;
   int32_t Gen = 0;
   // Cursor positions at which ReadDict finds the page's dictionaries.
-  int32_t XObjectPos = 0;
-  int32_t FontPos = 0;
-  int32_t ResourcesPos = 0;
+  int64_t XObjectPos = 0;
+  int64_t FontPos = 0;
+  int64_t ResourcesPos = 0;
   bool HasXObjects = false;
   bool HasFonts = false;
   bool HasResources = false;

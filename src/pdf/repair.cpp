@@ -6,6 +6,8 @@
 #include <set>
 
 #include "pdf/literals.h"
+#include "pdf/stream_reader.h"
+#include "pdf/token_scanner.h"
 #include "pdf/xref.h"
 #include "pdf/xref_stream.h"
 
@@ -105,7 +107,7 @@ void RepairXref(TDocReader& reader) {
       reader.XrefTable.resize(static_cast<std::size_t>(object.num) + 1);
     }
     reader.XrefTable[static_cast<std::size_t>(object.num)] =
-        TXrefEntry{static_cast<int32_t>(object.offset), object.gen, true};
+        TXrefEntry{object.offset, object.gen, true};
   }
   // The trailer: the last "trailer" dictionary; else a cross-reference stream's; else the
   // catalog itself.
@@ -181,7 +183,7 @@ void ExpandObjectStreams(TDocReader& reader) {
     if (!data || first < 0 || first > static_cast<int64_t>(data->size())) continue;
     // The header: pairs of object number and offset; never more than the data can hold.
     count = std::min<int64_t>(count, static_cast<int64_t>(data->size()) / 2);
-    TDocReader header(data->substr(0, static_cast<std::size_t>(first)));
+    TTokenScanner header(data->substr(0, static_cast<std::size_t>(first)));
     header.SetPos(0);
     std::vector<std::pair<int32_t, int64_t>> objects;
     for (int64_t k = 0; k < count && !header.PastEnd(); ++k) {
@@ -206,8 +208,7 @@ void ExpandObjectStreams(TDocReader& reader) {
       reader.AppendToBuffer(std::string_view(*data).substr(static_cast<std::size_t>(begin),
                                                            static_cast<std::size_t>(end - begin)));
       reader.AppendToBuffer("\nendobj\n");
-      if (at > INT32_MAX) return;  // the buffer's offsets are 32-bit
-      entry = TXrefEntry{static_cast<int32_t>(at), 0, true};
+      entry = TXrefEntry{at, 0, true};
     }
   }
   reader.Compressed.clear();

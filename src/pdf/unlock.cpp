@@ -39,7 +39,7 @@ void ReadEncryptDictionary(TDocReader& reader) {
 }
 
 bool UnlockDocument(TDocReader& reader, TPasswordPrompt& prompt) {
-  if (reader.Modern) return UnlockModern(reader, prompt);
+  if (reader.Rules().EveryEncryption) return UnlockModern(reader, prompt);
   ReadEncryptDictionary(reader);
   TSecurityHandler& security = reader.Security;
   security.DecodeFileId();

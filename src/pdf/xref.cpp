@@ -16,13 +16,21 @@ namespace {
 // file, and a hostile subsection header must not make us allocate gigabytes. The modern reader
 // allows more room for files that number their few objects sparsely (a megabyte of table).
 int64_t TableLimit(const TDocReader& reader) {
-  const int64_t room = reader.Modern ? 65536 : 4096;
+  const int64_t room = reader.Rules().XrefRoom;
   return std::min(reader.Size() / 4 + room, reader.Caps.Limits.XrefEntries);
+}
+
+// The number on the line at the cursor, blanks before it skipped; 0 when there is none.
+// Offsets take 64 bits: files may be larger than 2 GB.
+int64_t ReadLineOffset(TDocReader& reader) {
+  const std::string line = reader.ReadLine();
+  const std::size_t start = std::min(line.find_first_not_of(' '), line.size());
+  return ParseInt64(std::string_view(line).substr(start)).value_or(0);
 }
 
 // Finds "%%EOF" and then "startxref" two non-empty lines above it; returns the offset it
 // names, or nothing (Invalid set).
-std::optional<int32_t> FindStartXref(TDocReader& reader) {
+std::optional<int64_t> FindStartXref(TDocReader& reader) {
   reader.SetPos(reader.Size());
   reader.BackToLineStart();
   if (!reader.MatchLiteral("%%EOF")) {
@@ -47,7 +55,7 @@ std::optional<int32_t> FindStartXref(TDocReader& reader) {
     return std::nullopt;
   }
   reader.SkipToNextLine();
-  return reader.ReadLineInt();
+  return ReadLineOffset(reader);
 }
 
 void ReadSubsections(TDocReader& reader, int32_t first, int32_t count) {
@@ -57,12 +65,13 @@ void ReadSubsections(TDocReader& reader, int32_t first, int32_t count) {
     if (end > stored_end) reader.Caps.Reached(TCap::Xref);
     if (stored_end > reader.XrefCount()) reader.XrefTable.resize(static_cast<size_t>(stored_end));
     for (int64_t i = first; i < end && !reader.PastEnd(); ++i) {
-      const int32_t offset = reader.ReadTokenInt();
+      const int64_t offset = ParseInt64(reader.ReadToken()).value_or(0);
       const int32_t gen = reader.ReadTokenInt();
       // "n" or "f": a free entry is stored like any other, except by the modern reader, for
       // which it leaves the number to an older section or to the hybrid file's stream.
       const bool free_entry = reader.ReadToken() == "f";
-      if (i < 0 || i >= reader.XrefCount() || (free_entry && reader.Modern)) continue;
+      if (i < 0 || i >= reader.XrefCount() || (free_entry && reader.Rules().CompressedObjects))
+        continue;
       TXrefEntry& entry = reader.XrefTable[static_cast<size_t>(i)];
       if (!entry.Loaded) entry = TXrefEntry{offset, gen, true};
     }
@@ -86,8 +95,8 @@ int64_t XrefTableLimit(const TDocReader& reader) {
   return TableLimit(reader);
 }
 
-int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
-                            int32_t prev, int32_t* xref_stream) {
+int64_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
+                            int64_t prev, int64_t* xref_stream) {
   for (const TDictEntry* entry = begin; entry != end; ++entry) {
     const auto& tokens = entry->Tokens;
     if (tokens.empty()) continue;
@@ -114,9 +123,9 @@ int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const T
         reader.Encrypted = true;
       }
     } else if (key == "/Prev" && tokens.size() >= 2) {
-      prev = ParseInt32(tokens[1]).value_or(prev);
+      prev = ParseInt64(tokens[1]).value_or(prev);
     } else if (key == "/XRefStm" && tokens.size() >= 2 && xref_stream != nullptr) {
-      *xref_stream = ParseInt32(tokens[1]).value_or(-1);
+      *xref_stream = ParseInt64(tokens[1]).value_or(-1);
     }
   }
   return prev;
@@ -125,7 +134,7 @@ int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const T
 namespace {
 
 // Reads the trailer dictionary after "trailer"; returns the /Prev offset or `prev` unchanged.
-int32_t ReadTrailer(TDocReader& reader, int32_t prev, int32_t* xref_stream) {
+int64_t ReadTrailer(TDocReader& reader, int64_t prev, int64_t* xref_stream) {
   reader.ReadDict();
   prev = ApplyTrailerEntries(reader, reader.DictEntries.begin(), reader.DictEntries.end(), prev,
                              xref_stream);
@@ -136,33 +145,34 @@ int32_t ReadTrailer(TDocReader& reader, int32_t prev, int32_t* xref_stream) {
 }  // namespace
 
 void ReadXrefAndTrailer(TDocReader& reader) {
-  const std::optional<int32_t> start = FindStartXref(reader);
+  const std::optional<int64_t> start = FindStartXref(reader);
   if (!start) {
-    if (reader.Modern) RepairXref(reader);
+    if (reader.Rules().Repair) RepairXref(reader);
     return;
   }
-  int32_t section = *start;
-  std::set<int32_t> sections_read;
+  int64_t section = *start;
+  std::set<int64_t> sections_read;
   for (;;) {
     sections_read.insert(section);
     reader.SetPos(section);
-    int32_t prev = section;
+    int64_t prev = section;
     if (reader.MatchLiteral("xref")) {
       reader.SkipToNextLine();
       const int32_t first = reader.ReadTokenInt();
       const int32_t count = reader.ReadTokenInt();
       ReadSubsections(reader, first, count);
       if (reader.Invalid) break;
-      int32_t xref_stream = -1;
-      prev = ReadTrailer(reader, section, reader.Modern ? &xref_stream : nullptr);
+      int64_t xref_stream = -1;
+      prev =
+          ReadTrailer(reader, section, reader.Rules().CompressedObjects ? &xref_stream : nullptr);
       if (reader.Invalid) break;
       // A hybrid file lists its compressed objects in a stream the trailer names.
       if (xref_stream >= 0 && !sections_read.contains(xref_stream)) {
         sections_read.insert(xref_stream);
-        int32_t ignored = xref_stream;
+        int64_t ignored = xref_stream;
         ReadXrefStream(reader, xref_stream, ignored);
       }
-    } else if (!reader.Modern || !ReadXrefStream(reader, section, prev)) {
+    } else if (!reader.Rules().CompressedObjects || !ReadXrefStream(reader, section, prev)) {
       reader.Invalid = true;
       break;
     }
@@ -170,7 +180,8 @@ void ReadXrefAndTrailer(TDocReader& reader) {
     if (sections_read.contains(prev)) break;
     section = prev;
   }
-  if (reader.Modern && (reader.Invalid || !reader.RootFound || !OffsetsLeadToObjects(reader))) {
+  if (reader.Rules().Repair &&
+      (reader.Invalid || !reader.RootFound || !OffsetsLeadToObjects(reader))) {
     RepairXref(reader);
   }
 }

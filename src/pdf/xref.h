@@ -11,8 +11,8 @@ void ReadXrefAndTrailer(TDocReader& reader);
 
 // Takes /Root, /Encrypt, /ID (and /XRefStm when asked) from trailer entries; returns /Prev, or
 // prev when there is none.
-int32_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
-                            int32_t prev, int32_t* xref_stream);
+int64_t ApplyTrailerEntries(TDocReader& reader, const TDictEntry* begin, const TDictEntry* end,
+                            int64_t prev, int64_t* xref_stream);
 
 // Object numbers from this on are not stored: every object takes more than four bytes of the
 // file, and a hostile count must not make us allocate gigabytes.

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "pdf/filters.h"
 #include "pdf/literals.h"
-#include "pdf/more_filters.h"
+#include "pdf/stream_reader.h"
 #include "pdf/xref.h"
 
 namespace paginor {
@@ -38,55 +37,7 @@ std::optional<std::pair<int32_t, int32_t>> ObjectHeader(TDocReader& reader) {
 
 }  // namespace
 
-std::optional<std::string> ReadStreamData(TDocReader& reader, int32_t num, int32_t gen,
-                                          bool encrypt) {
-  // The dictionary has been read by the caller; its entries are still in DictEntries.
-  std::optional<int64_t> length;
-  std::vector<std::string> filter;
-  std::vector<std::string> parms;
-  for (const TDictEntry& e : reader.DictEntries) {
-    const auto& t = e.Tokens;
-    if (t[0] == "/Length" && t.size() == 2) {
-      length = ParseInt64(t[1]);
-    } else if (t[0] == "/Length" && IsReference(e)) {
-      const int64_t saved = reader.GetPos();
-      if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) length = ParseInt64(reader.ReadToken());
-      reader.SetPos(saved);
-    } else if (t[0] == "/Filter") {
-      filter = t;
-    } else if (t[0] == "/DecodeParms") {
-      parms = t;
-    }
-  }
-  reader.FreeDict();
-  const int64_t keyword = reader.GetPos();
-  if (!reader.AtStreamData()) {
-    // A lone CR or a blank after the keyword: the data start after it all the same.
-    reader.SetPos(keyword);
-    if (reader.ReadToken() != "stream") return std::nullopt;
-  }
-  const int64_t start = reader.GetPos();
-  if (!length || *length < 0 || start + *length > reader.Size()) {
-    // No usable /Length (or one past the end): the data run up to "endstream".
-    const std::size_t end = reader.Buffer().find("endstream", static_cast<std::size_t>(start));
-    length = (end == std::string::npos ? reader.Size() : static_cast<int64_t>(end)) - start;
-  }
-  // Stream work counts against the file's budget, like the pages' content streams.
-  if (!reader.CountStreamBytes(0)) return std::nullopt;
-  std::string data = reader.ReadBytes(*length);
-  reader.CountStreamBytes(static_cast<int64_t>(data.size()));
-  if (encrypt && reader.Encrypted) reader.Security.DecryptObject(num, gen, data);
-  // Every generic filter with its own parameters, as a page's content would be decoded.
-  for (const TFilterStep& step : ReadFilterChain(filter, parms)) {
-    std::optional<std::string> decoded = DecodeStep(step, data);
-    if (!decoded) return std::nullopt;
-    data = std::move(*decoded);
-    reader.CountStreamBytes(static_cast<int64_t>(data.size()));
-  }
-  return data;
-}
-
-bool ReadXrefStream(TDocReader& reader, int32_t offset, int32_t& prev) {
+bool ReadXrefStream(TDocReader& reader, int64_t offset, int64_t& prev) {
   reader.SetPos(offset);
   const auto header = ObjectHeader(reader);
   if (!header) return false;
@@ -136,7 +87,7 @@ bool ReadXrefStream(TDocReader& reader, int32_t offset, int32_t& prev) {
       if (entry.Loaded) continue;
       entry.Loaded = true;
       if (type == 1) {
-        entry.Offset = static_cast<int32_t>(std::min<uint64_t>(f2, INT32_MAX));
+        entry.Offset = static_cast<int64_t>(std::min<uint64_t>(f2, INT64_MAX));
         entry.Gen = static_cast<int32_t>(std::min<uint64_t>(f3, INT32_MAX));
       } else {
         entry.Offset = 0;

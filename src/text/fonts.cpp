@@ -10,7 +10,7 @@
 
 #include "output/cp1252.h"
 #include "pdf/literals.h"
-#include "pdf/xref_stream.h"
+#include "pdf/stream_reader.h"
 #include "text/cid_collections.h"
 #include "text/font_program.h"
 #include "text/unicode_text.h"
@@ -27,7 +27,7 @@ int TPageFonts::Find(int page_index, const std::string& name) const {
 namespace {
 
 // Follows a reference entry: the position after the object's header, or nothing.
-std::optional<int32_t> Follow(TDocReader& reader, const TDictEntry& e) {
+std::optional<int64_t> Follow(TDocReader& reader, const TDictEntry& e) {
   const auto num = ParseInt32(e.Tokens[1]);
   const auto gen = ParseInt32(e.Tokens[2]);
   if (!num || !gen) return std::nullopt;
@@ -42,8 +42,8 @@ void StoreWidth(TFontRec& font, std::size_t index, const std::string& token) {
   }
 }
 
-void ReadWidthsObject(TDocReader& reader, TFontRec& font, int32_t pos) {
-  const int64_t saved = reader.GetPos();
+void ReadWidthsObject(TDocReader& reader, TFontRec& font, int64_t pos) {
+  TSavedCursor saved(reader);
   reader.SetPos(pos);
   if (reader.ReadToken() == "[") {
     // Entries past the 256th are not stored, so they are not read either.
@@ -53,7 +53,6 @@ void ReadWidthsObject(TDocReader& reader, TFontRec& font, int32_t pos) {
       StoreWidth(font, i, t);
     }
   }
-  reader.SetPos(saved);
 }
 
 std::optional<TEncodingId> EncodingNamed(const std::string& name) {
@@ -118,7 +117,7 @@ void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
     } else if (key == "/Widths" && t.size() >= 4 && t[1] == "[") {
       for (std::size_t i = 2; i + 1 < t.size(); ++i)
         StoreWidth(font, i - 2, t[i]);
-    } else if (key == "/FontMatrix" && t[1] == "[" && t.size() >= 8 && reader.Modern) {
+    } else if (key == "/FontMatrix" && t[1] == "[" && t.size() >= 8 && reader.Rules().FontDetails) {
       std::array<double, 6> m{};
       bool numbers = true;
       for (std::size_t k = 0; k < 6 && numbers; ++k) {
@@ -136,7 +135,7 @@ void ReadFontDictionary(TDocReader& reader, TFontRec& font) {
         font.EncodingDictPos = *pos;
         font.HasEncodingDict = true;
       }
-    } else if (key == "/Encoding" && t[1] == "<<" && reader.Modern) {
+    } else if (key == "/Encoding" && t[1] == "<<" && reader.Rules().FontDetails) {
       ReadEncodingTokens(t, 2, font);
     } else if (key == "/Encoding") {
       font.HasBaseEncoding = EncodingNamed(t[1]).has_value();
@@ -153,7 +152,7 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
   reader.ReadDict();
   for (const TDictEntry& e : reader.DictEntries) {
     const auto& t = e.Tokens;
-    if (t[0] == "/BaseEncoding" && t.size() >= 2 && reader.Modern) {
+    if (t[0] == "/BaseEncoding" && t.size() >= 2 && reader.Rules().FontDetails) {
       if (const auto base = EncodingNamed(t[1])) {
         font.Encoding = *base;
         font.HasBaseEncoding = true;
@@ -168,19 +167,7 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
 // The tokens of the object a reference names: an array to its bracket, a dictionary to its
 // closing ">>", or one token.
 std::vector<std::string> ObjectTokens(TDocReader& reader, int32_t num) {
-  std::vector<std::string> tokens;
-  const int64_t saved = reader.GetPos();
-  if (reader.GotoObject(num)) {
-    int depth = 0;
-    do {
-      tokens.push_back(reader.ReadToken());
-      const std::string& t = tokens.back();
-      if (t == "[" || t == "<<") ++depth;
-      if (t == "]" || t == ">>") --depth;
-    } while (depth > 0 && !reader.PastEnd() && tokens.size() < 1000000);
-  }
-  reader.SetPos(saved);
-  return tokens;
+  return reader.ObjectTokens(num, 1000000);
 }
 
 std::optional<int32_t> ReferenceAt(const std::vector<std::string>& t, std::size_t i) {
@@ -218,19 +205,8 @@ void ReadCidWidths(const std::vector<std::string>& t, std::size_t at, TFontExtra
 
 // The decoded data of stream object num; the cursor is left where it was.
 std::optional<std::string> StreamOf(TDocReader& reader, int32_t num) {
-  const int64_t saved = reader.GetPos();
-  std::optional<std::string> data;
-  if (reader.GotoObject(num)) {
-    const int64_t body = reader.GetPos();
-    if (reader.ReadToken() == "<<") {
-      reader.SetPos(body);
-      reader.ReadDict();
-      const int32_t gen = reader.XrefTable[static_cast<std::size_t>(num)].Gen;
-      data = ReadStreamData(reader, num, gen, true);
-    }
-  }
-  reader.SetPos(saved);
-  return data;
+  if (num < 0 || num >= reader.XrefCount()) return std::nullopt;
+  return ReadStreamObject(reader, num, reader.XrefTable[static_cast<std::size_t>(num)].Gen);
 }
 
 std::optional<TToUnicode> ReadToUnicode(TDocReader& reader, int32_t num) {
@@ -505,11 +481,10 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
 void ReadFontRecord(TDocReader& reader, TFontRec& font) {
   ReadFontDictionary(reader, font);
   if (font.HasEncodingDict) ReadDifferences(reader, font);
-  if (reader.Modern) font.Extras = ReadFontExtras(reader, font);
+  if (reader.Rules().FontDetails) font.Extras = ReadFontExtras(reader, font);
 }
 
-TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
-                     const std::function<void(const std::string&)>& status) {
+TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts, const TStatusSink& status) {
   TPageFonts pages;
   pages.index_by_page.assign(static_cast<std::size_t>(reader.Pages.Count()), {});
   std::unordered_map<int32_t, int> index_of_object;
@@ -559,7 +534,7 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
   for (TFontRec& font : fonts) {
     if (font.HasEncodingDict) ReadDifferences(reader, font);
   }
-  if (reader.Modern) {
+  if (reader.Rules().FontDetails) {
     for (TFontRec& font : fonts)
       font.Extras = ReadFontExtras(reader, font);
   }

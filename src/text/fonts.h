@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +14,7 @@
 
 #include "pdf/doc_reader.h"
 #include "pdf/dyna_array.h"
+#include "pdf/status.h"
 #include "text/charsets.h"
 #include "text/cmap.h"
 #include "text/symbol_fonts_table.h"
@@ -55,10 +55,10 @@ struct TFontExtras {
 struct TFontRec {
   std::string Name;      // the resource name with its "/", as the first page naming it spells it
   std::string BaseFont;  // /BaseFont without its "/"
-  int32_t EncodingDictPos = 0;
+  int64_t EncodingDictPos = 0;
   int32_t FirstChar = 0;
   TEncodingId Encoding = PDFDocEncoding;
-  int32_t FontDictPos = 0;
+  int64_t FontDictPos = 0;
   bool IsType3 = false;
   bool HasEncodingDict = false;
   bool HasBaseEncoding = false;  // a named encoding, as /Encoding or its /BaseEncoding
@@ -84,8 +84,7 @@ struct TPageFonts {
 
 // Collects one record per distinct font object of all pages (an inline font dictionary per
 // page and name), reads their dictionaries and /Differences, and writes the status line.
-TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts,
-                     const std::function<void(const std::string&)>& status);
+TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts, const TStatusSink& status);
 
 // Reads one more font record from its dictionary at dict_pos (the modern reader's fonts of form
 // XObjects): widths, encoding, /Differences and the modern mapping. The reader's cursor moves.

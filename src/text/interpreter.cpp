@@ -13,6 +13,7 @@
 #include "output/utf8.h"
 #include "pdf/doc_reader.h"
 #include "pdf/literals.h"
+#include "pdf/token_scanner.h"
 #include "text/charsets.h"
 #include "text/cmap.h"
 #include "text/content_lexer.h"
@@ -102,7 +103,7 @@ class Interpreter {
     for (const TFormXObject& appearance : context_.annotations) {
       // Each appearance stands on the page by itself, placed by its own matrix.
       ctm_ = Matrix{};
-      stack_.clear();
+      saved_ctms_.clear();
       operands_.clear();
       resources_ = -1;
       ShowForm(appearance);
@@ -111,71 +112,73 @@ class Interpreter {
 
  private:
   void RunTokens(std::string content) {
-    if (context_.modern) {
+    if (context_.rules.PdfWhiteSpace) {
       TContentLexer lexer(content);
-      std::string t;
-      while (lexer.Next(t)) {
+      std::string token;
+      while (lexer.Next(token)) {
         Pump();
-        Take(t);
+        Take(token);
       }
       return;
     }
-    TDocReader reader(std::move(content));
-    reader.SetPos(0);
-    while (reader.GetPos() < reader.Size()) {
+    TTokenScanner scanner(std::move(content));
+    scanner.SetPos(0);
+    while (scanner.GetPos() < scanner.Size()) {
       Pump();
-      Take(reader.ReadToken());
+      Take(scanner.ReadToken());
     }
   }
 
   // The clock is read every few tokens; the user interface runs at most every ~20 ms.
   void Pump() {
-    if (!context_.process_events || ++tokens_ % 64 != 0) return;
+    if (!context_.pump_and_cancel || ++token_count_ % 64 != 0) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - last_pump_ >= std::chrono::milliseconds(20)) {
-      context_.process_events();
+      context_.pump_and_cancel();
       last_pump_ = now;
     }
   }
 
-  void Take(const std::string& t) {
-    if (context_.modern) {
+  void Take(const std::string& token) {
+    if (context_.rules.InterpreterExtensions) {
       // Inside an array every token is an operand: an operator written into a TJ array
       // (as some producers do) neither acts nor clears the strings before it.
-      if (t == "[") ++array_depth_;
-      if (t == "]" && array_depth_ > 0) --array_depth_;
-      if (array_depth_ > 0 && IsStateOperator(t)) {
-        Keep(t);
+      if (token == "[") ++array_depth_;
+      if (token == "]" && array_depth_ > 0) --array_depth_;
+      if (array_depth_ > 0 && IsStateOperator(token)) {
+        Keep(token);
         return;
       }
-      if (array_depth_ > 0 && IsOperatorWord(t)) array_depth_ = 0;  // an array never closed
+      if (array_depth_ > 0 && IsOperatorWord(token)) array_depth_ = 0;  // an array never closed
     }
-    Keep(t);
-    Operator(t);
-    if (!t.empty() && (t[0] == 'T' || t[0] == '\'' || t[0] == '"')) operands_.clear();
+    Keep(token);
+    Operator(token);
+    if (!token.empty() && (token[0] == 'T' || token[0] == '\'' || token[0] == '"'))
+      operands_.clear();
   }
 
   // Operators that set text or colour state, which producers write into TJ arrays.
-  static bool IsStateOperator(const std::string& t) {
+  static bool IsStateOperator(const std::string& token) {
     static const std::array<std::string_view, 12> kState{"Tc", "Tw", "Tz", "TL", "Ts", "Tr",
                                                          "g",  "rg", "k",  "G",  "RG", "K"};
-    return std::find(kState.begin(), kState.end(), t) != kState.end();
+    return std::find(kState.begin(), kState.end(), token) != kState.end();
   }
 
-  static bool IsOperatorWord(const std::string& t) {
-    return !t.empty() && ((t[0] >= 'A' && t[0] <= 'Z') || (t[0] >= 'a' && t[0] <= 'z') ||
-                          t[0] == '\'' || t[0] == '"');
+  static bool IsOperatorWord(const std::string& token) {
+    return !token.empty() &&
+           ((token[0] >= 'A' && token[0] <= 'Z') || (token[0] >= 'a' && token[0] <= 'z') ||
+            token[0] == '\'' || token[0] == '"');
   }
 
   // Adds a token to the operand list.
-  void Keep(const std::string& t) {
+  void Keep(const std::string& token) {
     if (operands_.size() >= limits_.Operands) {
       // Operators take their operands from the end: the older half goes.
       Reached(TCap::Operands);
       operands_.erase(operands_.begin(),
                       operands_.begin() + static_cast<std::ptrdiff_t>(operands_.size() / 2));
     }
-    operands_.push_back(t);
+    operands_.push_back(token);
   }
 
   // A form XObject: its content with its matrix and resources, inside an implicit q/Q; nested
@@ -186,18 +189,19 @@ class Interpreter {
       return;
     }
     const Matrix ctm = ctm_;
-    const std::size_t saved_states = stack_.size();
+    const std::size_t saved_states = saved_ctms_.size();
     std::vector<std::string> operands = std::move(operands_);
     operands_.clear();
     const int32_t resources = resources_;
     const CurrentFontData font = font_data_;
     const int font_index = context_.fonts != nullptr ? context_.fonts->Index() : -1;
-    const double font_size = font_size_, tc = tc_, tw = tw_, tl = tl_, tz = tz_;
-    const Matrix tm = tm_;
+    const double font_size = font_size_, char_spacing = char_spacing_, word_spacing = word_spacing_,
+                 leading = leading_, horizontal_scaling = horizontal_scaling_;
+    const Matrix text_matrix = text_matrix_;
     const double text_advance = text_advance_, line_offset = line_offset_;
 
-    const auto& m = form.Matrix;
-    ctm_ = Multiply({m[0], m[1], m[2], m[3], m[4], m[5]}, ctm_);
+    const auto& matrix = form.Matrix;
+    ctm_ = Multiply({matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]}, ctm_);
     const std::size_t clips = clips_.size();
     if (form.BBox) clips_.push_back(ViewBox(*form.BBox));
     if (form.Resources >= 0) resources_ = form.Resources;
@@ -207,17 +211,17 @@ class Interpreter {
     clips_.resize(clips);
 
     ctm_ = ctm;
-    stack_.resize(std::min(stack_.size(), saved_states));
+    saved_ctms_.resize(std::min(saved_ctms_.size(), saved_states));
     operands_ = std::move(operands);
     resources_ = resources;
     font_data_ = font;
     if (font_index >= 0 && font_index < context_.fonts->Count()) context_.fonts->Select(font_index);
     font_size_ = font_size;
-    tc_ = tc;
-    tw_ = tw;
-    tl_ = tl;
-    tz_ = tz;
-    tm_ = tm;
+    char_spacing_ = char_spacing;
+    word_spacing_ = word_spacing;
+    leading_ = leading;
+    horizontal_scaling_ = horizontal_scaling;
+    text_matrix_ = text_matrix;
     text_advance_ = text_advance;
     line_offset_ = line_offset;
   }
@@ -228,14 +232,14 @@ class Interpreter {
   std::optional<double> Number(std::size_t i) const { return ParseNumber(operands_[i]); }
   // The text's horizontal scale and its signed vertical factor from the matrices.
   double HorizontalScale() const {
-    return std::fabs(std::sqrt(tm_.a * tm_.a + tm_.b * tm_.b) *
+    return std::fabs(std::sqrt(text_matrix_.a * text_matrix_.a + text_matrix_.b * text_matrix_.b) *
                      std::sqrt(ctm_.a * ctm_.a + ctm_.b * ctm_.b));
   }
-  double VerticalFactor() const { return tm_.d * ctm_.d; }
+  double VerticalFactor() const { return text_matrix_.d * ctm_.d; }
 
   void NextLine() {
-    tm_.e -= tl_ * tm_.c;
-    tm_.f -= tl_ * tm_.d;
+    text_matrix_.e -= leading_ * text_matrix_.c;
+    text_matrix_.f -= leading_ * text_matrix_.d;
     ResetLineOffset();
   }
 
@@ -256,21 +260,21 @@ class Interpreter {
     return false;
   }
 
-  void Operator(const std::string& t) {
-    if (t == "q") {
-      if (stack_.size() < limits_.SavedStates) {
-        stack_.push_back(ctm_);
+  void Operator(const std::string& op) {
+    if (op == "q") {
+      if (saved_ctms_.size() < limits_.SavedStates) {
+        saved_ctms_.push_back(ctm_);
       } else {
         Reached(TCap::SavedStates);
       }
-    } else if (t == "Q") {
-      if (!stack_.empty()) {
-        ctm_ = stack_.back();
-        stack_.pop_back();
+    } else if (op == "Q") {
+      if (!saved_ctms_.empty()) {
+        ctm_ = saved_ctms_.back();
+        saved_ctms_.pop_back();
       }
-    } else if (t == "Do") {
+    } else if (op == "Do") {
       if (OperandCount() < 2) return;
-      if (context_.modern && context_.resources != nullptr) {
+      if (context_.rules.InterpreterExtensions && context_.resources != nullptr) {
         if (const auto form = context_.resources->Form(context_.page_number - 1, resources_,
                                                        Operand(OperandCount() - 2))) {
           ShowForm(*form);
@@ -286,61 +290,63 @@ class Interpreter {
         if (const auto object = context_.resources->Picture(resources_, name))
           ImageRun(context_.page_images->ImageNumberOfObject(*object));
       }
-    } else if (t == "cm") {
+    } else if (op == "cm") {
       if (OperandCount() >= 7) {
-        double v[6];
+        double values[6];
         for (std::size_t k = 0; k < 6; ++k) {
           const auto x = Number(OperandCount() - 7 + k);
           if (!x) return;
-          v[k] = *x;
+          values[k] = *x;
         }
-        ctm_ = Multiply({v[0], v[1], v[2], v[3], v[4], v[5]}, ctm_);
+        ctm_ = Multiply({values[0], values[1], values[2], values[3], values[4], values[5]}, ctm_);
       }
-    } else if (context_.modern && (t == "BDC" || t == "BMC")) {
-      marked_.push_back(t == "BDC" ? ActualTextOperand() : std::nullopt);
-      marked_shown_.push_back(false);
-    } else if (context_.modern && t == "EMC") {
-      if (!marked_.empty()) {
-        marked_.pop_back();
-        marked_shown_.pop_back();
+    } else if (context_.rules.InterpreterExtensions && (op == "BDC" || op == "BMC")) {
+      marked_texts_.push_back(op == "BDC" ? ActualTextOperand() : std::nullopt);
+      marked_texts_shown_.push_back(false);
+    } else if (context_.rules.InterpreterExtensions && op == "EMC") {
+      if (!marked_texts_.empty()) {
+        marked_texts_.pop_back();
+        marked_texts_shown_.pop_back();
       }
-    } else if (t == "BT") {
+    } else if (op == "BT") {
       operands_.clear();
-      tm_ = Matrix{};
+      text_matrix_ = Matrix{};
       ResetLineOffset();
-    } else if (t == "ET") {
+    } else if (op == "ET") {
       operands_.clear();
-    } else if (t == "Tc") {
-      if (OperandCount() >= 2) tc_ = Number(OperandCount() - 2).value_or(tc_);
-    } else if (t == "Tw") {
-      if (OperandCount() >= 2) tw_ = Number(OperandCount() - 2).value_or(tw_);
-    } else if (t == "Tf") {
+    } else if (op == "Tc") {
+      if (OperandCount() >= 2) char_spacing_ = Number(OperandCount() - 2).value_or(char_spacing_);
+    } else if (op == "Tw") {
+      if (OperandCount() >= 2) word_spacing_ = Number(OperandCount() - 2).value_or(word_spacing_);
+    } else if (op == "Tf") {
       if (OperandCount() >= 3) {
         const auto size = Number(OperandCount() - 2);
         if (!size) return;
         font_size_ = *size;
         SelectFont(Operand(OperandCount() - 3));
       }
-    } else if (t == "Tz") {
-      if (OperandCount() >= 2) tz_ = Number(OperandCount() - 2).value_or(tz_);
-    } else if (t == "TL") {
-      if (OperandCount() >= 2) tl_ = Number(OperandCount() - 2).value_or(tl_);
-    } else if (t == "T*") {
+    } else if (op == "Tz") {
+      if (OperandCount() >= 2)
+        horizontal_scaling_ = Number(OperandCount() - 2).value_or(horizontal_scaling_);
+    } else if (op == "TL") {
+      if (OperandCount() >= 2) leading_ = Number(OperandCount() - 2).value_or(leading_);
+    } else if (op == "T*") {
       NextLine();
-    } else if (t == "Td" || t == "TD") {
+    } else if (op == "Td" || op == "TD") {
       if (OperandCount() >= 3) {
         const auto tx = Number(OperandCount() - 3);
         const auto ty = Number(OperandCount() - 2);
         if (tx && ty) {
-          tm_.e += *tx * tm_.a + *ty * tm_.c;
-          tm_.f += *tx * tm_.b + *ty * tm_.d;
-          if (t == "TD") tl_ = -*ty;
+          text_matrix_.e += *tx * text_matrix_.a + *ty * text_matrix_.c;
+          text_matrix_.f += *tx * text_matrix_.b + *ty * text_matrix_.d;
+          if (op == "TD") leading_ = -*ty;
         }
       }
       ResetLineOffset();
-    } else if (t == "Tm") {
+    } else if (op == "Tm") {
       if (OperandCount() >= 7) {
-        double* fields[6] = {&tm_.a, &tm_.b, &tm_.c, &tm_.d, &tm_.e, &tm_.f};
+        double* fields[6] = {&text_matrix_.a, &text_matrix_.b, &text_matrix_.c,
+                             &text_matrix_.d, &text_matrix_.e, &text_matrix_.f};
         for (std::size_t k = 0; k < 6; ++k) {
           const auto x = Number(OperandCount() - 7 + k);
           if (!x) break;
@@ -348,11 +354,11 @@ class Interpreter {
         }
       }
       ResetLineOffset();
-    } else if (t == "Tj" || t == "TJ" || t == "'" || t == "\"") {
-      if (context_.modern) {
-        ShowPlacedText(t);
+    } else if (op == "Tj" || op == "TJ" || op == "'" || op == "\"") {
+      if (context_.rules.InterpreterExtensions) {
+        ShowPlacedText(op);
       } else {
-        ShowText(t);
+        ShowText(op);
       }
     }
   }
@@ -394,7 +400,7 @@ class Interpreter {
     run->LineHeight = 12;
     run->X = ctm_.e;
     run->Y = ctm_.f + ctm_.d;
-    if (context_.modern) {
+    if (context_.rules.InterpreterExtensions) {
       // The upper left corner of the picture as the page is shown.
       const TPoint corners[] = {{ctm_.e, ctm_.f},
                                 {ctm_.a + ctm_.e, ctm_.b + ctm_.f},
@@ -520,6 +526,16 @@ class Interpreter {
     }
   }
 
+  // The current font's /Widths entry for a code: in glyph space for a Type 3 font, else in
+  // thousandths of text space; nothing when the font gives none.
+  std::optional<double> FontWidth(uint32_t code) const {
+    const int64_t index = static_cast<int64_t>(code) - font_data_.first_char;
+    if (index < 0 || index > 255 || !font_data_.width_defined[static_cast<std::size_t>(index)]) {
+      return std::nullopt;
+    }
+    return font_data_.widths[static_cast<std::size_t>(index)];
+  }
+
   // A code's advance in text space per unit of font size, or nothing when the font has none.
   std::optional<double> CodeAdvance(uint32_t code) const {
     const TFontExtras* extras = font_data_.extras.get();
@@ -527,18 +543,17 @@ class Interpreter {
       const auto it = extras->Widths.find(code);
       return (it != extras->Widths.end() ? it->second : extras->DefaultWidth) / 1000;
     }
-    const int64_t j = static_cast<int64_t>(code) - font_data_.first_char;
-    if (j < 0 || j > 255 || !font_data_.width_defined[static_cast<std::size_t>(j)]) {
+    const auto width = FontWidth(code);
+    if (!width) {
       // Symbol and ZapfDingbats, which files name without /Widths: their own widths.
       if (extras != nullptr && extras->SymbolCodes != nullptr && code < 256) {
-        const uint16_t width = (*extras->SymbolCodes)[code].width;
-        if (width > 0) return width / 1000.0;
+        const uint16_t symbol_width = (*extras->SymbolCodes)[code].width;
+        if (symbol_width > 0) return symbol_width / 1000.0;
       }
       return std::nullopt;
     }
-    const double w = font_data_.widths[static_cast<std::size_t>(j)];
     // A Type 3 glyph's width is in its glyph space, which the font matrix turns into text space.
-    return font_data_.is_type3 ? std::fabs(w * font_data_.font_matrix[0]) : w / 1000;
+    return font_data_.is_type3 ? std::fabs(*width * font_data_.font_matrix[0]) : *width / 1000;
   }
 
   // The advance of characters that the font gives no width for, from the standard font its
@@ -561,27 +576,27 @@ class Interpreter {
     if (op == "'" || op == "\"") {
       NextLine();
       if (op == "\"" && OperandCount() >= 4) {
-        tw_ = Number(OperandCount() - 4).value_or(tw_);
-        tc_ = Number(OperandCount() - 3).value_or(tc_);
+        word_spacing_ = Number(OperandCount() - 4).value_or(word_spacing_);
+        char_spacing_ = Number(OperandCount() - 3).value_or(char_spacing_);
       }
     }
-    const Matrix m = Multiply(tm_, ctm_);
+    const Matrix matrix = Multiply(text_matrix_, ctm_);
     TextPlacement place;
-    place.scale = std::hypot(m.a, m.b);
-    place.sign = font_size_ * tz_ < 0 ? -1 : 1;
+    place.scale = std::hypot(matrix.a, matrix.b);
+    place.sign = font_size_ * horizontal_scaling_ < 0 ? -1 : 1;
     // A Type 3 font's box is in glyph space: its height in text space comes through the matrix.
     const double box = font_data_.is_type3
                            ? font_data_.bbox_height * std::fabs(font_data_.font_matrix[3])
                            : font_data_.bbox_height;
-    place.size = std::fabs(font_size_ * std::hypot(m.c, m.d) * box);
-    place.matrix = m;
+    place.size = std::fabs(font_size_ * std::hypot(matrix.c, matrix.d) * box);
+    place.matrix = matrix;
     TMeasureFont& font = *context_.font;
     font.SetSize(place.size);
-    const double th = tz_ / 100;
+    const double scaling = horizontal_scaling_ / 100;
     const TFontRec* current = context_.fonts ? context_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
 
-    Piece& piece = piece_;  // reused: its buffers keep their room from operator to operator
+    Piece& piece = piece_buffer_;  // reused: its buffers keep their room from operator to operator
     piece.Clear();
     const bool tj = op == "TJ";
     // One code: its characters, then its advance (glyph width, Tc, Tw for a one-byte blank).
@@ -590,24 +605,24 @@ class Interpreter {
       if (!advance) advance = StandardAdvance(text);
       if (advance) {
         width = *advance * font_size_;
-      } else if (!text.empty() && place.scale * th > 0) {
-        width = font.MeasuredWidth(text) / (place.scale * th);  // back into text space
+      } else if (!text.empty() && place.scale * scaling > 0) {
+        width = font.MeasuredWidth(text) / (place.scale * scaling);  // back into text space
       }
-      const double extra = tc_ + (word_space ? tw_ : 0);
+      const double extra = char_spacing_ + (word_space ? word_spacing_ : 0);
       if (!text.empty()) {
         if (piece.text.empty()) piece.start = text_advance_;
         piece.text.append(text);
-        const double share = width * th / static_cast<double>(text.size());
+        const double share = width * scaling / static_cast<double>(text.size());
         for (std::size_t k = 1; k < text.size(); ++k) {
           piece.widths.push_back(share);
           piece.spacing.push_back(0.0);
         }
         piece.widths.push_back(share);
-        piece.spacing.push_back(extra * th);
+        piece.spacing.push_back(extra * scaling);
       } else if (!piece.text.empty()) {
-        piece.spacing.back() += (width + extra) * th;  // an invisible glyph is a gap
+        piece.spacing.back() += (width + extra) * scaling;  // an invisible glyph is a gap
       }
-      text_advance_ += (width + extra) * th;
+      text_advance_ += (width + extra) * scaling;
     };
     // The operator's own operands only: the string before it, or the array of a TJ. Strings
     // left in the list by other operators (a marked-content /ActualText) are not shown.
@@ -622,18 +637,18 @@ class Interpreter {
       }
     }
     for (std::size_t i = first; i + 1 < OperandCount(); ++i) {
-      const std::string& u = Operand(i);
+      const std::string& operand = Operand(i);
       std::string bytes;
-      if (u.size() >= 2 && u[0] == '<') {
-        bytes = DecodeHexBytes(std::string_view(u).substr(1));
-      } else if (u.size() >= 2 && u[0] == '(') {
-        bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
+      if (operand.size() >= 2 && operand[0] == '<') {
+        bytes = DecodeHexBytes(std::string_view(operand).substr(1));
+      } else if (operand.size() >= 2 && operand[0] == '(') {
+        bytes = UnescapeLiteral(std::string_view(operand).substr(1, operand.size() - 2));
       } else {
         if (!tj) continue;
-        const auto v = ParseNumber(u);
-        if (!v || !std::isfinite(*v)) continue;
-        const double jump = -*v / 1000 * font_size_ * th;
-        if (std::fabs(*v) > kSplittingJump && !piece.text.empty()) {
+        const auto number = ParseNumber(operand);
+        if (!number || !std::isfinite(*number)) continue;
+        const double jump = -*number / 1000 * font_size_ * scaling;
+        if (std::fabs(*number) > kSplittingJump && !piece.text.empty()) {
           PlaceRun(piece, place);
           piece.Clear();
         } else if (!piece.text.empty()) {
@@ -649,9 +664,9 @@ class Interpreter {
       } else {
         // No mapping of the modern reader for this font: the classic one, code by code.
         for (const char byte : bytes) {
-          const std::string r = MapToWinAnsi(std::string(1, byte), encoding, font_data_.diff_codes,
-                                             font_data_.diff_defined);
-          add(CodeAdvance(static_cast<uint8_t>(byte)), Cp1252ToUtf32(r), byte == ' ');
+          const std::string mapped = MapToWinAnsi(std::string(1, byte), encoding,
+                                                  font_data_.diff_codes, font_data_.diff_defined);
+          add(CodeAdvance(static_cast<uint8_t>(byte)), Cp1252ToUtf32(mapped), byte == ' ');
         }
       }
     }
@@ -688,12 +703,12 @@ class Interpreter {
     for (std::size_t i = OperandCount() - 1; i-- > 0;) {
       if (Operand(i) == "BDC" || Operand(i) == "BMC" || Operand(i) == "EMC") break;
       if (Operand(i) != "/ActualText" || i + 2 >= OperandCount()) continue;
-      const std::string& u = Operand(i + 1);
+      const std::string& operand = Operand(i + 1);
       std::string bytes;
-      if (u.size() >= 2 && u[0] == '(') {
-        bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
-      } else if (u.size() >= 2 && u[0] == '<' && u[1] != '<') {
-        bytes = DecodeHexBytes(std::string_view(u).substr(1));
+      if (operand.size() >= 2 && operand[0] == '(') {
+        bytes = UnescapeLiteral(std::string_view(operand).substr(1, operand.size() - 2));
+      } else if (operand.size() >= 2 && operand[0] == '<' && operand[1] != '<') {
+        bytes = DecodeHexBytes(std::string_view(operand).substr(1));
       } else {
         return std::nullopt;
       }
@@ -719,11 +734,11 @@ class Interpreter {
   // Inside a span with /ActualText (the outermost one counts) the span's glyphs give way to its
   // text: shown once, where the span's first glyphs stand, over their advance.
   bool ReplaceByActualText(Piece& piece) {
-    for (std::size_t k = 0; k < marked_.size(); ++k) {
-      if (!marked_[k]) continue;
-      if (marked_shown_[k]) return false;  // shown already: the rest of the span is not
-      marked_shown_[k] = true;
-      const std::u32string& text = *marked_[k];
+    for (std::size_t k = 0; k < marked_texts_.size(); ++k) {
+      if (!marked_texts_[k]) continue;
+      if (marked_texts_shown_[k]) return false;  // shown already: the rest of the span is not
+      marked_texts_shown_[k] = true;
+      const std::u32string& text = *marked_texts_[k];
       if (text.empty()) return false;
       double advance = 0;
       for (std::size_t i = 0; i < piece.widths.size(); ++i)
@@ -738,12 +753,14 @@ class Interpreter {
 
   void PlaceRun(Piece& piece, const TextPlacement& place) {
     if (piece.text.empty() || !ReplaceByActualText(piece)) return;
-    const Matrix& m = place.matrix;
+    const Matrix& matrix = place.matrix;
     double length = 0;
     for (std::size_t i = 0; i < piece.widths.size(); ++i)
       length += piece.widths[i] + piece.spacing[i];
-    const TPoint origin = context_.frame.ToView({piece.start * m.a + m.e, piece.start * m.b + m.f});
-    const TPoint along = context_.frame.TurnDirection({m.a, m.b});  // per unit of text space
+    const TPoint origin = context_.frame.ToView(
+        {piece.start * matrix.a + matrix.e, piece.start * matrix.b + matrix.f});
+    const TPoint along =
+        context_.frame.TurnDirection({matrix.a, matrix.b});  // per unit of text space
     const TPoint end{origin.x + along.x * length, origin.y + along.y * length};
     if (!std::isfinite(origin.x + origin.y + end.x + end.y + place.size)) return;
     if (OutsideThePage(origin, end, place.size) || OutsideTheForms(origin, end, place.size)) {
@@ -775,10 +792,10 @@ class Interpreter {
     const int index = runs_.Count();
     *runs_.Append() = std::move(run);
     if (upright) {
-      shown_[piece.text].push_back(index);
-      turned_.reset();
+      upright_runs_[piece.text].push_back(index);
+      last_turned_run_.reset();
     } else {
-      turned_ = TurnedRun{index, end, along};
+      last_turned_run_ = TurnedRun{index, end, along};
     }
   }
 
@@ -859,8 +876,8 @@ class Interpreter {
 
   // Overprinted text (fake bold, shadows): the same characters again at nearly the same place.
   bool RepeatsAShownRun(const TTextItem& run) const {
-    const auto it = shown_.find(run.Text);
-    if (it == shown_.end()) return false;
+    const auto it = upright_runs_.find(run.Text);
+    if (it == upright_runs_.end()) return false;
     // Along the line no further off than a tenth of the size: narrow letters such as "ll",
     // placed one by one, stand further apart.
     const double along = 0.1 * run.Size;
@@ -876,25 +893,26 @@ class Interpreter {
   // joins it, so that it reads as one word rather than one line per character.
   bool JoinTurnedRun(const Piece& piece, const TextPlacement& place, TPoint origin, TPoint end,
                      TPoint along, double line_height) {
-    if (!turned_ || turned_->index != runs_.Count() - 1) return false;
+    if (!last_turned_run_ || last_turned_run_->index != runs_.Count() - 1) return false;
     const double unit = std::hypot(along.x, along.y);
-    const double previous_unit = std::hypot(turned_->along.x, turned_->along.y);
+    const double previous_unit = std::hypot(last_turned_run_->along.x, last_turned_run_->along.y);
     if (!(unit > 0 && previous_unit > 0)) return false;
     const TPoint d{along.x / unit, along.y / unit};
-    const TPoint previous_d{turned_->along.x / previous_unit, turned_->along.y / previous_unit};
+    const TPoint previous_d{last_turned_run_->along.x / previous_unit,
+                            last_turned_run_->along.y / previous_unit};
     if (d.x * previous_d.x + d.y * previous_d.y < 0.99) return false;  // another direction
-    const TPoint step{origin.x - turned_->end.x, origin.y - turned_->end.y};
+    const TPoint step{origin.x - last_turned_run_->end.x, origin.y - last_turned_run_->end.y};
     const double gap = step.x * d.x + step.y * d.y;
     const double aside = std::fabs(step.x * d.y - step.y * d.x);
     if (aside > 0.5 * place.size || gap < -place.size || gap > 3 * place.size) return false;
-    TTextItem& run = runs_[turned_->index];
+    TTextItem& run = runs_[last_turned_run_->index];
     if (!run.Spacing.empty()) run.Spacing.back() += gap;
     run.Text += piece.text;
     for (std::size_t i = 0; i < piece.widths.size(); ++i) {
       run.CharWidths.push_back(piece.widths[i] * place.scale * place.sign);
       run.Spacing.push_back(piece.spacing[i] * place.scale * place.sign);
     }
-    turned_->end = end;
+    last_turned_run_->end = end;
     run.X = std::min({run.X, origin.x, end.x});
     run.Y = std::max(run.Y, std::max(origin.y, end.y) + line_height);
     return true;
@@ -905,58 +923,57 @@ class Interpreter {
   void ShowText(const std::string& op) {
     if (op == "'" || op == "\"") {
       NextLine();
-      if (OperandCount() > 3) tc_ = Number(OperandCount() - 3).value_or(tc_);
+      if (OperandCount() > 3) char_spacing_ = Number(OperandCount() - 3).value_or(char_spacing_);
     }
-    std::string s;
+    std::string mapped_text;
     extra_spacing_.clear();
     const TFontRec* current = context_.fonts ? context_.fonts->Current() : nullptr;
     const TEncodingId encoding = current ? current->Encoding : WinAnsiEncoding;
     const bool tj = op == "TJ";
     for (std::size_t i = 0; i + 1 < OperandCount(); ++i) {
-      const std::string& u = Operand(i);
+      const std::string& operand = Operand(i);
       std::string bytes;
-      if (u.size() >= 2 && u[0] == '<') {
-        bytes = DecodeHexString(std::string_view(u).substr(1));
-      } else if (u.size() >= 2 && u[0] == '(') {
-        bytes = UnescapeLiteral(std::string_view(u).substr(1, u.size() - 2));
+      if (operand.size() >= 2 && operand[0] == '<') {
+        bytes = DecodeHexString(std::string_view(operand).substr(1));
+      } else if (operand.size() >= 2 && operand[0] == '(') {
+        bytes = UnescapeLiteral(std::string_view(operand).substr(1, operand.size() - 2));
       } else {
         if (tj && !extra_spacing_.empty()) {
-          if (const auto v = ParseNumber(u)) {
-            extra_spacing_.back() -= *v * std::fabs(font_size_ * VerticalFactor()) / 1000;
+          if (const auto number = ParseNumber(operand)) {
+            extra_spacing_.back() -= *number * std::fabs(font_size_ * VerticalFactor()) / 1000;
           }
         }
         continue;
       }
-      const std::string r =
+      const std::string mapped =
           MapToWinAnsi(bytes, encoding, font_data_.diff_codes, font_data_.diff_defined);
-      s += r;
-      for (const char ch : r)
-        extra_spacing_.push_back(ch == ' ' ? HorizontalScale() * tw_ : 0.0);
+      mapped_text += mapped;
+      for (const char ch : mapped)
+        extra_spacing_.push_back(ch == ' ' ? HorizontalScale() * word_spacing_ : 0.0);
     }
-    if (s.empty() || !RunRoom()) return;
+    if (mapped_text.empty() || !RunRoom()) return;
     TMeasureFont& font = *context_.font;
     TTextItem* run = runs_.Append();
-    run->Text = Cp1252ToUtf32(s);
-    run->X = tm_.e * ctm_.a + tm_.f * ctm_.c + ctm_.e + line_offset_;
-    run->Size =
-        std::fabs((tm_.d + tm_.b) * (ctm_.d + ctm_.b) * font_size_ * font_data_.bbox_height);
+    run->Text = Cp1252ToUtf32(mapped_text);
+    run->X = text_matrix_.e * ctm_.a + text_matrix_.f * ctm_.c + ctm_.e + line_offset_;
+    run->Size = std::fabs((text_matrix_.d + text_matrix_.b) * (ctm_.d + ctm_.b) * font_size_ *
+                          font_data_.bbox_height);
     font.SetSize(run->Size);
     run->LineHeight = font.MeasuredHeight();
-    run->Y = tm_.e * ctm_.b + tm_.f * ctm_.d + ctm_.f + run->LineHeight;
+    run->Y = text_matrix_.e * ctm_.b + text_matrix_.f * ctm_.d + ctm_.f + run->LineHeight;
     run->Page = context_.page_number;
-    run->CharWidths.resize(s.size());
-    run->Spacing.resize(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      // The width is looked up with the output code, after the mapping.
-      const int j = static_cast<uint8_t>(s[i]) - font_data_.first_char;
-      if (j >= 0 && j <= 255 && font_data_.width_defined[static_cast<std::size_t>(j)]) {
-        const double w = font_data_.widths[static_cast<std::size_t>(j)];
-        run->CharWidths[i] = font_data_.is_type3 ? std::fabs(font_size_ * VerticalFactor()) * w
-                                                 : w / 1000 * font_size_ * VerticalFactor();
+    run->CharWidths.resize(mapped_text.size());
+    run->Spacing.resize(mapped_text.size());
+    for (std::size_t i = 0; i < mapped_text.size(); ++i) {
+      // The width is looked up with the output code, after the mapping; a Type 3 width is
+      // taken as it stands, without the font matrix.
+      if (const auto width = FontWidth(static_cast<uint8_t>(mapped_text[i]))) {
+        run->CharWidths[i] = font_data_.is_type3 ? std::fabs(font_size_ * VerticalFactor()) * *width
+                                                 : *width / 1000 * font_size_ * VerticalFactor();
       } else {
         run->CharWidths[i] = font.MeasuredWidth(std::u32string_view(&run->Text[i], 1));
       }
-      run->Spacing[i] = std::fabs(VerticalFactor()) * tc_ + extra_spacing_[i];
+      run->Spacing[i] = std::fabs(VerticalFactor()) * char_spacing_ + extra_spacing_[i];
       line_offset_ += run->CharWidths[i] + run->Spacing[i];
     }
     DropControlCharacters(*run);
@@ -966,36 +983,37 @@ class Interpreter {
   const TInterpreterContext& context_;
   const TCapLimits& limits_;
   TDynaArray<TTextItem>& runs_;
-  const int first_run_;  // the runs before this one belong to earlier pages
-  std::vector<std::string> operands_;
-  Matrix ctm_;
-  std::vector<Matrix> stack_;
-  Matrix tm_;
-  double tc_ = 0, tw_ = 0, tl_ = 0;
+  const int first_run_;                // the runs before this one belong to earlier pages
+  std::vector<std::string> operands_;  // the tokens since the last operator that clears them
+  Matrix ctm_;                         // the current transformation matrix
+  std::vector<Matrix> saved_ctms_;     // by q, for Q
+  Matrix text_matrix_;
+  // The text state of Tc, Tw, TL and Tf.
+  double char_spacing_ = 0, word_spacing_ = 0, leading_ = 0;
   double font_size_ = 1.0;
-  double line_offset_ = 0;
-  double tz_ = 100;          // horizontal scaling in percent (modern reader)
-  double text_advance_ = 0;  // text space advance since the text position was set (modern)
+  double line_offset_ = 0;  // what the text object has shown since the text position was set
+  double horizontal_scaling_ = 100;  // Tz, in percent (modern reader)
+  double text_advance_ = 0;          // text space advance since the text position was set (modern)
   struct TurnedRun {
     int index;
     TPoint end;
     TPoint along;
   };
-  std::optional<TurnedRun> turned_;  // the last run, when it reads against the page
-  std::unordered_map<std::u32string, std::vector<int>> shown_;  // upright runs by their text
-  Piece piece_;
-  int tokens_ = 0;
+  std::optional<TurnedRun> last_turned_run_;  // the last run, when it reads against the page
+  std::unordered_map<std::u32string, std::vector<int>> upright_runs_;  // upright runs by their text
+  Piece piece_buffer_;
+  int token_count_ = 0;  // the clock is read every 64 tokens
   int array_depth_ = 0;  // arrays open in the operands (modern reader)
   // Marked-content spans open (modern reader): the /ActualText of each, and whether it has
   // been shown.
-  std::vector<std::optional<std::u32string>> marked_;
-  std::vector<bool> marked_shown_;
+  std::vector<std::optional<std::u32string>> marked_texts_;
+  std::vector<bool> marked_texts_shown_;
   std::chrono::steady_clock::time_point last_pump_ = std::chrono::steady_clock::now();
   int32_t resources_ = -1;                    // the resource dictionary in force: -1 for the page's
   std::vector<int32_t> open_forms_;           // the forms being shown, outermost first
   std::vector<std::array<double, 4>> clips_;  // their boxes on the page as shown
   CurrentFontData font_data_;
-  std::vector<double> extra_spacing_;
+  std::vector<double> extra_spacing_;  // the classic reader's word and TJ spacing per character
 };
 
 }  // namespace

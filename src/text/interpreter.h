@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +10,8 @@
 #include "images/image_extraction.h"
 #include "pdf/caps.h"
 #include "pdf/dyna_array.h"
+#include "pdf/reading_rules.h"
+#include "pdf/status.h"
 #include "text/fonts.h"
 #include "text/measure_font.h"
 #include "text/page_frame.h"
@@ -56,9 +57,11 @@ struct TInterpreterContext {
   const TPageImages* page_images = nullptr;
   bool html_links = true;  // "HTML Links zu den Bildern"
   TMeasureFont* font = nullptr;
-  // The modern reader: a hexadecimal string's closing ">" glued to what follows ("<01>Tj", as
-  // LibreOffice writes) no longer swallows the operator.
-  bool modern = false;
+  // The reading rules of the document. With PDF's white space the content is tokenised by PDF's
+  // own rules (a hexadecimal string's closing ">" glued to what follows, "<01>Tj" as LibreOffice
+  // writes, no longer swallows the operator); with the interpreter's extensions arrays hold
+  // operands, text is placed through the whole matrix, forms and marked content are read.
+  TReadingRules rules;
   // The modern reader places text through the whole text matrix and CTM on the page as shown
   // (its box and /Rotate), leaves out text outside the box and repeats at the same place.
   TPageFrame frame;
@@ -72,8 +75,9 @@ struct TInterpreterContext {
   // The modern reader's characters folded into Windows-1252 ("?" for the rest), as the text
   // of earlier versions was; the classic reader always has them so.
   bool windows1252_text = false;
-  // Lets the user interface run; called from the token loop at most every ~20 ms.
-  std::function<void()> process_events;
+  // Lets the user interface run; pumped from the token loop at most every ~20 ms. A stop it
+  // answers is heeded by the page loop, before the next page: the page is read to its end.
+  TPumpAndCancel pump_and_cancel;
   // The operand list, the saved states and the page's runs stay within these caps; without
   // them, within the default values.
   TCaps* caps = nullptr;

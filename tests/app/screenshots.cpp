@@ -56,6 +56,31 @@ void SaveMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon,
   Save(&box, path);
 }
 
+// Answers the save dialog with one path and shows each message box, without waiting, as a PNG
+// of its own: the window's real HTML save with its messages.
+class TScreenshotDialogs final : public paginor::TDialogs {
+ public:
+  TScreenshotDialogs(QString save_path, QString shots) : save_path_(save_path), shots_(shots) {}
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
+                       const QString&) override {
+    return save_path_;
+  }
+  QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
+                                      QMessageBox::Icon icon,
+                                      QMessageBox::StandardButtons buttons) override {
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.show();
+    Settle();
+    Save(&box, shots_ + QString::number(++shown_) + ".png");
+    return QMessageBox::Yes;
+  }
+
+ private:
+  QString save_path_;
+  QString shots_;
+  int shown_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,6 +193,21 @@ int main(int argc, char** argv) {
     QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
   Save(&form, out + "/tab3-galerie.png");
   if (form.FDoc.Images.Count() == 0) return 0;
+
+  // Saved as HTML into a folder where a folder takes the second picture's name: the window
+  // asks before replacing the first picture of the same name, then names the one not written.
+  {
+    const QString folder = out + "/html-save";
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder + "/bild002.gif");
+    QFile other(folder + "/bild001.jpg");
+    if (other.open(QIODevice::WriteOnly)) other.write("alt");
+    other.close();
+    auto previous = paginor::SetDialogs(
+        std::make_unique<TScreenshotDialogs>(folder + "/seite.htm", out + "/html-save-message"));
+    form.HTMLBtnClick();
+    paginor::SetDialogs(std::move(previous));
+  }
 
   paginor::TViewPicForm* viewer = form.ViewPicForm;
   viewer->Bitmap = form.FDoc.Images[0].Bitmap.Decode();

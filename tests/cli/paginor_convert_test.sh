@@ -67,6 +67,16 @@ for f in bild001.jpg bild002.gif bild003.gif; do
   if [ -s "$tmp/img/$f" ]; then passed=$((passed + 1)); else
     echo "FAIL image file $f missing"; failures=$((failures + 1)); fi
 done
+# A picture of the page that cannot be written: named with its reason, status 5, the page and
+# the other pictures written all the same.
+mkdir -p "$tmp/blocked/bild002.gif"
+check "HTML picture not written" 5 "$bin" -q -H "$tmp/blocked/p.htm" "$data/images/img2pdf-png.pdf"
+expect_in "HTML picture failure" "$tmp/err" \
+  "paginor-convert: Das Bild kann nicht geschrieben werden: $tmp/blocked/bild002.gif: Unter diesem Namen gibt es einen Ordner."
+for f in p.htm bild001.jpg bild003.gif; do
+  if [ -s "$tmp/blocked/$f" ]; then passed=$((passed + 1)); else
+    echo "FAIL $f missing beside a picture not written"; failures=$((failures + 1)); fi
+done
 check "images in a format" 0 "$bin" -q -i "$tmp/bmp" --image-format bmp --image-base x \
   "$data/images/img2pdf-jpeg.pdf"
 for n in 1 2 3 4; do

@@ -475,7 +475,7 @@ TEST(Caps, FileBudgetsEndTheConversionEarly) {
     EXPECT_EQ(run.Text().find("Seite3"), std::string::npos) << c.name;
     EXPECT_EQ(run.result.PageCount, 3) << c.name;
     EXPECT_FALSE(run.state.FBusy) << c.name;
-    EXPECT_EQ(run.host.events.back(), "close") << c.name;
+    EXPECT_EQ(run.host.events.back(), "end") << c.name;
   }
   Conv run;
   run.state.KeepTextItems = true;

@@ -34,24 +34,24 @@ struct Session {
   void Convert(std::string bytes) { result = ConvertBuffer(state, host, std::move(bytes)); }
 };
 
-std::vector<std::string> PageLabels(int count) {
-  std::vector<std::string> labels{""};
+std::vector<std::string> PageSteps(int count) {
+  std::vector<std::string> steps{""};
   for (int n = 1; n <= count; ++n)
-    labels.push_back("Lese Seite " + std::to_string(n) + "...");
-  return labels;
+    steps.push_back("Lese Seite " + std::to_string(n) + "...");
+  return steps;
 }
 
 TEST(Conversion, FourPagesReportTheirProgress) {
   Session run;
   run.Convert(Pages(4));
-  EXPECT_EQ(run.host.labels, PageLabels(4));
+  EXPECT_EQ(run.host.steps, PageSteps(4));
   EXPECT_EQ(run.host.progress, (std::vector<int>{25, 50, 75, 100, 0}));
   EXPECT_EQ(run.host.status_lines,
             (std::vector<std::string>{"4 Seiten gefunden...", "0 Schriftarten gefunden...",
                                       "0 Bilder/Objekte gefunden...", "0 JPEG-Bilder gelesen...",
                                       "Lese Seiten..."}));
-  EXPECT_EQ(run.host.page_count_label, "von 4");
-  EXPECT_EQ(run.host.events, (std::vector<std::string>{"show", "text tab", "close"}));
+  EXPECT_EQ(run.host.page_count, 4);
+  EXPECT_EQ(run.host.events, (std::vector<std::string>{"begin", "done", "end"}));
   EXPECT_TRUE(run.host.messages.empty());
   ASSERT_EQ(run.state.PageSizes.Count(), 4);
   EXPECT_EQ(run.state.PageSizes[3].Width, 612);
@@ -84,27 +84,35 @@ TEST(Conversion, ProgressIsTruncated) {
 }
 
 TEST(Conversion, CancelStopsBeforeTheNextPage) {
-  Session run;
-  run.host.on_process_events = [&run](int) {
-    EXPECT_TRUE(run.state.FBusy);
-    EXPECT_EQ(run.state.Memo1.UpdateCount(), 1);  // no repainting while the text grows
-    if (run.host.labels.back() == "Lese Seite 2...") {
-      run.state.FBreak = true;  // "Aktion abbrechen" during page 2
-    }
-  };
-  run.Convert(Pages(10));
-  EXPECT_EQ(run.state.PageSizes.Count(), 2);
-  EXPECT_EQ(run.host.labels, PageLabels(2));
-  EXPECT_EQ(run.host.progress, (std::vector<int>{10, 20, 0}));
-  EXPECT_EQ(run.host.page_count_label, "von 10");
-  EXPECT_TRUE(run.host.messages.empty());
-  EXPECT_FALSE(run.state.FBusy);
+  // "Aktion abbrechen" during page 2: the window's button sets FBreak, or the host's pump
+  // answers stop.
+  const struct {
+    const char* name;
+    void (*cancel)(Session&);
+  } ways[] = {{"FBreak", [](Session& run) { run.state.FBreak = true; }},
+              {"pump", [](Session& run) { run.host.go_on = false; }}};
+  for (const auto& way : ways) {
+    Session run;
+    run.host.on_pump = [&](int) {
+      EXPECT_TRUE(run.state.FBusy);
+      EXPECT_EQ(run.state.Memo1.UpdateCount(), 1);  // no repainting while the text grows
+      if (run.host.steps.back() == "Lese Seite 2...") way.cancel(run);
+    };
+    run.Convert(Pages(10));
+    EXPECT_EQ(run.state.PageSizes.Count(), 2) << way.name;
+    EXPECT_EQ(run.host.steps, PageSteps(2)) << way.name;
+    EXPECT_EQ(run.host.progress, (std::vector<int>{10, 20, 0})) << way.name;
+    EXPECT_EQ(run.host.page_count, 10) << way.name;
+    EXPECT_TRUE(run.host.messages.empty()) << way.name;
+    EXPECT_FALSE(run.state.FBusy) << way.name;
+    EXPECT_TRUE(run.state.FBreak) << way.name;  // the stop is kept where the window looks
+  }
 }
 
 TEST(Conversion, EventsAreProcessedBetweenPicturesAndCancelStopsTheDecoding) {
   Session run;
   int picture_calls = 0;
-  run.host.on_process_events = [&](int) {
+  run.host.on_pump = [&](int) {
     const auto& lines = run.host.status_lines;
     if (lines.empty() || lines.back() != "3 Bilder/Objekte gefunden...") return;
     if (++picture_calls == 2) run.state.FBreak = true;  // after the first of three pictures
@@ -115,7 +123,7 @@ TEST(Conversion, EventsAreProcessedBetweenPicturesAndCancelStopsTheDecoding) {
   EXPECT_EQ(run.host.status_lines[3], "1 JPEG-Bilder gelesen...");
   EXPECT_EQ(run.state.PageSizes.Count(), 0);
   EXPECT_FALSE(run.state.FBusy);
-  EXPECT_EQ(run.host.events.back(), "close");
+  EXPECT_EQ(run.host.events.back(), "end");
 }
 
 TEST(Conversion, ANewConversionClearsAnEarlierCancel) {
@@ -139,9 +147,7 @@ TEST(Conversion, ASecondCallWhileBusyChangesNothing) {
   Session outer;
   RecordingHost inner_host;
   TConversionResult inner;
-  outer.host.on_process_events = [&](int) {
-    inner = ConvertBuffer(outer.state, inner_host, Pages(1));
-  };
+  outer.host.on_pump = [&](int) { inner = ConvertBuffer(outer.state, inner_host, Pages(1)); };
   outer.Convert(Pages(2));
   EXPECT_FALSE(inner.Started);
   EXPECT_TRUE(inner_host.events.empty());
@@ -157,10 +163,10 @@ TEST(Conversion, AFileThatCannotBeOpenedGivesNoMessage) {
   const TConversionResult result = openfilenow(state, host, "/nicht/vorhanden.pdf");
   EXPECT_FALSE(result.Opened);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(host.page_count_label, "von 0");
+  EXPECT_EQ(host.page_count, 0);
   EXPECT_EQ(state.Memo1.Text(), "");
   EXPECT_EQ(state.PageSizes.Count(), 0);
-  EXPECT_EQ(host.events, (std::vector<std::string>{"show", "text tab", "close"}));
+  EXPECT_EQ(host.events, (std::vector<std::string>{"begin", "done", "end"}));
 }
 
 TEST(Conversion, OpensAFileFromDisk) {
@@ -170,7 +176,7 @@ TEST(Conversion, OpensAFileFromDisk) {
   const TConversionResult result =
       openfilenow(state, host, std::string(PAGINOR_TEST_DATA) + "/gs-rc4-40-empty.pdf");
   EXPECT_TRUE(result.Opened);
-  EXPECT_EQ(host.page_count_label, "von 2");
+  EXPECT_EQ(host.page_count, 2);
   EXPECT_TRUE(host.messages.empty());
 }
 
@@ -179,15 +185,15 @@ TEST(Conversion, InvalidFilesAreReportedOnceAtTheEnd) {
   const struct {
     const char* name;
     std::string file;
-    const char* page_count;
+    int page_count;
   } cases[] = {
-      {"no %%EOF", PdfBuilder().Build({.no_eof = true}), "von 0"},
-      {"not a PDF at all", "Hallo Welt", "von 0"},
+      {"no %%EOF", PdfBuilder().Build({.no_eof = true}), 0},
+      {"not a PDF at all", "Hallo Welt", 0},
       {"cross-reference stream",
        "%PDF-1.5\n1 0 obj\n<< /Type /XRef /Size 2 /W [1 2 1] /Length 0 >>\nstream\n\nendstream\n"
        "endobj\nstartxref\n9\n%%EOF\n",
-       "von 0"},
-      {"no root", PdfBuilder().Build(), "von 0"},
+       0},
+      {"no root", PdfBuilder().Build(), 0},
   };
   for (const auto& c : cases) {
     Session run;
@@ -196,7 +202,7 @@ TEST(Conversion, InvalidFilesAreReportedOnceAtTheEnd) {
     EXPECT_EQ(run.host.messages[0].text, kInvalid) << c.name;
     EXPECT_EQ(run.host.messages[0].caption, "Paginor") << c.name;
     EXPECT_EQ(run.host.messages[0].icon, TMessageIcon::Error) << c.name;
-    EXPECT_EQ(run.host.page_count_label, c.page_count) << c.name;
+    EXPECT_EQ(run.host.page_count, c.page_count) << c.name;
     EXPECT_TRUE(run.result.Invalid) << c.name;
     EXPECT_FALSE(run.state.FBusy) << c.name;
   }
@@ -208,7 +214,7 @@ TEST(Conversion, AMissingPageIsReportedAndTheOthersAreRead) {
   Session run;
   run.Convert(pdf.Build({.unlisted = {pages[1]}}));
   EXPECT_EQ(run.host.MessageTexts(), (std::vector<std::string>{kInvalid}));
-  EXPECT_EQ(run.host.page_count_label, "von 3");
+  EXPECT_EQ(run.host.page_count, 3);
   EXPECT_EQ(run.state.PageSizes.Count(), 3);
   EXPECT_EQ(run.host.progress, (std::vector<int>{33, 66, 100, 0}));
 }
@@ -243,7 +249,7 @@ TEST(Conversion, PasswordPromptThroughTheHost) {
     EXPECT_EQ(run.host.password_prompts, 2);
     EXPECT_EQ(run.host.MessageTexts(),
               (std::vector<std::string>{"Das Passwort war leider falsch!"}));
-    EXPECT_EQ(run.host.page_count_label, "von 2");
+    EXPECT_EQ(run.host.page_count, 2);
     EXPECT_FALSE(run.result.PasswordRefused);
   }
   {
@@ -251,7 +257,7 @@ TEST(Conversion, PasswordPromptThroughTheHost) {
     run.Convert(file);
     EXPECT_EQ(run.host.password_prompts, 1);
     EXPECT_EQ(run.host.MessageTexts(), (std::vector<std::string>{kInvalid}));
-    EXPECT_EQ(run.host.page_count_label, "von 0");
+    EXPECT_EQ(run.host.page_count, 0);
     EXPECT_TRUE(run.result.PasswordRefused);
   }
   {
@@ -259,7 +265,7 @@ TEST(Conversion, PasswordPromptThroughTheHost) {
     run.Convert(ReadFixture("qpdf-rc4-40-empty.pdf"));
     EXPECT_EQ(run.host.password_prompts, 0);
     EXPECT_TRUE(run.host.messages.empty());
-    EXPECT_EQ(run.host.page_count_label, "von 2");
+    EXPECT_EQ(run.host.page_count, 2);
   }
 }
 
@@ -277,15 +283,15 @@ TEST(Conversion, FailuresInsideStillCleanUp) {
   };
   for (const auto& c : cases) {
     Session run;
-    run.host.on_process_events = [&](int) {
-      if (run.host.labels.back() == "Lese Seite 1...") c.fail();
+    run.host.on_pump = [&](int) {
+      if (run.host.steps.back() == "Lese Seite 1...") c.fail();
     };
     run.Convert(Pages(3));
     EXPECT_EQ(run.host.MessageTexts(), (std::vector<std::string>{c.message})) << c.name;
     EXPECT_FALSE(run.state.FBusy) << c.name;
     EXPECT_EQ(run.state.Memo1.UpdateCount(), 0) << c.name;
-    EXPECT_EQ(run.host.events.back(), "close") << c.name;
-    EXPECT_EQ(run.host.page_count_label, "von 3") << c.name;  // the pages were known
+    EXPECT_EQ(run.host.events.back(), "end") << c.name;
+    EXPECT_EQ(run.host.page_count, 3) << c.name;  // the pages were known
   }
 }
 

@@ -271,7 +271,7 @@ TEST(ModernFiles, HostileStreamsStayBounded) {
     file = file.substr(0, file.find("xref\n")) + "startxref\n" + std::to_string(pdf.OffsetOf(1)) +
            "\n%%EOF\n";
     TDocReader reader(file);
-    reader.Modern = true;
+    reader.SetRules(TReadingRules::Modern());
     ReadXrefAndTrailer(reader);
     EXPECT_LT(reader.XrefCount(), 100000) << c.name;
   }
@@ -282,7 +282,7 @@ TEST(ModernFiles, HostileStreamsStayBounded) {
   pdf.Set(3, "<< /Type /ObjStm /N 2000000000 /First 4 /Length 10 >>\nstream\n9 0 (abc)\nendstream");
   pdf.root = 1;
   TDocReader reader(pdf.Build());
-  reader.Modern = true;
+  reader.SetRules(TReadingRules::Modern());
   ReadXrefAndTrailer(reader);
   reader.Compressed.push_back({1, 3, 0});
   ExpandObjectStreams(reader);

@@ -362,8 +362,8 @@ TEST(LazyPictures, TheRecordsSizeAndDepthAreThoseOfTheDecodedBitmap) {
   }
 }
 
-TEST(LazyPictures, WithoutKeptDataTheNumbersSizesAndDepthsStay) {
-  const std::string file = ReadFixture("images/img2pdf-png.pdf");
+// Checking without keeping the data gives the records that keeping it gives, only empty.
+void ExpectSameRecordsWithoutKeptData(const std::string& file) {
   Extracted kept(file);
   auto reader = ReadStructure(file);
   TImageRec* bound = nullptr;
@@ -385,6 +385,13 @@ TEST(LazyPictures, WithoutKeptDataTheNumbersSizesAndDepthsStay) {
   }
 }
 
+TEST(LazyPictures, WithoutKeptDataTheNumbersSizesAndDepthsStay) {
+  for (const char* name : {"images/img2pdf-png.pdf", "images/img2pdf-jpeg.pdf"}) {
+    SCOPED_TRACE(name);
+    ExpectSameRecordsWithoutKeptData(ReadFixture(name));
+  }
+}
+
 TEST(LazyPictures, TheSinkGetsEachPictureAsItPassesWithItsNumber) {
   PdfBuilder pdf;
   const SmallJpeg jpeg(5, 3);
@@ -401,27 +408,87 @@ TEST(LazyPictures, TheSinkGetsEachPictureAsItPassesWithItsNumber) {
     int number;
     std::string name;
     std::string jpeg;
-    bool decoded;
+    bool handed_decoded;
+    bool grey;  // its data, decoded at the hand-over, give the grey pixel
   };
   std::vector<Seen> seen;
   ExtractImages(
       *reader, images, true, [](const std::string&) {}, {}, false,
       [&seen](int number, const TImageRec& image, const TDIB& decoded) {
-        seen.push_back({number, image.Name, std::string(image.JpegBytes()),
-                        decoded.HasBits() && getpixel(decoded, 0, 0) == 0x42});
+        const TDIB pixels = image.Bitmap.Decode();
+        seen.push_back(
+            {number, image.Name, std::string(image.JpegBytes()), decoded.HasBits(),
+             pixels.HasBits() && pixels.BitCount() == 8 && getpixel(pixels, 0, 0) == 0x42});
       });
   ASSERT_EQ(seen.size(), 2u);
-  // The JPEG is handed over as stored, undecoded; the Flate picture with the bitmap its
-  // check made.
+  // Neither is decoded for its check: the JPEG is handed over as stored, the Flate picture
+  // with its data, which decode while it is being handed over.
   EXPECT_EQ(seen[0].number, 1);
   EXPECT_EQ(seen[0].name, "/P");
   EXPECT_EQ(seen[0].jpeg, jpeg.good);
-  EXPECT_FALSE(seen[0].decoded);
+  EXPECT_FALSE(seen[0].handed_decoded);
+  EXPECT_FALSE(seen[0].grey);
   EXPECT_EQ(seen[1].number, 2);
   EXPECT_EQ(seen[1].name, "/G");
-  EXPECT_TRUE(seen[1].decoded);
+  EXPECT_FALSE(seen[1].handed_decoded);
+  EXPECT_TRUE(seen[1].grey);
   // Nothing is kept past the hand-over.
   EXPECT_TRUE(images[0].JpegBytes().empty());
+}
+
+TEST(LazyPictures, AFlatePictureIsCheckedByCountingItsSamplesAsDecodingWouldTakeThem) {
+  // 3 × 2 pictures: whether they are kept, and the depth that picks their link's extension,
+  // follow from the number of samples alone.
+  const std::string rgb(18, '\x50');
+  const std::string packed = PdfBuilder::Deflate(std::string(600, '\x33'));
+  const struct {
+    const char* name;
+    std::string dict;
+    std::string data;
+    int bits;  // 0: dropped
+  } cases[] = {
+      {"8-bit RGB", "/ColorSpace /DeviceRGB /BitsPerComponent 8", PdfBuilder::Deflate(rgb), 24},
+      {"RGB one byte short", "/ColorSpace /DeviceRGB /BitsPerComponent 8",
+       PdfBuilder::Deflate(rgb.substr(1)), 0},
+      {"three bytes a pixel without a colour space", "/BitsPerComponent 8",
+       PdfBuilder::Deflate(rgb), 24},
+      {"grey with its last row missing", "/ColorSpace /DeviceGray /BitsPerComponent 8",
+       PdfBuilder::Deflate("\x01\x02\x03"), 8},
+      {"grey, damaged stream", "/ColorSpace /DeviceGray /BitsPerComponent 8",
+       packed.substr(0, packed.size() / 2), 8},
+      {"grey, no zlib data", "/ColorSpace /DeviceGray /BitsPerComponent 8", "nonsense", 8},
+      {"RGB with a PNG predictor",
+       "/ColorSpace /DeviceRGB /BitsPerComponent 8 /DecodeParms << /Predictor 15 /Colors 3 "
+       "/Columns 3 >>",
+       PdfBuilder::Deflate(std::string(1, '\0') + rgb.substr(0, 9) + std::string(1, '\2') +
+                           rgb.substr(9)),
+       24},
+      {"2-bit grey", "/ColorSpace /DeviceGray /BitsPerComponent 2", PdfBuilder::Deflate("\x1B\xE4"),
+       4},
+      {"3-bit grey", "/ColorSpace /DeviceGray /BitsPerComponent 3", PdfBuilder::Deflate("\x1B\xE4"),
+       0},
+      {"16-bit RGB", "/ColorSpace /DeviceRGB /BitsPerComponent 16",
+       PdfBuilder::Deflate(std::string(36, '\x40')), 24},
+  };
+  for (const auto& c : cases) {
+    for (const bool modern : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (modern ? ", modern reader" : ""));
+      PdfBuilder pdf;
+      const int image = pdf.AddStream(ImageDict(3, 2, c.dict + " /Filter /FlateDecode"), c.data);
+      auto reader = ReadStructure(WithPages(pdf, {"/Im1 " + Ref(image)}), nullptr, modern);
+      TImageRec* bound = nullptr;
+      TDynaArray<TImageRec> images{&bound};
+      ExtractImages(*reader, images, true, [](const std::string&) {});
+      ASSERT_EQ(images.Count(), c.bits == 0 ? 0 : 1);
+      if (c.bits == 0) continue;
+      EXPECT_EQ(images[0].Bitmap.BitCount(), c.bits);
+      const TDIB dib = images[0].Bitmap.Decode();
+      ASSERT_TRUE(dib.HasBits());
+      EXPECT_EQ(dib.BitCount(), c.bits);
+      EXPECT_EQ(dib.Width(), images[0].Bitmap.Width());
+      EXPECT_EQ(dib.Height(), images[0].Bitmap.Height());
+    }
+  }
 }
 
 TEST(LazyPictures, AJpegIsCheckedByItsHeaders) {

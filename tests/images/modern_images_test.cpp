@@ -301,7 +301,7 @@ TEST(Jbig2Pictures, MmrRegionAsTheMonochromePicture) {
     const std::vector<TDictEntry> entries(reader->DictEntries.begin(), reader->DictEntries.end());
     reader->FreeDict();
     EXPECT_EQ(ReadImageAttributes(*reader, entries, 5, 0).Jbig2Globals, globals);
-    reader->Modern = false;
+    reader->SetRules(TReadingRules::Classic());
     EXPECT_EQ(ReadImageAttributes(*reader, entries, 5, 0).Jbig2Globals, "");
   }
 

@@ -1,4 +1,5 @@
 #include "pdf/more_filters.h"
+#include "pdf/filter_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -123,13 +124,13 @@ TEST(FilterChain, LzwWithoutEarlyChange) {
       ReadFilterChain({"/Filter", "/LZWDecode"}, {"/DecodeParms", "<<", "/EarlyChange", "0", ">>"});
   ASSERT_EQ(chain.size(), 1u);
   EXPECT_FALSE(chain[0].EarlyChange);
-  EXPECT_EQ(DecodeStep(chain[0], late), data);
+  EXPECT_EQ(TFilterRegistry::Modern().Decode(chain[0], late), data);
   // The default reads the widths one code early and goes wrong where they change.
   EXPECT_TRUE(ReadFilterChain({"/Filter", "/LZWDecode"}, {})[0].EarlyChange);
   EXPECT_NE(DecodeLZW(late), data);
   const auto explicit_early =
       ReadFilterChain({"/Filter", "/LZW"}, {"/DecodeParms", "<<", "/EarlyChange", "1", ">>"});
-  EXPECT_EQ(DecodeStep(explicit_early[0], EncodeLzw(data)), data);
+  EXPECT_EQ(TFilterRegistry::Modern().Decode(explicit_early[0], EncodeLzw(data)), data);
 }
 
 TEST(FilterChain, FiltersAndTheirParameters) {
@@ -189,14 +190,14 @@ TEST(FilterChain, StepsUndoPredictorsAfterFlateAndLzw) {
     step.Predictor.Predictor = c.predictor;
     step.Predictor.Colors = 3;
     step.Predictor.Columns = 5;
-    EXPECT_EQ(DecodeStep(step, c.encoded), rows) << c.name;
+    EXPECT_EQ(TFilterRegistry::Modern().Decode(step, c.encoded), rows) << c.name;
   }
   TFilterStep unknown;
   unknown.Name = "/JPXDecode";
-  EXPECT_FALSE(DecodeStep(unknown, "data"));
+  EXPECT_FALSE(TFilterRegistry::Modern().Decode(unknown, "data"));
   TFilterStep crypt;
   crypt.Name = "/Crypt";
-  EXPECT_EQ(DecodeStep(crypt, "data"), "data");
+  EXPECT_EQ(TFilterRegistry::Modern().Decode(crypt, "data"), "data");
 }
 
 }  // namespace

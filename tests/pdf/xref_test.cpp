@@ -45,6 +45,26 @@ TEST(Xref, FindsObjectsAndTheRoot) {
   EXPECT_FALSE(r.GotoObject(-1));
 }
 
+TEST(Xref, CheckedObjectsAreTakenOnlyInTheGenerationAskedFor) {
+  PdfBuilder pdf;
+  pdf.root = pdf.Add("<< /Type /Catalog >>");
+  pdf.Add("(zwei)");
+  std::string file = pdf.Build();
+  const std::size_t header = file.find("2 0 obj");
+  ASSERT_NE(header, std::string::npos);
+  file[header + 2] = '1';
+  for (const bool checked : {false, true}) {
+    TDocReader r(file);
+    r.SetRules(checked ? TReadingRules::Modern() : TReadingRules::Classic());
+    ReadXrefAndTrailer(r);
+    SCOPED_TRACE(checked ? "modern" : "classic");
+    EXPECT_TRUE(r.GotoObject(2));
+    EXPECT_TRUE(r.GotoObject(2, 1));
+    EXPECT_EQ(r.GotoObject(2, 0), !checked);
+    EXPECT_EQ(r.ObjectBodyPos(2, 0).has_value(), !checked);
+  }
+}
+
 TEST(Xref, HexIdentifierStaysAsTheTokenizerGivesIt) {
   PdfBuilder pdf;
   pdf.root = pdf.Add("<< >>");

@@ -9,7 +9,7 @@ namespace paginor::testing {
 
 std::vector<std::string> Converted::MessageTexts() const {
   std::vector<std::string> texts;
-  for (const RecordingHost::Message& m : messages)
+  for (const RecordingHost::ShownMessage& m : messages)
     texts.push_back(m.text);
   return texts;
 }

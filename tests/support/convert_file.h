@@ -15,7 +15,7 @@ struct Converted {
   std::string text;
   TConversionResult result;
   std::vector<std::string> status;
-  std::vector<RecordingHost::Message> messages;
+  std::vector<RecordingHost::ShownMessage> messages;
   int prompts = 0;
 
   std::vector<std::string> MessageTexts() const;

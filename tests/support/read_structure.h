@@ -40,7 +40,7 @@ inline std::unique_ptr<TDocReader> ReadStructure(std::string bytes,
                                                  TPasswordPrompt* prompt = nullptr,
                                                  bool modern = false) {
   auto reader = std::make_unique<TDocReader>(std::move(bytes));
-  reader->Modern = modern;
+  reader->SetRules(modern ? TReadingRules::Modern() : TReadingRules::Classic());
   ReadXrefAndTrailer(*reader);
   if (reader->Invalid) return reader;
   if (reader->Encrypted) {

@@ -14,24 +14,24 @@ namespace paginor::testing {
 
 class RecordingHost final : public TConversionHost {
  public:
-  struct Message {
+  struct ShownMessage {
     std::string text;
     std::string caption;
     TMessageIcon icon;
   };
 
-  void ShowProgress() override { events.push_back("show"); }
-  void CloseProgress() override { events.push_back("close"); }
-  void SetLineLabel(const std::string& text) override { labels.push_back(text); }
-  void AddStatusLine(const std::string& line) override { status_lines.push_back(line); }
-  void SetProStatus(int percent) override { progress.push_back(percent); }
-  void ProcessEvents() override {
-    ++events_processed;
-    if (on_process_events) on_process_events(events_processed);
+  void BeginProgress() override { events.push_back("begin"); }
+  void EndProgress() override { events.push_back("end"); }
+  void SetStep(const std::string& text) override { steps.push_back(text); }
+  void StatusLine(const std::string& line) override { status_lines.push_back(line); }
+  void SetProgress(int percent) override { progress.push_back(percent); }
+  bool PumpAndCancel() override {
+    ++pumps;
+    if (on_pump) on_pump(pumps);
+    return go_on;
   }
   TConvertOptions Options() override { return options; }
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   TMessageIcon icon) override {
+  void Message(const std::string& text, const std::string& caption, TMessageIcon icon) override {
     messages.push_back({text, caption, icon});
   }
   std::optional<std::string> AskPassword() override {
@@ -41,13 +41,13 @@ class RecordingHost final : public TConversionHost {
     passwords.pop_front();
     return answer;
   }
-  void SetPageCountLabel(const std::string& text) override { page_count_label = text; }
-  void ShowTextTab() override { events.push_back("text tab"); }
+  void SetPageCount(int count) override { page_count = count; }
+  void Done() override { events.push_back("done"); }
 
   // The message texts alone, for comparisons.
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;
-    for (const Message& m : messages)
+    for (const ShownMessage& m : messages)
       texts.push_back(m.text);
     return texts;
   }
@@ -55,16 +55,18 @@ class RecordingHost final : public TConversionHost {
   TConvertOptions options;
   // Answers of the password prompt in order; nullopt (or running out) cancels.
   std::deque<std::optional<std::string>> passwords;
-  // Called on every event processing with its 1-based count (to cancel, say).
-  std::function<void(int)> on_process_events;
+  // Called on every pump with its 1-based count (to cancel, say).
+  std::function<void(int)> on_pump;
+  // What every pump answers: false asks the conversion to stop.
+  bool go_on = true;
 
   std::vector<std::string> events;
-  std::vector<std::string> labels;
+  std::vector<std::string> steps;
   std::vector<std::string> status_lines;
   std::vector<int> progress;
-  std::vector<Message> messages;
-  std::string page_count_label;
-  int events_processed = 0;
+  std::vector<ShownMessage> messages;
+  std::optional<int> page_count;  // nothing until the conversion tells it
+  int pumps = 0;
   int password_prompts = 0;
 };
 
