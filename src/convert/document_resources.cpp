@@ -35,18 +35,7 @@ const TPdfObject& TDocumentResources::PageResources(int page_index) {
   if (page_index < 0 || page_index >= reader_.Pages.Count()) return kNoObject;
   const TPageRec& page = reader_.Pages[page_index];
   if (!page.HasResources) return kNoObject;
-  auto it = page_resources_.find(page.ResourcesPos);
-  if (it == page_resources_.end()) {
-    TPdfObject dict;
-    TParseLimits limits;
-    limits.Depth = reader_.Caps.Limits.Nesting;
-    if (auto parsed =
-            ParseObject(reader_.Buffer(), static_cast<std::size_t>(page.ResourcesPos), limits)) {
-      dict = std::move(parsed->Object);
-    }
-    it = page_resources_.emplace(page.ResourcesPos, std::move(dict)).first;
-  }
-  return it->second;
+  return objects_.ObjectAt(page.ResourcesPos);
 }
 
 int32_t TDocumentResources::ResourcesId(const TPdfObject* resources) {
@@ -141,7 +130,7 @@ int TDocumentResources::Font(int32_t resources, const std::string& name) {
       TFontRec* font = fonts_.Append();
       font->Name = name;
       font->FontDictPos = *pos;
-      ReadFontRecord(reader_, *font);
+      ReadFontRecord(reader_, objects_, *font);
       index = fonts_.Count() - 1;
       if (selected >= 0) fonts_.Select(selected);
       font_of_object_[ref.Num] = index;

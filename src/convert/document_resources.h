@@ -41,8 +41,7 @@ class TDocumentResources final : public TResourceLookup {
   TDocReader& reader_;
   TObjectResolver objects_;
   TDynaArray<TFontRec>& fonts_;
-  std::unordered_map<int64_t, TPdfObject> page_resources_;  // by the dictionary's position
-  std::vector<TPdfObject> resources_;                       // by their number
+  std::vector<TPdfObject> resources_;  // by their number
   std::map<std::pair<int32_t, int32_t>, int32_t>
       resources_of_form_;  // (object, generation) of a form -> number
   std::map<std::pair<int32_t, std::string>, int> font_index_;

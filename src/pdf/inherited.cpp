@@ -1,13 +1,14 @@
 #include "pdf/inherited.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <set>
 #include <unordered_map>
 #include <vector>
 
-#include "pdf/literals.h"
+#include "pdf/object_resolver.h"
 
 namespace paginor {
 
@@ -22,30 +23,17 @@ struct Box {
   double height = 0;
 };
 
-// [llx lly urx ury] from tokens starting at "[".
-std::optional<Box> BoxOf(const std::vector<std::string>& t, std::size_t at) {
-  if (at + 4 >= t.size() || t[at] != "[") return std::nullopt;
-  const auto x0 = ParseNumber(t[at + 1]);
-  const auto y0 = ParseNumber(t[at + 2]);
-  const auto x1 = ParseNumber(t[at + 3]);
-  const auto y1 = ParseNumber(t[at + 4]);
-  if (!x0 || !y0 || !x1 || !y1) return std::nullopt;
-  // Boxes may name any two opposite corners.
-  return Box{std::min(*x0, *x1), std::min(*y0, *y1), std::fabs(*x1 - *x0), std::fabs(*y1 - *y0)};
-}
-
-std::optional<Box> ReadBox(TDocReader& reader, const TDictEntry& e) {
-  const auto& t = e.Tokens;
-  if (IsReference(e)) {
-    TSavedCursor saved(reader);
-    std::vector<std::string> tokens{t[0]};
-    if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
-      for (int i = 0; i < 6 && !reader.PastEnd(); ++i)
-        tokens.push_back(reader.ReadToken());
-    }
-    return BoxOf(tokens, 1);
+// [llx lly urx ury]; boxes may name any two opposite corners.
+std::optional<Box> BoxOf(const TPdfObject* box) {
+  if (box == nullptr || box->Items().size() < 4) return std::nullopt;
+  std::array<double, 4> v{};
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const auto n = box->Items()[i].AsNumber();
+    if (!n) return std::nullopt;
+    v[i] = *n;
   }
-  return BoxOf(t, 1);
+  return Box{std::min(v[0], v[2]), std::min(v[1], v[3]), std::fabs(v[2] - v[0]),
+             std::fabs(v[3] - v[1])};
 }
 
 struct Found {
@@ -57,32 +45,25 @@ struct Found {
 };
 
 // What the dictionary of object num says of the attributes.
-Found ReadAttributes(TDocReader& reader, int32_t num) {
+Found ReadAttributes(TDocReader& reader, TObjectResolver& objects, int32_t num) {
   Found found;
-  if (!reader.GotoObject(num)) return found;
-  reader.ReadDict();
-  const std::vector<TDictEntry> entries(reader.DictEntries.begin(), reader.DictEntries.end());
-  reader.FreeDict();
-  for (const TDictEntry& e : entries) {
-    const auto& t = e.Tokens;
-    if (t[0] == "/Resources" && t.size() >= 2) {
-      if (IsReference(e)) {
-        TSavedCursor saved(reader);
-        if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) {
-          found.resources = reader.GetPos();
-        }
-      } else {
-        found.resources = e.ValuePos;
-      }
-    } else if (t[0] == "/MediaBox") {
-      found.media = ReadBox(reader, e);
-    } else if (t[0] == "/CropBox") {
-      found.crop = ReadBox(reader, e);
-    } else if (t[0] == "/Rotate" && t.size() >= 2) {
-      found.rotate = ParseInt32(t[1]);
-    } else if (t[0] == "/Parent" && IsReference(e)) {
-      found.parent = ParseInt32(t[1]);
+  const TPdfObject& node = objects.Object({num, TDocReader::kAnyGeneration});
+  if (const TPdfObject* resources = node.Get("Resources")) {
+    if (const auto ref = resources->AsRef()) {
+      found.resources = reader.ObjectBodyPos(ref->Num, ref->Gen);
+    } else if (resources->IsDict()) {
+      found.resources = resources->Pos();
     }
+  }
+  found.media = BoxOf(objects.Get(node, "MediaBox"));
+  found.crop = BoxOf(objects.Get(node, "CropBox"));
+  if (const TPdfObject* rotate = objects.Get(node, "Rotate")) {
+    const double turn = rotate->AsNumber().value_or(0.5);
+    if (std::trunc(turn) == turn && std::fabs(turn) < 1e9)
+      found.rotate = static_cast<int32_t>(turn);
+  }
+  if (const TPdfObject* parent = node.Get("Parent"); parent && parent->IsRef()) {
+    found.parent = parent->AsRef()->Num;
   }
   return found;
 }
@@ -90,6 +71,7 @@ Found ReadAttributes(TDocReader& reader, int32_t num) {
 }  // namespace
 
 void ApplyInheritedAttributes(TDocReader& reader) {
+  TObjectResolver objects(reader);
   // What each node passes down, its own ancestors' included: nodes are shared by many pages
   // and hold long /Kids arrays, so each is read once.
   std::unordered_map<int32_t, Found> passed_down;
@@ -104,7 +86,7 @@ void ApplyInheritedAttributes(TDocReader& reader) {
         known = it->second;
         break;
       }
-      Found own = ReadAttributes(reader, *node);
+      Found own = ReadAttributes(reader, objects, *node);
       const std::optional<int32_t> parent = own.parent;
       chain.emplace_back(*node, std::move(own));
       node = parent;
@@ -121,7 +103,7 @@ void ApplyInheritedAttributes(TDocReader& reader) {
     return known;
   };
   for (TPageRec& page : reader.Pages) {
-    Found own = ReadAttributes(reader, page.ObjNum);
+    Found own = ReadAttributes(reader, objects, page.ObjNum);
     if (!own.resources || !own.media || !own.crop || !own.rotate) {
       const Found above = inherited(own.parent);
       if (!own.resources) own.resources = above.resources;

@@ -39,9 +39,10 @@ TPdfObject TPdfObject::Array(TPdfArray items) {
   return o;
 }
 
-TPdfObject TPdfObject::Dict(TPdfDict entries) {
+TPdfObject TPdfObject::Dict(TPdfDict entries, int64_t pos) {
   TPdfObject o;
   o.kind_ = Kind::Dict;
+  o.pos_ = pos;
   o.dict_ = std::make_shared<const TPdfDict>(std::move(entries));
   return o;
 }
@@ -368,6 +369,7 @@ class Parser {
   }
 
   TPdfObject Dict(int depth) {
+    const std::size_t start = p_;
     p_ += 2;  // "<<"
     TPdfDict entries;
     while (true) {
@@ -389,7 +391,7 @@ class Parser {
       if (objects_ > limits_.Objects) break;
       entries.emplace_back(std::move(key), value ? std::move(*value) : TPdfObject{});
     }
-    return TPdfObject::Dict(std::move(entries));
+    return TPdfObject::Dict(std::move(entries), static_cast<int64_t>(start));
   }
 
   std::string_view d_;

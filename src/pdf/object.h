@@ -32,7 +32,8 @@ class TPdfObject {
   static TPdfObject String(std::string bytes);
   static TPdfObject Name(std::string name);  // without its "/"
   static TPdfObject Array(TPdfArray items);
-  static TPdfObject Dict(TPdfDict entries);
+  // pos: where the dictionary starts in the bytes it was parsed from.
+  static TPdfObject Dict(TPdfDict entries, int64_t pos = -1);
   static TPdfObject Reference(TPdfRef ref);
 
   Kind kind() const { return kind_; }
@@ -53,12 +54,15 @@ class TPdfObject {
 
   // The value of a dictionary's key (without "/"); nullptr when absent or no dictionary.
   const TPdfObject* Get(std::string_view key) const;
+  // Where a parsed dictionary starts in its bytes ("<<"); -1 for other objects.
+  int64_t Pos() const { return pos_; }
   // A number array of exactly n numbers.
   std::optional<std::vector<double>> Numbers(std::size_t n) const;
 
  private:
   Kind kind_ = Kind::Null;
   double number_ = 0;
+  int64_t pos_ = -1;
   std::string text_;
   TPdfRef ref_;
   std::shared_ptr<const TPdfArray> array_;

@@ -14,14 +14,23 @@ const TPdfObject& TObjectResolver::Object(TPdfRef ref) {
   const auto known = objects_.find(ref.Num);
   if (known != objects_.end()) return known->second;
   TPdfObject object;
-  if (const std::optional<int64_t> body = reader_.ObjectBodyPos(ref.Num, ref.Gen)) {
-    TParseLimits limits;
-    limits.Depth = reader_.Caps.Limits.Nesting;
-    if (auto parsed = ParseObject(reader_.Buffer(), static_cast<std::size_t>(*body), limits)) {
-      object = std::move(parsed->Object);
-    }
-  }
+  if (const std::optional<int64_t> body = reader_.ObjectBodyPos(ref.Num, ref.Gen))
+    object = Parse(*body);
   return objects_.emplace(ref.Num, std::move(object)).first->second;
+}
+
+const TPdfObject& TObjectResolver::ObjectAt(int64_t pos) {
+  const auto known = direct_.find(pos);
+  if (known != direct_.end()) return known->second;
+  return direct_.emplace(pos, Parse(pos)).first->second;
+}
+
+TPdfObject TObjectResolver::Parse(int64_t pos) const {
+  if (pos < 0) return {};
+  TParseLimits limits;
+  limits.Depth = reader_.Caps.Limits.Nesting;
+  auto parsed = ParseObject(reader_.Buffer(), static_cast<std::size_t>(pos), limits);
+  return parsed ? std::move(parsed->Object) : TPdfObject{};
 }
 
 const TPdfObject& TObjectResolver::Resolve(const TPdfObject& o) {

@@ -2,6 +2,7 @@
 // puts it (objects of object streams have been written out by then) and kept.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -17,6 +18,9 @@ class TObjectResolver {
 
   // Object num; null when the table has no such object or its body is no object.
   const TPdfObject& Object(TPdfRef ref);
+  // The direct object whose bytes start at pos (a dictionary inside another object); null when
+  // there is none.
+  const TPdfObject& ObjectAt(int64_t pos);
   // What o refers to (through chains of references, a few steps at most); o itself otherwise.
   const TPdfObject& Resolve(const TPdfObject& o);
   // The value of key in dictionary o (o and the value resolved); nullptr when absent.
@@ -27,8 +31,11 @@ class TObjectResolver {
   std::optional<std::string> StreamData(TPdfRef ref);
 
  private:
+  TPdfObject Parse(int64_t pos) const;
+
   TDocReader& reader_;
   std::unordered_map<int32_t, TPdfObject> objects_;
+  std::unordered_map<int64_t, TPdfObject> direct_;  // by position
 };
 
 }  // namespace paginor

@@ -1,9 +1,12 @@
 #include "pdf/xref_stream.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <vector>
 
 #include "pdf/literals.h"
+#include "pdf/object.h"
 #include "pdf/stream_reader.h"
 #include "pdf/xref.h"
 
@@ -19,10 +22,18 @@ uint64_t Field(const std::string& data, std::size_t at, int width) {
   return value;
 }
 
-std::vector<int64_t> NumbersOf(const std::vector<std::string>& tokens) {
+std::optional<int64_t> WholeNumber(const TPdfObject* o) {
+  const double n = o ? o->AsNumber().value_or(0.5) : 0.5;
+  if (std::trunc(n) != n || std::fabs(n) >= 9e18) return std::nullopt;
+  return static_cast<int64_t>(n);
+}
+
+// The whole numbers of an array; other items are left out.
+std::vector<int64_t> NumbersOf(const TPdfObject* array) {
   std::vector<int64_t> numbers;
-  for (std::size_t i = 1; i < tokens.size(); ++i) {
-    if (const auto n = ParseInt64(tokens[i])) numbers.push_back(*n);
+  if (array == nullptr) return numbers;
+  for (const TPdfObject& item : array->Items()) {
+    if (const auto n = WholeNumber(&item)) numbers.push_back(*n);
   }
   return numbers;
 }
@@ -41,23 +52,23 @@ bool ReadXrefStream(TDocReader& reader, int64_t offset, int64_t& prev) {
   reader.SetPos(offset);
   const auto header = ObjectHeader(reader);
   if (!header) return false;
-  reader.ReadDict();
-  bool is_xref = false;
-  std::vector<int64_t> widths;
-  std::vector<int64_t> index;
-  int64_t size = 0;
-  for (const TDictEntry& e : reader.DictEntries) {
-    const auto& t = e.Tokens;
-    if (t[0] == "/Type" && t.size() >= 2) is_xref = t[1] == "/XRef";
-    if (t[0] == "/W") widths = NumbersOf(t);
-    if (t[0] == "/Index") index = NumbersOf(t);
-    if (t[0] == "/Size" && t.size() >= 2) size = ParseInt64(t[1]).value_or(0);
-  }
+  TParseLimits limits;
+  limits.Depth = reader.Caps.Limits.Nesting;
+  const auto parsed =
+      ParseObject(reader.Buffer(), static_cast<std::size_t>(reader.GetPos()), limits);
+  if (!parsed || !parsed->Object.IsDict()) return false;
+  const TPdfObject& dict = parsed->Object;
+  const TPdfObject* type = dict.Get("Type");
+  const bool is_xref = type != nullptr && type->IsName("XRef");
+  std::vector<int64_t> widths = NumbersOf(dict.Get("W"));
+  std::vector<int64_t> index = NumbersOf(dict.Get("Index"));
+  const int64_t size = WholeNumber(dict.Get("Size")).value_or(0);
   if (!is_xref || widths.size() != 3 ||
       std::any_of(widths.begin(), widths.end(), [](int64_t w) { return w < 0 || w > 8; })) {
-    reader.FreeDict();
     return false;
   }
+  // The trailer's entries are read as the cross-reference table's trailer reads them.
+  reader.ReadDict();
   const std::vector<TDictEntry> trailer(reader.DictEntries.begin(), reader.DictEntries.end());
   const std::optional<std::string> data = ReadStreamData(reader, header->first, header->second,
                                                          /*encrypt=*/false);

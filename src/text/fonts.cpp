@@ -10,6 +10,7 @@
 
 #include "output/cp1252.h"
 #include "pdf/literals.h"
+#include "pdf/object_resolver.h"
 #include "pdf/stream_reader.h"
 #include "text/cid_collections.h"
 #include "text/font_program.h"
@@ -164,33 +165,22 @@ void ReadDifferences(TDocReader& reader, TFontRec& font) {
   reader.FreeDict();
 }
 
-// The tokens of the object a reference names: an array to its bracket, a dictionary to its
-// closing ">>", or one token.
-std::vector<std::string> ObjectTokens(TDocReader& reader, int32_t num) {
-  return reader.ObjectTokens(num, 1000000);
-}
-
-std::optional<int32_t> ReferenceAt(const std::vector<std::string>& t, std::size_t i) {
-  if (i + 2 >= t.size() || t[i + 2] != "R") return std::nullopt;
-  return ParseInt32(t[i]);
-}
-
 // /W of a CID font: "c [w1 w2 ...]" and "c_first c_last w".
-void ReadCidWidths(const std::vector<std::string>& t, std::size_t at, TFontExtras& extras) {
+void ReadCidWidths(const TPdfArray& items, TFontExtras& extras) {
   std::vector<double> numbers;
-  for (std::size_t i = at + 1; i < t.size() && t[i] != "]"; ++i) {
-    if (t[i] == "[") {
+  for (const TPdfObject& item : items) {
+    if (item.IsArray()) {
       if (numbers.empty()) return;
       auto cid = static_cast<int64_t>(numbers.back());
       numbers.pop_back();
-      for (++i; i < t.size() && t[i] != "]"; ++i) {
-        if (const auto w = ParseNumber(t[i]); w && extras.Widths.size() < 100000) {
+      for (const TPdfObject& width : item.Items()) {
+        if (const auto w = width.AsNumber(); w && extras.Widths.size() < 100000) {
           extras.Widths[static_cast<uint32_t>(cid++)] = *w;
         }
       }
       continue;
     }
-    if (const auto n = ParseNumber(t[i])) numbers.push_back(*n);
+    if (const auto n = item.AsNumber()) numbers.push_back(*n);
     if (numbers.size() == 3) {
       const auto first = static_cast<int64_t>(numbers[0]);
       const auto last = static_cast<int64_t>(numbers[1]);
@@ -203,19 +193,28 @@ void ReadCidWidths(const std::vector<std::string>& t, std::size_t at, TFontExtra
   }
 }
 
-// The decoded data of stream object num; the cursor is left where it was.
-std::optional<std::string> StreamOf(TDocReader& reader, int32_t num) {
-  if (num < 0 || num >= reader.XrefCount()) return std::nullopt;
-  return ReadStreamObject(reader, num, reader.XrefTable[static_cast<std::size_t>(num)].Gen);
+// The decoded data of the stream that key of dict refers to.
+std::optional<std::string> StreamOf(TObjectResolver& objects, const TPdfObject& dict,
+                                    std::string_view key) {
+  const TPdfObject* value = dict.Get(key);
+  const std::optional<TPdfRef> ref = value ? value->AsRef() : std::nullopt;
+  return ref ? objects.StreamData(*ref) : std::nullopt;
 }
 
-std::optional<TToUnicode> ReadToUnicode(TDocReader& reader, int32_t num) {
+std::optional<TToUnicode> ReadToUnicode(TObjectResolver& objects, const TPdfObject& font) {
   std::optional<TToUnicode> map;
-  if (const auto data = StreamOf(reader, num)) {
+  if (const auto data = StreamOf(objects, font, "ToUnicode")) {
     map = TToUnicode::Parse(*data);
     if (map->Empty()) map.reset();
   }
   return map;
+}
+
+// The dictionary that key of dict names; null when it names none.
+const TPdfObject& DictOf(TObjectResolver& objects, const TPdfObject& dict, std::string_view key) {
+  static const TPdfObject kNone;
+  const TPdfObject* value = objects.Get(dict, key);
+  return value != nullptr && value->IsDict() ? *value : kNone;
 }
 
 // The characters a glyph name stands for: the glyph table, "uniXXXX" and "uXXXX" names, and
@@ -263,76 +262,45 @@ struct TBuiltinCodes {
   std::optional<TEncodingId> encoding;
 };
 
-TBuiltinCodes ReadBuiltinCodes(TDocReader& reader, const TFontRec& font,
-                               const std::vector<TDictEntry>& entries) {
+TBuiltinCodes ReadBuiltinCodes(TObjectResolver& objects, const TFontRec& font,
+                               const TPdfObject& dict) {
   TBuiltinCodes codes;
   if (font.HasBaseEncoding) return codes;
-  std::string subtype;
-  std::optional<int32_t> descriptor;
-  for (const TDictEntry& e : entries) {
-    const auto& t = e.Tokens;
-    if (t.size() < 2) continue;
-    if (t[0] == "/Subtype") subtype = t[1];
-    if (t[0] == "/FontDescriptor") descriptor = ReferenceAt(t, 1);
-  }
+  const TPdfObject* subtype = objects.Get(dict, "Subtype");
+  const TPdfObject& descriptor = DictOf(objects, dict, "FontDescriptor");
   // The standard symbol fonts have encodings of their own, not the default of their kind.
   const bool symbol_font = StandardSymbolCodes(font.BaseFont) != nullptr;
-  if (subtype == "/Type1" || subtype == "/MMType1") {
+  if (subtype && (subtype->IsName("Type1") || subtype->IsName("MMType1"))) {
     if (!symbol_font) codes.encoding = StandardEncoding;
-    if (descriptor) {
-      const std::vector<std::string> d = ObjectTokens(reader, *descriptor);
-      for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-        if (d[i] != "/FontFile" && d[i] != "/FontFile3") continue;
-        const auto program_object = ReferenceAt(d, i + 1);
-        const auto program = program_object ? StreamOf(reader, *program_object) : std::nullopt;
-        if (program) codes.names = ProgramEncodingNames(*program);
-        break;
-      }
-    }
-  } else if (subtype == "/TrueType") {
+    auto program = StreamOf(objects, descriptor, "FontFile");
+    if (!program) program = StreamOf(objects, descriptor, "FontFile3");
+    if (program) codes.names = ProgramEncodingNames(*program);
+  } else if (subtype && subtype->IsName("TrueType")) {
     if (!symbol_font) codes.encoding = WinAnsiEncoding;
     // A symbolic TrueType program explains its codes itself: its map and glyph names.
-    if (descriptor) {
-      const std::vector<std::string> d = ObjectTokens(reader, *descriptor);
-      int64_t flags = 0;
-      std::optional<int32_t> program_object;
-      for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-        if (d[i] == "/Flags") flags = ParseInt64(d[i + 1]).value_or(0);
-        if (d[i] == "/FontFile2") program_object = ReferenceAt(d, i + 1);
-      }
-      constexpr int64_t kSymbolic = 4;
-      if ((flags & kSymbolic) != 0 && program_object && !font.HasEncodingDict) {
-        if (const auto program = StreamOf(reader, *program_object)) {
-          codes.names = ProgramEncodingNames(*program);
-        }
+    const TPdfObject* flags = objects.Get(descriptor, "Flags");
+    constexpr int64_t kSymbolic = 4;
+    const auto flag_bits = static_cast<int64_t>(flags ? flags->AsNumber().value_or(0) : 0);
+    if ((flag_bits & kSymbolic) != 0 && !font.HasEncodingDict) {
+      if (const auto program = StreamOf(objects, descriptor, "FontFile2")) {
+        codes.names = ProgramEncodingNames(*program);
       }
     }
   }
   return codes;
 }
 
-// The characters of the CIDs of a CID-keyed TrueType font (the tokens of its descendant) from
-// its embedded program, through /CIDToGIDMap.
-std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TDocReader& reader,
-                                                         const std::vector<std::string>& d) {
-  std::optional<int32_t> descriptor;
-  std::optional<int32_t> cid_to_gid;
-  for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-    if (d[i] == "/FontDescriptor") descriptor = ReferenceAt(d, i + 1);
-    if (d[i] == "/CIDToGIDMap") cid_to_gid = ReferenceAt(d, i + 1);
-  }
-  if (!descriptor) return {};
-  std::optional<std::string> program;
-  const std::vector<std::string> f = ObjectTokens(reader, *descriptor);
-  for (std::size_t i = 0; i + 1 < f.size(); ++i) {
-    if (f[i] != "/FontFile2") continue;
-    if (const auto object = ReferenceAt(f, i + 1)) program = StreamOf(reader, *object);
-    break;
-  }
+// The characters of the CIDs of a CID-keyed TrueType font (its descendant dictionary) from its
+// embedded program, through /CIDToGIDMap.
+std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TObjectResolver& objects,
+                                                         const TPdfObject& descendant) {
+  const TPdfObject& descriptor = DictOf(objects, descendant, "FontDescriptor");
+  const std::optional<std::string> program = StreamOf(objects, descriptor, "FontFile2");
   if (!program) return {};
   std::unordered_map<uint32_t, char32_t> glyphs = ProgramGlyphCharacters(*program);
-  if (!cid_to_gid) return glyphs;  // /Identity: each CID is its glyph
-  const std::optional<std::string> map = StreamOf(reader, *cid_to_gid);
+  const TPdfObject* cid_to_gid = descendant.Get("CIDToGIDMap");
+  if (cid_to_gid == nullptr || !cid_to_gid->IsRef()) return glyphs;  // /Identity: CID = glyph
+  const std::optional<std::string> map = objects.StreamData(*cid_to_gid->AsRef());
   std::unordered_map<uint32_t, char32_t> cids;
   for (std::size_t cid = 0; map && 2 * cid + 1 < map->size() && cid < 65536; ++cid) {
     const uint32_t glyph =
@@ -346,7 +314,7 @@ std::unordered_map<uint32_t, char32_t> ReadCidCharacters(TDocReader& reader,
 
 // Whether a predefined CMap's codes are the characters themselves, and in which form.
 TUnicodeCodes UnicodeCodesOf(std::string_view name) {
-  if (!name.starts_with("/Uni")) return TUnicodeCodes::None;
+  if (!name.starts_with("Uni")) return TUnicodeCodes::None;
   if (name.find("-UCS2-") != std::string_view::npos ||
       name.find("-UTF16-") != std::string_view::npos)
     return TUnicodeCodes::Utf16;
@@ -356,96 +324,57 @@ TUnicodeCodes UnicodeCodesOf(std::string_view name) {
 }
 
 // The table of the character collection that a CID font's /CIDSystemInfo names.
-std::shared_ptr<const TCollectionCharacters> CollectionCharactersOf(
-    TDocReader& reader, const std::vector<std::string>& d) {
-  std::vector<std::string> info;
-  for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-    if (d[i] != "/CIDSystemInfo") continue;
-    if (const auto object = ReferenceAt(d, i + 1)) {
-      info = ObjectTokens(reader, *object);
-    } else {
-      const auto end = std::find(d.begin() + static_cast<std::ptrdiff_t>(i), d.end(), ">>");
-      info.assign(d.begin() + static_cast<std::ptrdiff_t>(i), end);
-    }
-    break;
-  }
-  std::string registry;
-  std::string ordering;
-  for (std::size_t i = 0; i + 1 < info.size(); ++i) {
-    const std::string& value = info[i + 1];
-    if (value.size() < 2 || value.front() != '(' || value.back() != ')') continue;
-    if (info[i] == "/Registry") registry = value.substr(1, value.size() - 2);
-    if (info[i] == "/Ordering") ordering = value.substr(1, value.size() - 2);
-  }
-  if (registry.empty() || ordering.empty()) return nullptr;
-  return CollectionCharacters(registry + "-" + ordering);
+std::shared_ptr<const TCollectionCharacters> CollectionCharactersOf(TObjectResolver& objects,
+                                                                    const TPdfObject& descendant) {
+  const TPdfObject& info = DictOf(objects, descendant, "CIDSystemInfo");
+  const TPdfObject* registry = objects.Get(info, "Registry");
+  const TPdfObject* ordering = objects.Get(info, "Ordering");
+  if (!registry || !ordering || registry->Text().empty() || ordering->Text().empty())
+    return nullptr;
+  return CollectionCharacters(registry->Text() + "-" + ordering->Text());
 }
 
 // The modern reader's view of a font: the characters of each code and, for Type0 fonts, the
 // widths of their CIDs.
-std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFontRec& font) {
+std::shared_ptr<const TFontExtras> ReadFontExtras(TObjectResolver& objects, const TFontRec& font) {
   auto extras = std::make_shared<TFontExtras>();
-  reader.SetPos(font.FontDictPos);
-  reader.ReadDict();
-  const std::vector<TDictEntry> entries(reader.DictEntries.begin(), reader.DictEntries.end());
-  reader.FreeDict();
-  std::optional<int32_t> to_unicode;
-  std::optional<int32_t> descendant;
-  std::optional<int32_t> encoding_cmap;
-  std::string encoding_name;
-  for (const TDictEntry& e : entries) {
-    const auto& t = e.Tokens;
-    if (t.size() < 2) continue;
-    if (t[0] == "/Subtype") extras->Type0 = t[1] == "/Type0";
-    if (t[0] == "/ToUnicode") to_unicode = ReferenceAt(t, 1);
-    if (t[0] == "/Encoding") {
-      encoding_cmap = ReferenceAt(t, 1);
-      encoding_name = t[1];
-    }
-    if (t[0] == "/DescendantFonts") {
-      if (t[1] == "[") {
-        descendant = ReferenceAt(t, 2);
-      } else if (const auto array = ReferenceAt(t, 1)) {
-        descendant = ReferenceAt(ObjectTokens(reader, *array), 1);
-      }
-    }
-  }
-  if (to_unicode) extras->ToUnicode = ReadToUnicode(reader, *to_unicode);
+  const TPdfObject& dict = objects.ObjectAt(font.FontDictPos);
+  const TPdfObject* subtype = objects.Get(dict, "Subtype");
+  extras->Type0 = subtype && subtype->IsName("Type0");
+  extras->ToUnicode = ReadToUnicode(objects, dict);
   if (extras->Type0) {
     // Identity-H and Identity-V (and CMaps not known here): every code is two bytes and is its
     // own CID; the UCS2 and UTF16 CMaps: two bytes that are the character; an embedded CMap
     // says its code length and CIDs.
     extras->CodeBytes = 2;
+    const TPdfObject* encoding = dict.Get("Encoding");
+    const std::string encoding_name =
+        encoding && encoding->kind() == TPdfObject::Kind::Name ? encoding->Text() : "";
     extras->UnicodeCodes = UnicodeCodesOf(encoding_name);
-    if (encoding_cmap) {
-      if (const auto data = StreamOf(reader, *encoding_cmap)) {
-        auto cids = std::make_shared<TCodeToCid>(TCodeToCid::Parse(*data, PredefinedCMapProgram));
-        extras->CodeBytes = cids->CodeBytes();
-        extras->Cids = std::move(cids);
-      }
-    } else if (encoding_name.starts_with('/') && encoding_name != "/Identity-H" &&
-               encoding_name != "/Identity-V") {
-      if (auto cids = PredefinedCodeToCid(std::string_view(encoding_name).substr(1))) {
+    if (const auto cmap = StreamOf(objects, dict, "Encoding")) {
+      auto cids = std::make_shared<TCodeToCid>(TCodeToCid::Parse(*cmap, PredefinedCMapProgram));
+      extras->CodeBytes = cids->CodeBytes();
+      extras->Cids = std::move(cids);
+    } else if (!encoding_name.empty() && encoding_name != "Identity-H" &&
+               encoding_name != "Identity-V") {
+      if (auto cids = PredefinedCodeToCid(encoding_name)) {
         extras->CodeBytes = cids->CodeBytes();
         extras->Cids = std::move(cids);
       }
     }
-    if (descendant) {
-      const std::vector<std::string> d = ObjectTokens(reader, *descendant);
-      if (!extras->ToUnicode) extras->CidCharacters = ReadCidCharacters(reader, d);
-      extras->CollectionCharacters = CollectionCharactersOf(reader, d);
-      for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-        if (d[i] == "/DW") extras->DefaultWidth = ParseNumber(d[i + 1]).value_or(1000);
-        if (d[i] == "/W" && d[i + 1] == "[") ReadCidWidths(d, i + 1, *extras);
-        if (d[i] == "/W" && ReferenceAt(d, i + 1)) {
-          const std::vector<std::string> w = ObjectTokens(reader, *ReferenceAt(d, i + 1));
-          if (!w.empty() && w[0] == "[") ReadCidWidths(w, 0, *extras);
-        }
+    const TPdfObject* descendants = objects.Get(dict, "DescendantFonts");
+    if (descendants && !descendants->Items().empty()) {
+      const TPdfObject& descendant = objects.Resolve(descendants->Items().front());
+      if (!extras->ToUnicode) extras->CidCharacters = ReadCidCharacters(objects, descendant);
+      extras->CollectionCharacters = CollectionCharactersOf(objects, descendant);
+      if (const TPdfObject* dw = objects.Get(descendant, "DW")) {
+        extras->DefaultWidth = dw->AsNumber().value_or(1000);
       }
+      if (const TPdfObject* w = objects.Get(descendant, "W")) ReadCidWidths(w->Items(), *extras);
     }
     return extras;
   }
-  const TBuiltinCodes builtin = ReadBuiltinCodes(reader, font, entries);
+  const TBuiltinCodes builtin = ReadBuiltinCodes(objects, font, dict);
   const TEncodingId base = builtin.encoding.value_or(font.Encoding);
   if (!font.HasBaseEncoding) extras->SymbolCodes = StandardSymbolCodes(font.BaseFont);
   for (int code = 0; code < 256; ++code) {
@@ -478,10 +407,10 @@ std::shared_ptr<const TFontExtras> ReadFontExtras(TDocReader& reader, const TFon
 
 }  // namespace
 
-void ReadFontRecord(TDocReader& reader, TFontRec& font) {
+void ReadFontRecord(TDocReader& reader, TObjectResolver& objects, TFontRec& font) {
   ReadFontDictionary(reader, font);
   if (font.HasEncodingDict) ReadDifferences(reader, font);
-  if (reader.Rules().FontDetails) font.Extras = ReadFontExtras(reader, font);
+  if (reader.Rules().FontDetails) font.Extras = ReadFontExtras(objects, font);
 }
 
 TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts, const TStatusSink& status) {
@@ -535,8 +464,9 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts, const TSta
     if (font.HasEncodingDict) ReadDifferences(reader, font);
   }
   if (reader.Rules().FontDetails) {
+    TObjectResolver objects(reader);
     for (TFontRec& font : fonts)
-      font.Extras = ReadFontExtras(reader, font);
+      font.Extras = ReadFontExtras(objects, font);
   }
   // The interpreter's current font starts on the last record.
   if (fonts.Count() > 0) fonts.Select(fonts.Count() - 1);

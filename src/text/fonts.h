@@ -14,6 +14,7 @@
 
 #include "pdf/doc_reader.h"
 #include "pdf/dyna_array.h"
+#include "pdf/object_resolver.h"
 #include "pdf/status.h"
 #include "text/charsets.h"
 #include "text/cmap.h"
@@ -88,7 +89,7 @@ TPageFonts ReadFonts(TDocReader& reader, TDynaArray<TFontRec>& fonts, const TSta
 
 // Reads one more font record from its dictionary at dict_pos (the modern reader's fonts of form
 // XObjects): widths, encoding, /Differences and the modern mapping. The reader's cursor moves.
-void ReadFontRecord(TDocReader& reader, TFontRec& font);
+void ReadFontRecord(TDocReader& reader, TObjectResolver& objects, TFontRec& font);
 
 // One output character per byte: the /Differences code where defined, otherwise the byte
 // converted from the encoding.
