@@ -64,6 +64,12 @@ TEST(PdfObject, DictionariesAndArraysWithComments) {
   EXPECT_EQ(dict->Get("Missing"), nullptr);
   // Parsing stops after the dictionary: "stream" is the caller's.
   EXPECT_EQ(ParseObject("<< /A 1 >> stream", 0)->End, 10u);
+  // A dictionary knows where it starts, so that a page can name the one it inherits.
+  const auto nested = ParseObject("1 0 obj << /Res  << /Font 2 >> >>", 8);
+  ASSERT_TRUE(nested && nested->Object.IsDict());
+  EXPECT_EQ(nested->Object.Pos(), 8);
+  EXPECT_EQ(nested->Object.Get("Res")->Pos(), 17);
+  EXPECT_EQ(Parse("[1]")->Pos(), -1);
   // Damage inside a container is read over.
   const auto array = Parse("[1 R 2 obj (x)]");
   ASSERT_TRUE(array && array->IsArray());

@@ -87,6 +87,11 @@ TEST(CidFonts, EncodingsAndCharactersWithoutToUnicode) {
                     "[6 0 R] >>",
                     "BT /F1 10 Tf 10 700 Td <0003000400050009> Tj ET", descendant),
             "ABCx\n");
+  // The descendant may stand in the array itself.
+  EXPECT_EQ(Convert("<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts "
+                    "[<< /Type /Font /Subtype /CIDFontType2 /FontDescriptor 7 0 R >>] >>",
+                    "BT /F1 10 Tf 10 700 Td <0003000400050009> Tj ET", descendant),
+            "ABCx\n");
   // An embedded one-byte CMap: "ab" selects CIDs 3 and 4; with CIDToGIDMap the glyphs 5 and 9.
   std::map<int, std::string> mapped = descendant;
   mapped[6] = "<< /Type /Font /Subtype /CIDFontType2 /FontDescriptor 7 0 R /CIDToGIDMap 10 0 R >>";
