@@ -1,5 +1,5 @@
 // The modern reader's filters: ASCIIHex and RunLength decode within the limit and a cut limit
-// gives a prefix of the whole; a chain read from any tokens decodes every step within it.
+// gives a prefix of the whole; a chain read from any dictionary decodes every step within it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,13 +58,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t split = input.In(0, 512);
   const std::string_view text = input.Take(split);
   const std::vector<std::string> words = Tokens(text);
-  const std::size_t half = words.size() / 2;
   std::vector<std::string> filter{"/Filter"};
-  std::vector<std::string> parms{"/DecodeParms"};
-  filter.insert(filter.end(), words.begin(), words.begin() + static_cast<std::ptrdiff_t>(half));
-  parms.insert(parms.end(), words.begin() + static_cast<std::ptrdiff_t>(half), words.end());
-  const std::vector<paginor::TFilterStep> chain = paginor::ReadFilterChain(filter, parms);
-  FUZZ_CHECK(chain.size() <= filter.size());
+  filter.insert(filter.end(), words.begin(), words.end());
+  FUZZ_CHECK(paginor::ReadFilterChain(filter).size() <= words.size());
+  // The same text as the modern reader's stream dictionary: filters, then parameters.
+  const std::size_t middle = text.size() / 2;
+  const std::string dict = "<< /Filter " + std::string(text.substr(0, middle)) + " /DecodeParms " +
+                           std::string(text.substr(middle)) + " >>";
+  std::vector<paginor::TFilterStep> chain;
+  if (const auto parsed = paginor::ParseObject(dict, 0)) {
+    static const paginor::TPdfObject kNull;
+    chain = paginor::FilterChainOf(parsed->Object,
+                                   [](const paginor::TPdfObject& o) -> const paginor::TPdfObject& {
+                                     return o.IsRef() ? kNull : o;
+                                   });
+  }
+  FUZZ_CHECK(chain.size() <= dict.size());
   std::string stream(input.Rest());
   const std::size_t limit = 1 << 18;
   for (const paginor::TFilterStep& step : chain) {

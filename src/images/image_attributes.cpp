@@ -1,10 +1,10 @@
 #include "images/image_attributes.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "pdf/filters.h"
 #include "pdf/literals.h"
-#include "pdf/stream_reader.h"
 
 namespace paginor {
 
@@ -68,11 +68,9 @@ TColorFamily ReadBase(TDocReader& reader, const std::vector<std::string>& t, std
   return FamilyOf(t[i++]);
 }
 
-// A palette or globals stream's data. The modern reader reads it as every stream; the classic
-// reader takes only a direct /Length and only inflates.
+// A palette stream's data as the classic reader reads it: only a direct /Length, and only
+// inflated.
 std::string LookupStreamData(TDocReader& reader, int32_t num, int32_t gen) {
-  if (reader.Rules().MorePictures)
-    return ReadStreamObject(reader, num, gen).value_or(std::string());
   TSavedCursor saved(reader);
   std::string data;
   if (reader.GotoObject(num)) {
@@ -93,13 +91,6 @@ std::string LookupStreamData(TDocReader& reader, int32_t num, int32_t gen) {
     }
   }
   return data;
-}
-
-// Strings of objects written out of an object stream (by the modern reader) were decrypted
-// with the stream.
-bool InObjectStream(const TDocReader& reader, int32_t num) {
-  return reader.Rules().CompressedObjects && num >= 0 && num < reader.XrefCount() &&
-         reader.XrefTable[static_cast<std::size_t>(num)].Offset >= reader.FileSize();
 }
 
 // A string value starting at t[i]: <hex> (possibly split at white space), (literal), or a
@@ -125,9 +116,7 @@ std::string ReadStringValue(TDocReader& reader, const std::vector<std::string>& 
   } else {
     return {};
   }
-  if (reader.Encrypted && !InObjectStream(reader, obj_num)) {
-    reader.Security.DecryptString(obj_num, gen, bytes);
-  }
+  if (reader.Encrypted) reader.Security.DecryptString(obj_num, gen, bytes);
   return bytes;
 }
 
@@ -166,9 +155,6 @@ void ReadParams(const std::vector<std::string>& t, std::size_t start, TImageAttr
     if (key == "/BlackIs1") a.Ccitt.BlackIs1 = value == "true";
     if (key == "/EncodedByteAlign") a.Ccitt.EncodedByteAlign = value == "true";
     if (key == "/EndOfLine") a.Ccitt.EndOfLine = value == "true";
-    if (key == "/JBIG2Globals" && IsReferenceAt(t, i + 1)) {
-      a.GlobalsRef = {number, ParseInt32(t[i + 2]).value_or(0)};
-    }
   }
 }
 
@@ -181,19 +167,146 @@ void ReadDecodeParms(TDocReader& reader, const std::vector<std::string>& t, TIma
   ReadParams(t, 1, a);
 }
 
+// The modern reader's attributes from the typed image dictionary, references followed.
+class TModernAttributes {
+ public:
+  explicit TModernAttributes(TObjectResolver& objects) : objects_(objects) {}
+
+  TImageAttributes Read(const TPdfObject& dict, TPdfRef image) {
+    TImageAttributes a;
+    a.Modern = true;
+    if (const TPdfObject* space = Entry(dict, "ColorSpace", "CS")) ReadColorSpace(*space, image, a);
+    if (const TPdfObject* parms = Entry(dict, "DecodeParms", "DP")) {
+      const TPdfObject& value = objects_.Resolve(*parms);
+      if (value.IsArray()) {
+        for (const TPdfObject& item : value.Items())
+          ReadParams(objects_.Resolve(item), a);
+      } else {
+        ReadParams(value, a);
+      }
+    }
+    if (const TPdfObject* decode = objects_.Get(dict, "Decode");
+        decode && decode->Items().size() >= 2) {
+      a.Inverted =
+          decode->Items()[0].AsNumber().value_or(0) > decode->Items()[1].AsNumber().value_or(0);
+    }
+    if (const TPdfObject* mask = Entry(dict, "ImageMask", "IM"))
+      a.ImageMask = mask->AsBool().value_or(false);
+    a.Chain = FilterChainOf(
+        dict, [this](const TPdfObject& o) -> const TPdfObject& { return objects_.Resolve(o); });
+    if (a.GlobalsRef.first > 0) {
+      a.Jbig2Globals =
+          objects_.StreamData({a.GlobalsRef.first, a.GlobalsRef.second}).value_or(std::string());
+    }
+    return a;
+  }
+
+ private:
+  // The value of key, or of its abbreviation, resolved.
+  const TPdfObject* Entry(const TPdfObject& dict, std::string_view key,
+                          std::string_view abbreviation) {
+    const TPdfObject* value = objects_.Get(dict, key);
+    return value != nullptr ? value : objects_.Get(dict, abbreviation);
+  }
+
+  static TColorFamily FamilyNamed(const TPdfObject& name) {
+    return name.kind() == TPdfObject::Kind::Name ? FamilyOf("/" + name.Text())
+                                                 : TColorFamily::Unknown;
+  }
+
+  // The number of components an ICC profile stream declares with /N.
+  TColorFamily IccFamily(const TPdfObject& profile) {
+    const TPdfObject* n = objects_.Get(profile, "N");
+    const double components = n ? n->AsNumber().value_or(0) : 0;
+    return components == 1   ? TColorFamily::Gray
+           : components == 3 ? TColorFamily::Rgb
+           : components == 4 ? TColorFamily::Cmyk
+                             : TColorFamily::Unknown;
+  }
+
+  // A base colour space: a name, [/ICCBased profile], another array by its first name, or an
+  // ICC profile itself.
+  TColorFamily BaseFamily(const TPdfObject& space) {
+    const TPdfObject& value = objects_.Resolve(space);
+    if (value.IsDict()) return IccFamily(value);
+    if (value.IsArray() && !value.Items().empty()) {
+      const TPdfObject& first = objects_.Resolve(value.Items()[0]);
+      if (first.IsName("ICCBased") && value.Items().size() > 1)
+        return IccFamily(objects_.Resolve(value.Items()[1]));
+      return FamilyNamed(first);
+    }
+    return FamilyNamed(value);
+  }
+
+  void ReadColorSpace(const TPdfObject& raw, TPdfRef holder, TImageAttributes& a) {
+    if (const auto ref = raw.AsRef()) holder = *ref;
+    const TPdfObject& space = objects_.Resolve(raw);
+    const TPdfArray& items = space.Items();
+    if (items.size() < 2 || FamilyNamed(objects_.Resolve(items[0])) != TColorFamily::Indexed) {
+      a.Family = BaseFamily(space);
+      return;
+    }
+    a.Family = TColorFamily::Indexed;
+    a.Base = BaseFamily(items[1]);
+    if (items.size() > 2) {
+      const double hival = objects_.Resolve(items[2]).AsNumber().value_or(0);
+      a.HiVal = static_cast<int>(std::clamp(hival, 0.0, 255.0));
+    }
+    if (items.size() > 3) a.Lookup = LookupBytes(items[3], holder);
+  }
+
+  // The palette: a string of the holder object, or a string or stream object of its own.
+  std::string LookupBytes(const TPdfObject& raw, TPdfRef holder) {
+    if (const auto ref = raw.AsRef()) {
+      const TPdfObject& value = objects_.Object(*ref);
+      if (value.IsDict()) return objects_.StreamData(*ref).value_or(std::string());
+      return StringBytes(value, *ref);
+    }
+    return StringBytes(raw, holder);
+  }
+
+  std::string StringBytes(const TPdfObject& value, TPdfRef holder) {
+    if (value.kind() != TPdfObject::Kind::String) return {};
+    std::string bytes = value.Text();
+    objects_.DecryptString(holder, bytes);
+    return bytes;
+  }
+
+  void ReadParams(const TPdfObject& params, TImageAttributes& a) {
+    if (!params.IsDict()) return;
+    const auto number = [&params](std::string_view key, int& out) {
+      if (const TPdfObject* v = params.Get(key)) {
+        const double n = v->AsNumber().value_or(0);
+        out = std::trunc(n) == n && std::fabs(n) < 1e9 ? static_cast<int>(n) : 0;
+      }
+    };
+    const auto flag = [&params](std::string_view key, bool& out) {
+      if (const TPdfObject* v = params.Get(key)) out = v->AsBool().value_or(false);
+    };
+    number("Predictor", a.Predictor.Predictor);
+    number("Colors", a.Predictor.Colors);
+    number("BitsPerComponent", a.Predictor.BitsPerComponent);
+    number("Columns", a.Predictor.Columns);
+    number("K", a.Ccitt.K);
+    flag("BlackIs1", a.Ccitt.BlackIs1);
+    flag("EncodedByteAlign", a.Ccitt.EncodedByteAlign);
+    flag("EndOfLine", a.Ccitt.EndOfLine);
+    if (const TPdfObject* globals = params.Get("JBIG2Globals")) {
+      if (const auto ref = globals->AsRef()) a.GlobalsRef = {ref->Num, ref->Gen};
+    }
+  }
+
+  TObjectResolver& objects_;
+};
+
 }  // namespace
 
 TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDictEntry>& entries,
                                      int32_t obj_num, int32_t gen) {
   TImageAttributes a;
-  a.Modern = reader.Rules().MorePictures;
-  std::vector<std::string> filter;
-  std::vector<std::string> parms;
   for (const TDictEntry& e : entries) {
     const auto& t = e.Tokens;
     if (t.size() < 2) continue;
-    if (t[0] == "/Filter") filter = t;
-    if (t[0] == "/DecodeParms" || t[0] == "/DP") parms = t;
     if (t[0] == "/ColorSpace" || t[0] == "/CS") {
       ReadColorSpace(reader, std::vector<std::string>(t.begin() + 1, t.end()), a, obj_num, gen);
     } else if (t[0] == "/DecodeParms" || t[0] == "/DP") {
@@ -204,17 +317,13 @@ TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDict
       a.ImageMask = t[1] == "true";
     }
   }
-  if (a.Modern) {
-    a.Chain = ReadFilterChain(filter, parms);
-    // Parameters written as an object of their own reach the predictor of the samples only.
-    for (TFilterStep& step : a.Chain) {
-      if (step.Predictor.Predictor < 2) step.Predictor = a.Predictor;
-    }
-    if (a.GlobalsRef.first > 0) {
-      a.Jbig2Globals = LookupStreamData(reader, a.GlobalsRef.first, a.GlobalsRef.second);
-    }
-  }
   return a;
+}
+
+TImageAttributes ReadImageAttributes(TObjectResolver& objects, const TPdfObject& dict,
+                                     TPdfRef image) {
+  TModernAttributes reading(objects);
+  return reading.Read(dict, image);
 }
 
 std::vector<TRGBQuad> PaletteFor(const TImageAttributes& a, int bits) {

@@ -8,6 +8,7 @@
 
 #include "images/readers.h"
 #include "pdf/doc_reader.h"
+#include "pdf/object_resolver.h"
 #include "pdf/more_filters.h"
 #include "pdf/predictor.h"
 
@@ -32,10 +33,15 @@ struct TImageAttributes {
   std::string Jbig2Globals;
 };
 
-// Reads the attributes from an image dictionary's entries. Strings are decrypted with the key
-// of the object that holds them (the image, or a colour space or table object of its own).
+// The classic reader's attributes from an image dictionary's entries. Strings are decrypted
+// with the key of the object that holds them (the image, or a colour space object of its own).
 TImageAttributes ReadImageAttributes(TDocReader& reader, const std::vector<TDictEntry>& entries,
                                      int32_t obj_num, int32_t gen);
+
+// The modern reader's attributes from the typed dictionary of picture object image: also the
+// filter chain with its parameters and the /JBIG2Globals stream.
+TImageAttributes ReadImageAttributes(TObjectResolver& objects, const TPdfObject& dict,
+                                     TPdfRef image);
 
 // The colour table of a palette bitmap of the given depth for these attributes.
 std::vector<TRGBQuad> PaletteFor(const TImageAttributes& attributes, int bits);

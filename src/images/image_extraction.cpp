@@ -129,6 +129,7 @@ void CollectImages(TDocReader& reader, TDynaArray<TImageRec>& images, TPageImage
 std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
                                                     TDynaArray<TImageRec>& images) {
   std::vector<TImageAttributes> attributes;
+  TObjectResolver objects(reader);
   for (TImageRec& image : images) {
     reader.SetPos(image.ObjectPos);
     reader.ReadDict();
@@ -160,9 +161,14 @@ std::vector<TImageAttributes> ReadImageDictionaries(TDocReader& reader,
                                                        : TFilterKind::None;
       }
     }
-    attributes.push_back(ReadImageAttributes(reader, entries, image.ObjNum, image.Gen));
-    // The modern reader takes /Filter arrays and more picture decoders.
-    if (reader.Rules().MorePictures) image.FilterKind = ModernFilterKind(attributes.back().Chain);
+    if (reader.Rules().MorePictures) {
+      // The modern reader takes /Filter arrays and more picture decoders.
+      attributes.push_back(ReadImageAttributes(objects, objects.ObjectAt(image.ObjectPos),
+                                               {image.ObjNum, image.Gen}));
+      image.FilterKind = ModernFilterKind(attributes.back().Chain);
+    } else {
+      attributes.push_back(ReadImageAttributes(reader, entries, image.ObjNum, image.Gen));
+    }
   }
   return attributes;
 }

@@ -26,6 +26,7 @@ void TDocReader::SetRules(const TReadingRules& rules) {
 }
 
 void TDocReader::ReadDict() {
+  dict_pos_ = GetPos();
   if (ReadToken() != "<<") {
     Invalid = true;
     return;

@@ -42,6 +42,9 @@ class TDocReader : public TTokenScanner {
   // file's dictionaries have given the Document cap's number of tokens, nothing more is read.
   void ReadDict();
   void FreeDict();
+  // Where the last ReadDict started: the modern reader parses the same dictionary as typed
+  // objects from there.
+  int64_t DictPos() const { return dict_pos_; }
   // Right after a stream's dictionary: "stream" and LF or CR LF; the cursor then rests on
   // the first data byte.
   bool AtStreamData();
@@ -98,6 +101,7 @@ class TDocReader : public TTokenScanner {
 
  private:
   TReadingRules rules_;
+  int64_t dict_pos_ = 0;
 };
 
 }  // namespace paginor

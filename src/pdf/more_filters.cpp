@@ -1,75 +1,19 @@
 #include "pdf/more_filters.h"
 
-#include <map>
+#include <cmath>
 
 #include "pdf/literals.h"
-#include "pdf/records.h"
 
 namespace paginor {
 
 namespace {
 
-using TParams = std::map<std::string, std::string>;
-
-// The key-value pairs of the dictionary that opens at t[i] ("<<"); moves i past its ">>".
-// Values that are themselves arrays or dictionaries are passed over.
-TParams ReadParamsDict(const std::vector<std::string>& t, std::size_t& i) {
-  TParams params;
-  int depth = 0;
-  std::string key;
-  for (; i < t.size(); ++i) {
-    const std::string& token = t[i];
-    if (token == "<<" || token == "[") {
-      ++depth;
-      key.clear();
-      continue;
-    }
-    if (token == ">>" || token == "]") {
-      if (--depth <= 0) {
-        ++i;
-        break;
-      }
-      continue;
-    }
-    if (depth != 1) continue;
-    if (key.empty() && token.starts_with('/')) {
-      key = token;
-    } else if (!key.empty()) {
-      params[key] = token;
-      key.clear();
-    }
-  }
-  return params;
-}
-
-std::vector<TParams> ReadParmsList(const std::vector<std::string>& t) {
-  std::vector<TParams> list;
-  if (t.size() < 2) return list;
-  std::size_t i = 1;
-  if (t[i] == "<<") {
-    list.push_back(ReadParamsDict(t, i));
-    return list;
-  }
-  if (t[i] != "[") return list;
-  ++i;
-  while (i < t.size() && t[i] != "]") {
-    if (t[i] == "<<") {
-      list.push_back(ReadParamsDict(t, i));
-    } else if (IsReferenceAt(t, i)) {
-      list.emplace_back();  // a parameter object of its own: read as none
-      i += 3;
-    } else {
-      list.emplace_back();  // null
-      ++i;
-    }
-  }
-  return list;
-}
-
-int Number(const TParams& p, const char* key, int fallback) {
-  const auto it = p.find(key);
-  if (it == p.end()) return fallback;
-  return ParseInt32(it->second).value_or(fallback);
+// A whole number of a parameter dictionary; fallback when absent or not whole.
+int WholeNumber(const TPdfObject& params, std::string_view key, int fallback) {
+  const TPdfObject* value = params.Get(key);
+  const double n = value ? value->AsNumber().value_or(0.5) : 0.5;
+  if (std::trunc(n) != n || std::fabs(n) > 1e9) return fallback;
+  return static_cast<int>(n);
 }
 
 }  // namespace
@@ -136,8 +80,7 @@ std::string DecodeRunLength(std::string_view data, std::size_t limit, bool* limi
   return out;
 }
 
-std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter,
-                                         const std::vector<std::string>& parms) {
+std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter) {
   std::vector<TFilterStep> chain;
   for (std::size_t i = 1; i < filter.size(); ++i) {
     // Every token but the brackets is a step, as the classic reader counts them: what is not
@@ -147,16 +90,50 @@ std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter,
     step.Name = filter[i];
     chain.push_back(std::move(step));
   }
-  const std::vector<TParams> list = ReadParmsList(parms);
-  for (std::size_t k = 0; k < chain.size() && k < list.size(); ++k) {
-    const TParams& p = list[k];
+  return chain;
+}
+
+std::vector<TFilterStep> FilterChainOf(const TPdfObject& dict, const TResolve& resolve) {
+  std::vector<TFilterStep> chain;
+  const TPdfObject* filter = dict.Get("Filter");
+  if (filter == nullptr) return chain;
+  const TPdfObject& names = resolve(*filter);
+  // A step that is not a name is kept so that the chain fails on it as on an unknown filter.
+  const auto step_of = [](const TPdfObject& name) {
+    TFilterStep step;
+    step.Name = name.kind() == TPdfObject::Kind::Name ? "/" + name.Text() : "?";
+    return step;
+  };
+  if (names.IsArray()) {
+    for (const TPdfObject& name : names.Items())
+      chain.push_back(step_of(resolve(name)));
+  } else if (!names.IsNull()) {
+    chain.push_back(step_of(names));
+  }
+  // /DecodeParms (/DP as pictures abbreviate it): one dictionary or null per step, or one
+  // dictionary for a single filter.
+  std::vector<const TPdfObject*> params;
+  const TPdfObject* parms = dict.Get("DecodeParms");
+  if (parms == nullptr) parms = dict.Get("DP");
+  if (parms != nullptr) {
+    const TPdfObject& list = resolve(*parms);
+    if (list.IsArray()) {
+      for (const TPdfObject& item : list.Items())
+        params.push_back(&resolve(item));
+    } else {
+      params.push_back(&list);
+    }
+  }
+  for (std::size_t k = 0; k < chain.size() && k < params.size(); ++k) {
+    const TPdfObject& p = *params[k];
     TPredictorParams& predictor = chain[k].Predictor;
-    predictor.Predictor = Number(p, "/Predictor", 1);
-    predictor.Colors = Number(p, "/Colors", 1);
-    predictor.BitsPerComponent = Number(p, "/BitsPerComponent", 8);
-    predictor.Columns = Number(p, "/Columns", 1);
-    chain[k].EarlyChange = Number(p, "/EarlyChange", 1) != 0;
-    if (const auto name = p.find("/Name"); name != p.end()) chain[k].CryptName = name->second;
+    predictor.Predictor = WholeNumber(p, "Predictor", 1);
+    predictor.Colors = WholeNumber(p, "Colors", 1);
+    predictor.BitsPerComponent = WholeNumber(p, "BitsPerComponent", 8);
+    predictor.Columns = WholeNumber(p, "Columns", 1);
+    chain[k].EarlyChange = WholeNumber(p, "EarlyChange", 1) != 0;
+    if (const TPdfObject* name = p.Get("Name"); name && name->kind() == TPdfObject::Kind::Name)
+      chain[k].CryptName = "/" + name->Text();
   }
   return chain;
 }

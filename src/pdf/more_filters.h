@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "pdf/filters.h"
+#include "pdf/object.h"
 #include "pdf/predictor.h"
 
 namespace paginor {
@@ -30,10 +32,16 @@ struct TFilterStep {
   std::string CryptName = "/Identity";  // of a /Crypt filter
 };
 
-// The chain from the tokens of the /Filter and /DecodeParms entries (each with its key; either
-// may be empty): a name or an array of names, and a dictionary, null, or an array of them.
-std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter,
-                                         const std::vector<std::string>& parms);
+// The classic reader's chain from the tokens of the /Filter entry (with its key): a name or an
+// array of names, without parameters.
+std::vector<TFilterStep> ReadFilterChain(const std::vector<std::string>& filter);
+
+// What an object stands for: the object a reference names, else the object itself.
+using TResolve = std::function<const TPdfObject&(const TPdfObject&)>;
+
+// The modern reader's chain from a stream dictionary's /Filter (a name or an array of names)
+// and /DecodeParms (a dictionary, null or an array of them, each possibly a reference).
+std::vector<TFilterStep> FilterChainOf(const TPdfObject& dict, const TResolve& resolve);
 
 // The name of the crypt filter that decrypts the stream: the /Name of a leading /Crypt filter;
 // empty when the stream has none and the handler's default applies.

@@ -51,4 +51,12 @@ std::optional<std::string> TObjectResolver::StreamData(TPdfRef ref) {
   return ReadStreamObject(reader_, ref.Num, ref.Gen);
 }
 
+void TObjectResolver::DecryptString(TPdfRef holder, std::string& bytes) {
+  if (!reader_.Encrypted) return;
+  const bool in_object_stream =
+      reader_.Rules().CompressedObjects && holder.Num >= 0 && holder.Num < reader_.XrefCount() &&
+      reader_.XrefTable[static_cast<std::size_t>(holder.Num)].Offset >= reader_.FileSize();
+  if (!in_object_stream) reader_.Security.DecryptString(holder.Num, holder.Gen, bytes);
+}
+
 }  // namespace paginor

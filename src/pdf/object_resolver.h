@@ -29,6 +29,9 @@ class TObjectResolver {
   // decryption with the object's key, the generic filters; nothing when there is none. The
   // reader's cursor is left where it was.
   std::optional<std::string> StreamData(TPdfRef ref);
+  // Decrypts a string that object holder holds, where the file is encrypted (strings of objects
+  // written out of an object stream were decrypted with the stream).
+  void DecryptString(TPdfRef holder, std::string& bytes);
 
  private:
   TPdfObject Parse(int64_t pos) const;

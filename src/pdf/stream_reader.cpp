@@ -1,10 +1,12 @@
 #include "pdf/stream_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "pdf/filter_registry.h"
 #include "pdf/literals.h"
+#include "pdf/object_resolver.h"
 
 namespace paginor {
 
@@ -21,23 +23,39 @@ std::string_view DataAt(const TDocReader& reader, int64_t start, int64_t length)
 
 TStreamHeader StreamHeaderOf(TDocReader& reader) {
   TStreamHeader header;
-  std::vector<std::string> filter;
-  std::vector<std::string> parms;
-  for (const TDictEntry& entry : reader.DictEntries) {
-    const auto& t = entry.Tokens;
-    if (t[0] == "/Length" && IsReference(entry)) {
-      TSavedCursor saved(reader);
-      if (reader.GotoObject(ParseInt32(t[1]).value_or(-1))) header.Length = reader.ReadTokenInt();
-    } else if (t[0] == "/Length" && t.size() == 2) {
-      if (const auto length = ParseInt32(t[1])) header.Length = *length;
-    } else if (t[0] == "/Filter") {
-      filter = t;
-    } else if (t[0] == "/DecodeParms") {
-      parms = t;
+  // An indirect /Length that is no number counts 0, as the classic reader reads numbers.
+  const auto indirect_length = [&reader](std::optional<int32_t> num) {
+    TSavedCursor saved(reader);
+    return reader.GotoObject(num.value_or(-1)) ? std::optional<int64_t>(reader.ReadTokenInt())
+                                               : std::nullopt;
+  };
+  if (!reader.Rules().FilterParameters) {
+    std::vector<std::string> filter;
+    for (const TDictEntry& entry : reader.DictEntries) {
+      const auto& t = entry.Tokens;
+      if (t[0] == "/Length" && IsReference(entry)) {
+        header.Length = indirect_length(ParseInt32(t[1]));
+      } else if (t[0] == "/Length" && t.size() == 2) {
+        if (const auto length = ParseInt32(t[1])) header.Length = *length;
+      } else if (t[0] == "/Filter") {
+        filter = t;
+      }
+    }
+    header.Chain = ReadFilterChain(filter);
+    return header;
+  }
+  TObjectResolver objects(reader);
+  const TPdfObject& dict = objects.ObjectAt(reader.DictPos());
+  if (const TPdfObject* length = dict.Get("Length")) {
+    if (const auto ref = length->AsRef()) {
+      header.Length = indirect_length(ref->Num);
+    } else if (const auto n = length->AsNumber();
+               n && std::trunc(*n) == *n && std::fabs(*n) <= INT32_MAX) {
+      header.Length = static_cast<int64_t>(*n);
     }
   }
-  header.Chain =
-      ReadFilterChain(filter, reader.Rules().FilterParameters ? parms : std::vector<std::string>{});
+  header.Chain = FilterChainOf(
+      dict, [&objects](const TPdfObject& o) -> const TPdfObject& { return objects.Resolve(o); });
   return header;
 }
 

@@ -296,12 +296,14 @@ TEST(Jbig2Pictures, MmrRegionAsTheMonochromePicture) {
                                           {{20, "<< /Length " + std::to_string(globals.size()) +
                                                     " >>\nstream\n" + globals + "\nendstream"}});
     auto reader = ReadStructure(file, nullptr, true);
+    TObjectResolver objects(*reader);
+    EXPECT_EQ(ReadImageAttributes(objects, objects.Object({5, 0}), {5, 0}).Jbig2Globals, globals);
+    // The classic reader knows no JBIG2 pictures.
+    reader->SetRules(TReadingRules::Classic());
     ASSERT_TRUE(reader->GotoObject(5));
     reader->ReadDict();
     const std::vector<TDictEntry> entries(reader->DictEntries.begin(), reader->DictEntries.end());
     reader->FreeDict();
-    EXPECT_EQ(ReadImageAttributes(*reader, entries, 5, 0).Jbig2Globals, globals);
-    reader->SetRules(TReadingRules::Classic());
     EXPECT_EQ(ReadImageAttributes(*reader, entries, 5, 0).Jbig2Globals, "");
   }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "support/filter_encoders.h"
 
 namespace paginor {
@@ -13,6 +15,22 @@ using testing::EncodeLzw;
 using testing::EncodePng;
 using testing::EncodeRunLength;
 using testing::EncodeTiff;
+
+// The modern chain of a stream dictionary written out; "n 0 R" names the object objects[n].
+std::vector<TFilterStep> Chain(std::string_view dict,
+                               const std::map<int32_t, std::string>& objects = {}) {
+  std::map<int32_t, TPdfObject> parsed;
+  for (const auto& [num, text] : objects)
+    parsed[num] = ParseObject(text, 0)->Object;
+  const auto resolve = [&parsed](const TPdfObject& o) -> const TPdfObject& {
+    static const TPdfObject kNull;
+    if (!o.IsRef()) return o;
+    const auto it = parsed.find(o.AsRef()->Num);
+    return it == parsed.end() ? kNull : it->second;
+  };
+  const auto stream = ParseObject(dict, 0);
+  return stream ? FilterChainOf(stream->Object, resolve) : std::vector<TFilterStep>{};
+}
 
 TEST(ASCIIHex, Cases) {
   const struct {
@@ -120,23 +138,21 @@ TEST(FilterChain, LzwWithoutEarlyChange) {
   for (int i = 0; i < 12000; ++i)
     data += static_cast<char>(i * 31 % 251);  // enough codes to pass every width
   const std::string late = EncodeLzw(data, /*early_change=*/false);
-  const auto chain =
-      ReadFilterChain({"/Filter", "/LZWDecode"}, {"/DecodeParms", "<<", "/EarlyChange", "0", ">>"});
+  const auto chain = Chain("<< /Filter /LZWDecode /DecodeParms << /EarlyChange 0 >> >>");
   ASSERT_EQ(chain.size(), 1u);
   EXPECT_FALSE(chain[0].EarlyChange);
   EXPECT_EQ(TFilterRegistry::Modern().Decode(chain[0], late), data);
   // The default reads the widths one code early and goes wrong where they change.
-  EXPECT_TRUE(ReadFilterChain({"/Filter", "/LZWDecode"}, {})[0].EarlyChange);
+  EXPECT_TRUE(Chain("<< /Filter /LZWDecode >>")[0].EarlyChange);
   EXPECT_NE(DecodeLZW(late), data);
-  const auto explicit_early =
-      ReadFilterChain({"/Filter", "/LZW"}, {"/DecodeParms", "<<", "/EarlyChange", "1", ">>"});
+  const auto explicit_early = Chain("<< /Filter /LZW /DecodeParms << /EarlyChange 1 >> >>");
   EXPECT_EQ(TFilterRegistry::Modern().Decode(explicit_early[0], EncodeLzw(data)), data);
 }
 
 TEST(FilterChain, FiltersAndTheirParameters) {
-  const auto chain = ReadFilterChain({"/Filter", "[", "/ASCII85Decode", "/FlateDecode", "]"},
-                                     {"/DecodeParms", "[", "null", "<<", "/Predictor", "12",
-                                      "/Columns", "5", "/Colors", "3", ">>", "]"});
+  const auto chain = Chain(
+      "<< /Filter [/ASCII85Decode /FlateDecode] "
+      "/DecodeParms [null << /Predictor 12 /Columns 5 /Colors 3 >>] >>");
   ASSERT_EQ(chain.size(), 2u);
   EXPECT_EQ(chain[0].Name, "/ASCII85Decode");
   EXPECT_EQ(chain[0].Predictor.Predictor, 1);
@@ -146,24 +162,35 @@ TEST(FilterChain, FiltersAndTheirParameters) {
   EXPECT_EQ(chain[1].Predictor.Colors, 3);
   EXPECT_EQ(chain[1].Predictor.BitsPerComponent, 8);
 
-  const auto single =
-      ReadFilterChain({"/Filter", "/LZWDecode"}, {"/DecodeParms", "<<", "/Predictor", "2", ">>"});
+  const auto single = Chain("<< /Filter /LZWDecode /DecodeParms << /Predictor 2 >> >>");
   ASSERT_EQ(single.size(), 1u);
   EXPECT_EQ(single[0].Predictor.Predictor, 2);
 
   const auto crypt =
-      ReadFilterChain({"/Filter", "[", "/Crypt", "/FlateDecode", "]"},
-                      {"/DecodeParms", "[", "<<", "/Name", "/StdCF", ">>", "null", "]"});
+      Chain("<< /Filter [/Crypt /FlateDecode] /DecodeParms [<< /Name /StdCF >> null] >>");
   EXPECT_EQ(StreamCryptFilter(crypt), "/StdCF");
-  EXPECT_EQ(StreamCryptFilter(ReadFilterChain({"/Filter", "/Crypt"}, {})), "/Identity");
-  EXPECT_EQ(StreamCryptFilter(ReadFilterChain({"/Filter", "/FlateDecode", "/Crypt"}, {})), "");
-  // A parameter object of its own and nested values are passed over.
-  const auto nested = ReadFilterChain({"/Filter", "[", "/FlateDecode", "/DCTDecode", "]"},
-                                      {"/DecodeParms", "[", "7", "0", "R", "<<", "/X", "[", "1",
-                                       "2", "]", "/Columns", "9", ">>", "]"});
-  ASSERT_EQ(nested.size(), 2u);
-  EXPECT_EQ(nested[0].Predictor.Columns, 1);
-  EXPECT_EQ(nested[1].Predictor.Columns, 9);
+  EXPECT_EQ(StreamCryptFilter(Chain("<< /Filter /Crypt >>")), "/Identity");
+  EXPECT_EQ(StreamCryptFilter(Chain("<< /Filter [/FlateDecode /Crypt] >>")), "");
+  // Parameters and filters written as objects of their own are followed; nested values and
+  // steps that are no names are not parameters or filters.
+  const auto referenced =
+      Chain("<< /Filter 8 0 R /DecodeParms [7 0 R << /X [1 2] /Columns 9 >> null] >>",
+            {{7, "<< /Columns 4 >>"}, {8, "[/FlateDecode /DCTDecode 5]"}});
+  ASSERT_EQ(referenced.size(), 3u);
+  EXPECT_EQ(referenced[0].Predictor.Columns, 4);
+  EXPECT_EQ(referenced[1].Predictor.Columns, 9);
+  EXPECT_EQ(referenced[1].Name, "/DCTDecode");
+  EXPECT_FALSE(TFilterRegistry::Modern().Knows(referenced[2].Name));
+  // Filter names with #xx escapes mean the names they spell.
+  EXPECT_EQ(Chain("<< /Filter /Flate#44ecode >>")[0].Name, "/FlateDecode");
+}
+
+TEST(FilterChain, TheClassicReaderCountsEveryTokenButTheBrackets) {
+  const auto chain = ReadFilterChain({"/Filter", "[", "/FlateDecode", "5", "0", "R", "]"});
+  ASSERT_EQ(chain.size(), 4u);
+  EXPECT_EQ(chain[0].Name, "/FlateDecode");
+  EXPECT_EQ(chain[3].Name, "R");
+  EXPECT_EQ(chain[0].Predictor.Predictor, 1);  // no parameters
 }
 
 TEST(FilterChain, StepsUndoPredictorsAfterFlateAndLzw) {
