@@ -175,7 +175,10 @@ class TModernAttributes {
   TImageAttributes Read(const TPdfObject& dict, TPdfRef image) {
     TImageAttributes a;
     a.Modern = true;
-    if (const TPdfObject* space = Entry(dict, "ColorSpace", "CS")) ReadColorSpace(*space, image, a);
+    // Unresolved: a palette string belongs to the colour space's own object when it has one.
+    const TPdfObject* space = dict.Get("ColorSpace");
+    if (space == nullptr) space = dict.Get("CS");
+    if (space != nullptr) ReadColorSpace(*space, image, a);
     if (const TPdfObject* parms = Entry(dict, "DecodeParms", "DP")) {
       const TPdfObject& value = objects_.Resolve(*parms);
       if (value.IsArray()) {

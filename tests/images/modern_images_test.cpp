@@ -384,7 +384,11 @@ TEST(EncryptedPictures, PaletteTablesAreDecryptedLikeStreams) {
   EXPECT_EQ(PixelAt(plain.images[0].Bitmap.Decode(), 0, 0), (Rgb{255, 0, 0}));
   EXPECT_EQ(PixelAt(plain.images[0].Bitmap.Decode(), 1, 0), (Rgb{0, 160, 0}));
   EXPECT_EQ(PixelAt(plain.images[0].Bitmap.Decode(), 3, 0), (Rgb{250, 250, 40}));
-  for (const char* file : {"crypt/qpdf-r3-palette.pdf", "crypt/qpdf-r6-palette.pdf"}) {
+  // The table in the image's dictionary, in a colour space object of its own (decrypted with
+  // that object's key) and in an object stream (decrypted with the stream, not again).
+  for (const char* file :
+       {"crypt/qpdf-r3-palette.pdf", "crypt/qpdf-r6-palette.pdf",
+        "crypt/qpdf-r3-palette-object.pdf", "crypt/qpdf-r3-palette-objstm.pdf"}) {
     for (const char* password : {"geheim", "chef"}) {
       Extracted encrypted(ReadFixture(file), true, password);
       ASSERT_EQ(encrypted.images.Count(), 1) << file << " " << password;

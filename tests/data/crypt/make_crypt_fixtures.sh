@@ -49,6 +49,41 @@ rm palette.png
 qpdf --encrypt geheim chef 256 -- palette.pdf qpdf-r6-palette.pdf
 qpdf --allow-weak-crypto --encrypt geheim chef 128 --use-aes=n -- palette.pdf qpdf-r3-palette.pdf
 
+# The same picture with its colour space an object of its own: encrypted with that object's key,
+# and inside an object stream, where the string is not encrypted again.
+python3 - <<'PY'
+import re, zlib
+w, h = 13, 7
+rows = b''.join(bytes(((x + y) % 4) for x in range(w)) for y in range(h))
+data = zlib.compress(rows)
+objects = [
+    b'<< /Type /Catalog /Pages 2 0 R >>',
+    b'<< /Type /Pages /Kids [3 0 R] /Count 1 >>',
+    b'<< /Type /Page /Parent 2 0 R /MediaBox [0 0 130 70] '
+    b'/Resources << /XObject << /Im0 5 0 R >> >> /Contents 4 0 R >>',
+    b'<< /Length 29 >>\nstream\nq 130 0 0 70 0 0 cm /Im0 Do Q\nendstream',
+    b'<< /Type /XObject /Subtype /Image /Width 13 /Height 7 /BitsPerComponent 8 '
+    b'/ColorSpace 6 0 R /Filter /FlateDecode /Length %d >>\nstream\n' % len(data) + data +
+    b'\nendstream',
+    b'[/Indexed /DeviceRGB 3 <FF000000A0000000FFFAFA28>]',
+]
+out = b'%PDF-1.5\n'
+offsets = []
+for i, body in enumerate(objects, 1):
+    offsets.append(len(out))
+    out += b'%d 0 obj\n' % i + body + b'\nendobj\n'
+xref = len(out)
+out += b'xref\n0 %d\n0000000000 65535 f \n' % (len(objects) + 1)
+out += b''.join(b'%010d 00000 n \n' % o for o in offsets)
+out += b'trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n' % (len(objects) + 1, xref)
+open('palette-object.pdf', 'wb').write(out)
+PY
+qpdf --allow-weak-crypto --encrypt geheim chef 128 --use-aes=n -- --object-streams=disable \
+  palette-object.pdf qpdf-r3-palette-object.pdf
+qpdf --allow-weak-crypto --encrypt geheim chef 128 --use-aes=n -- --object-streams=generate \
+  palette-object.pdf qpdf-r3-palette-objstm.pdf
+rm palette-object.pdf
+
 # A user password beyond ASCII: qpdf hashes it in PDFDocEncoding for revision 4 and in UTF-8
 # for revision 6, while the password prompt gives UTF-8.
 qpdf --encrypt "größe" chef 128 --use-aes=y -- "$src" qpdf-r4-umlaut.pdf
