@@ -89,7 +89,12 @@ TReadOnlyView::~TReadOnlyView() {
 }
 
 TMainForm::TMainForm(const QString& program_dir, QWidget* parent)
-    : QMainWindow(parent), FProgramDir(program_dir) {
+    : QMainWindow(parent),
+      FProgramDir(program_dir),
+      thumbnail_maker_(this, [this](int index, QSize size, qreal ratio, const QImage& image,
+                                    const std::string& message) {
+        ThumbnailMade(index, size, ratio, image, message);
+      }) {
   setWindowTitle(WindowTitle({}));
   setWindowIcon(QIcon(ProgramIcon(64)));
   resize(622, 489);

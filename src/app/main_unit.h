@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QTemporaryDir>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "app/picture_logic.h"
 #include "app/thumbnail_cache.h"
+#include "app/thumbnail_maker.h"
 #include "convert/document_state.h"
 #include "convert/host.h"
 
@@ -69,7 +71,10 @@ QString PreviewLine(const QString& line);
 // the model writes them; null for other columns and for folders.
 QString LiveFileDetail(const QFileSystemModel& model, const QModelIndex& index);
 
-// A gallery thumbnail of the given size in logical pixels, drawn at the device's pixels.
+// A gallery thumbnail of the given size in logical pixels, drawn at the device's pixels;
+// show_message gets what drawing could not do.
+QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio,
+                     const std::function<void(const std::string&)>& show_message);
 QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio);
 
 // A tooltip's text followed by its keys in parentheses, in the user's language.
@@ -144,6 +149,8 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   TPrinterPage PrinterPage() const;
   // Tab 3: the gallery and saving all images.
   void PaintBox2Paint(QPainter& painter);
+  // True while the gallery waits for thumbnails it asked for.
+  bool ThumbnailsBeingMade() const { return thumbnail_maker_.Busy(); }
   void PaintBox2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
   void ScrollImageInView();
   void PaintBox2DblClick();
@@ -276,10 +283,14 @@ class TMainForm final : public QMainWindow, public TConversionHost {
   bool FitPaintBox1();
   // The gallery's paint box: the scroll box's width, rows for every image.
   void FitPaintBox2();
+  // A thumbnail made away from the window's thread: cached and shown.
+  void ThumbnailMade(int index, QSize size, qreal ratio, const QImage& image,
+                     const std::string& message);
 
   QTemporaryDir temp_dir_;
   std::future<void> preview_files_;  // the preview's page and pictures being written
   TThumbnailCache thumbnails_;       // the gallery's, for the document shown
+  TThumbnailMaker thumbnail_maker_;  // after the cache, which it fills: it ends first
   bool view_edited_ = false;
   bool filling_view_ = false;
   int view_missing_lines_ = 0;  // empty lines at the document's end the view lacks

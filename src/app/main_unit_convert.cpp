@@ -42,6 +42,7 @@ void TMainForm::openfilenow(const QString& path) {
     const TReadOnlyView locked(*Memo1);
     const TConversionResult result = paginor::openfilenow(FDoc, *this, path.toStdString());
     thumbnails_.Clear();
+    thumbnail_maker_.Forget();
     if (result.Opened) {
       FConvertedFile = QFileInfo(path).absoluteFilePath();
       setWindowTitle(WindowTitle(FConvertedFile));

@@ -1,14 +1,12 @@
 // Tab 3: the gallery of the extracted images, the viewer it opens, and saving all images.
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTimer>
 
 #include "app/dialogs.h"
 #include "app/main_unit.h"
@@ -30,7 +28,6 @@ const QColor kFrameLight(255, 255, 255);
 const QColor kFrameShadow(128, 128, 128);
 const QColor kSelected(0, 0, 255);
 const QColor kBackground(192, 192, 192);
-constexpr qint64 kThumbnailMakingMs = 20;
 
 void Fill(QPainter& painter, const TRect& r, const QColor& colour) {
   if (r.Right > r.Left && r.Bottom > r.Top) {
@@ -52,6 +49,11 @@ void DrawFrame(QPainter& painter, TPoint cell) {
 }  // namespace
 
 QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio) {
+  return DrawThumbnail(picture, size, device_pixel_ratio, PlainMessage);
+}
+
+QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio,
+                     const std::function<void(const std::string&)>& show_message) {
   if (!picture.HasBits()) return {};
   const QSize pixels = (QSizeF(size) * device_pixel_ratio).toSize();
   QImage thumbnail(pixels, QImage::Format_RGB32);
@@ -59,13 +61,20 @@ QImage DrawThumbnail(const TDIB& picture, QSize size, qreal device_pixel_ratio) 
   thumbnail.fill(kBackground);
   {
     QPainter painter(&thumbnail);
-    TQPainterDC dc(painter, TQPainterDC::TTarget::Screen, PlainMessage);
+    TQPainterDC dc(painter, TQPainterDC::TTarget::Screen, show_message);
     StretchDrawDIB(dc, 0, 0, pixels.width(), pixels.height(), picture, 0, 0, picture.Width(),
                    picture.Height(), true, SRCCOPY, true,
                    picture.HasPalette() ? &picture.Colors() : nullptr);
   }
   thumbnail.setDevicePixelRatio(device_pixel_ratio);
   return thumbnail;
+}
+
+void TMainForm::ThumbnailMade(int index, QSize size, qreal ratio, const QImage& image,
+                              const std::string& message) {
+  thumbnails_.Put(index, size, ratio, image);
+  if (!message.empty()) PlainMessage(message);
+  PaintBox2->update();
 }
 
 void TMainForm::FitPaintBox2() {
@@ -85,11 +94,6 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
   const int client_height = ScrollBox2->viewport()->height();
   // Drawn at the screen's own pixels, so that thumbnails are sharp on a screen of 2× as well.
   const qreal ratio = PaintBox2->devicePixelRatioF();
-  // Thumbnails not made yet are made for a few dozen milliseconds per paint; the cells left
-  // over wait for the next paint, asked for at once, so that the window answers meanwhile.
-  QElapsedTimer making;
-  making.start();
-  bool left_over = false;
   for (int i = 0; i < count; ++i) {
     const TPoint cell = CellOrigin(i, columns);
     if (!CellVisible(cell.Y, scroll, client_height)) continue;
@@ -101,16 +105,14 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
       Fill(painter, r, background);
     const QSize size(thumbnail.Width, thumbnail.Height);
     if (size.isEmpty()) continue;
-    // Decoded only for the cells shown, a JPEG at a fraction of its size; a picture whose data
-    // turn out damaged leaves its cell empty.
+    // Decoded only for the cells shown, a JPEG at a fraction of its size, away from the
+    // window's thread; the cell stays empty until its thumbnail comes, and for good when the
+    // picture's data turn out damaged.
     QImage drawn;
-    if (making.elapsed() < kThumbnailMakingMs || thumbnails_.Contains(i, size, ratio)) {
-      drawn = thumbnails_.Get(i, size, ratio, [&picture, size, ratio] {
-        const QSize pixels = (QSizeF(size) * ratio).toSize();
-        return DrawThumbnail(picture.DecodeAtLeast(pixels.width(), pixels.height()), size, ratio);
-      });
+    if (std::optional<QImage> cached = thumbnails_.Find(i, size, ratio)) {
+      drawn = std::move(*cached);
     } else {
-      left_over = true;
+      thumbnail_maker_.Ask(i, picture, size, ratio);
     }
     if (drawn.isNull()) {
       Fill(painter,
@@ -120,7 +122,6 @@ void TMainForm::PaintBox2Paint(QPainter& painter) {
       painter.drawImage(QPoint(thumbnail.X, thumbnail.Y), drawn);
     }
   }
-  if (left_over) QTimer::singleShot(0, PaintBox2, [box = PaintBox2] { box->update(); });
 }
 
 void TMainForm::PaintBox2MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y) {

@@ -1,19 +1,36 @@
 #include "app/thumbnail_cache.h"
 
+#include <utility>
+
 namespace paginor {
 
 QImage TThumbnailCache::Get(int index, QSize size, qreal ratio,
                             const std::function<QImage()>& make) {
+  if (std::optional<QImage> cached = Find(index, size, ratio)) return *cached;
+  Put(index, size, ratio, make());
+  return entries_.front().image;
+}
+
+std::optional<QImage> TThumbnailCache::Find(int index, QSize size, qreal ratio) {
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
     if (it->index == index && it->size == size && it->ratio == ratio) {
       entries_.splice(entries_.begin(), entries_, it);
       return entries_.front().image;
     }
   }
-  entries_.push_front({index, size, ratio, make()});
+  return std::nullopt;
+}
+
+void TThumbnailCache::Put(int index, QSize size, qreal ratio, QImage image) {
+  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+    if (it->index == index && it->size == size && it->ratio == ratio) {
+      entries_.erase(it);
+      break;
+    }
+  }
+  entries_.push_front({index, size, ratio, std::move(image)});
   while (entries_.size() > capacity_)
     entries_.pop_back();
-  return entries_.front().image;
 }
 
 bool TThumbnailCache::Contains(int index, QSize size, qreal ratio) const {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <optional>
 
 namespace paginor {
 
@@ -23,6 +24,10 @@ class TThumbnailCache {
   QImage Get(int index, QSize size, qreal ratio, const std::function<QImage()>& make);
   // True when that thumbnail is cached (made already, null or not).
   bool Contains(int index, QSize size, qreal ratio) const;
+  // The cached thumbnail, now the most recently used; nothing when it is not cached.
+  std::optional<QImage> Find(int index, QSize size, qreal ratio);
+  // Caches a thumbnail made elsewhere.
+  void Put(int index, QSize size, qreal ratio, QImage image);
   // For a new document.
   void Clear() { entries_.clear(); }
   std::size_t Count() const { return entries_.size(); }

@@ -333,6 +333,13 @@ TEST_F(PictureWindows, TheWheelScrollsPreviewAndGalleryBy20OnTheirTabsOnly) {
 
 // ---- Gallery
 
+// The gallery as painted once the thumbnails it asks for (made on a thread of their own) came.
+QImage GalleryWithThumbnails(TMainForm& form) {
+  (void)form.PaintBox2->grab();
+  EXPECT_SOON(!form.ThumbnailsBeingMade());
+  return form.PaintBox2->grab().toImage();
+}
+
 class GalleryTab : public PictureWindows {
  protected:
   void SetUp() override {
@@ -343,7 +350,7 @@ class GalleryTab : public PictureWindows {
     // The grid takes the scroll box's width when it paints.
     EXPECT_SOON_EQ(form->PaintBox2->width(), form->ScrollBox2->viewport()->width());
   }
-  QImage Grid() { return form->PaintBox2->grab().toImage(); }
+  QImage Grid() { return GalleryWithThumbnails(*form); }
 };
 
 TEST_F(GalleryTab, ThumbnailsInFramedCellsAcrossTheWidth) {
@@ -375,6 +382,14 @@ TEST_F(GalleryTab, ThumbnailsInFramedCellsAcrossTheWidth) {
     EXPECT_EQ(At(grid, thumb.X + 40, thumb.Y - 1), 0xC0C0C0u);
     EXPECT_EQ(At(grid, thumb.X + 40, thumb.Y + thumb.Height), 0xC0C0C0u);
   }
+  // A document opened anew: its first paint only asks for the thumbnails, which are made away
+  // from the window's thread, and leaves their places empty until they come.
+  form->openfilenow(Data("images/img2pdf-png.pdf"));
+  const QImage asked = form->PaintBox2->grab().toImage();
+  EXPECT_TRUE(form->ThumbnailsBeingMade());
+  const TBox first = ThumbnailPlace(CellOrigin(0, GalleryColumns(width)), 37, 23);
+  EXPECT_EQ(At(asked, first.X + 40, first.Y + 24), 0xC0C0C0u);
+  EXPECT_EQ(Grid(), grid);
   // Nothing drawn while a conversion runs.
   form->FDoc.FBusy = true;
   const QImage busy = Grid();
@@ -528,7 +543,7 @@ TEST_F(PictureWindows, APictureFoundDamagedWhenDecodedLeavesAnEmptyCellOpensNoVi
   ASSERT_EQ(form->FDoc.Images.Count(), 2);
   ShowTab(3);
   EXPECT_SOON_EQ(form->PaintBox2->width(), form->ScrollBox2->viewport()->width());
-  const QImage grid = form->PaintBox2->grab().toImage();
+  const QImage grid = GalleryWithThumbnails(*form);
   const int columns = GalleryColumns(form->PaintBox2->width());
   ASSERT_GE(columns, 2);
   const auto differing = [&grid](TBox box, uint32_t colour) {
