@@ -8,8 +8,8 @@
 
 #include "images/readers.h"
 #include "pdf/doc_reader.h"
-#include "pdf/object_resolver.h"
 #include "pdf/more_filters.h"
+#include "pdf/object_resolver.h"
 #include "pdf/predictor.h"
 
 namespace paginor {
