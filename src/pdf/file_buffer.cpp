@@ -1,11 +1,14 @@
 #include "pdf/file_buffer.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace paginor {
@@ -50,6 +53,84 @@ bool ReadAll(int fd, std::string& out) {
   }
 }
 
+// A mapped file that another program shortens while it is read would end the process with
+// SIGBUS at the first page past its new end. Such pages of our mappings are replaced by zero
+// pages instead: the reader sees a damaged file, and every bound it checks still holds.
+struct TGuardedRange {
+  std::atomic<uintptr_t> begin{0};
+  std::atomic<uintptr_t> end{0};
+};
+constexpr int kGuardedRanges = 16;
+TGuardedRange g_guarded[kGuardedRanges];
+uintptr_t g_page_size = 0;
+struct sigaction g_previous_bus_handler {};
+std::once_flag g_bus_handler_installed;
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+  const auto address = reinterpret_cast<uintptr_t>(info->si_addr);
+  for (TGuardedRange& range : g_guarded) {
+    const uintptr_t begin = range.begin.load(std::memory_order_acquire);
+    if (begin == 0 || address < begin || address >= range.end.load(std::memory_order_acquire))
+      continue;
+    // A plain system call: the zero page takes the vanished one's place, and the read that
+    // faulted is done again.
+    void* page = reinterpret_cast<void*>(address & ~(g_page_size - 1));
+    if (::mmap(page, g_page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+        MAP_FAILED) {
+      return;
+    }
+  }
+  // Not one of ours: whoever handled it before, or the default, which ends the process when the
+  // faulting access is done again.
+  if ((g_previous_bus_handler.sa_flags & SA_SIGINFO) != 0 &&
+      g_previous_bus_handler.sa_sigaction != nullptr) {
+    g_previous_bus_handler.sa_sigaction(signal, info, context);
+    return;
+  }
+  if (g_previous_bus_handler.sa_handler != SIG_DFL &&
+      g_previous_bus_handler.sa_handler != SIG_IGN) {
+    g_previous_bus_handler.sa_handler(signal);
+    return;
+  }
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigaction(SIGBUS, &fallback, nullptr);
+}
+
+void InstallBusHandler() {
+  std::call_once(g_bus_handler_installed, [] {
+    g_page_size = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &g_previous_bus_handler);
+  });
+}
+
+// Guards the length bytes from begin; when every slot is taken, the mapping goes unguarded.
+// A slot's end is 0 whenever it is being taken or given back, so that it matches nothing.
+void Guard(const char* begin, std::size_t length) {
+  InstallBusHandler();
+  for (TGuardedRange& range : g_guarded) {
+    uintptr_t free = 0;
+    if (range.begin.compare_exchange_strong(free, reinterpret_cast<uintptr_t>(begin),
+                                            std::memory_order_acq_rel)) {
+      range.end.store(reinterpret_cast<uintptr_t>(begin) + length, std::memory_order_release);
+      return;
+    }
+  }
+}
+
+void Unguard(const char* begin) {
+  for (TGuardedRange& range : g_guarded) {
+    if (range.begin.load(std::memory_order_acquire) != reinterpret_cast<uintptr_t>(begin)) continue;
+    range.end.store(0, std::memory_order_release);
+    range.begin.store(0, std::memory_order_release);
+    return;
+  }
+}
+
 }  // namespace
 
 TFileBuffer::TFileBuffer(TFileBuffer&& other) noexcept
@@ -74,7 +155,10 @@ TFileBuffer::~TFileBuffer() {
 }
 
 void TFileBuffer::Unmap() {
-  if (base_ != nullptr) ::munmap(base_, length_);
+  if (base_ != nullptr) {
+    Unguard(base_);
+    ::munmap(base_, length_);
+  }
   base_ = nullptr;
   size_ = 0;
   length_ = 0;
@@ -106,6 +190,7 @@ std::optional<TFileBuffer> TFileBuffer::Map(int fd, int64_t size, std::size_t ro
     return std::nullopt;
   }
   ::madvise(base, whole_pages, MADV_SEQUENTIAL);
+  if (whole_pages > 0) Guard(buffer.base_, whole_pages);
   return buffer;
 }
 

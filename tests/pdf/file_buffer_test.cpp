@@ -14,9 +14,11 @@ namespace {
 
 // A file in the temporary folder, removed at the end of the test.
 struct TempFile {
-  std::string path = (std::filesystem::temp_directory_path() /
-                      ("paginor-buffer-" + std::to_string(::getpid()) + ".pdf"))
-                         .string();
+  static inline int made = 0;
+  std::string path =
+      (std::filesystem::temp_directory_path() /
+       ("paginor-buffer-" + std::to_string(::getpid()) + "-" + std::to_string(made++) + ".pdf"))
+          .string();
   ~TempFile() { std::filesystem::remove(path); }
 };
 
@@ -90,6 +92,29 @@ TEST(FileBuffer, AMappingWithoutRoomLeftIsCopiedAndKeepsItsBytes) {
   // Moved, the mapping goes along.
   TFileBuffer moved = std::move(*buffer);
   EXPECT_EQ(moved.size(), expected.size() + 5005);
+}
+
+TEST(FileBuffer, AMappedFileShortenedWhileItIsReadReadsAsZerosPastItsNewEnd) {
+  TempFile file;
+  const std::string expected(static_cast<std::size_t>(kMapFrom) + 5000, 'x');
+  std::ofstream(file.path, std::ios::binary) << expected;
+  TFileBuffer buffer;
+  ASSERT_EQ(LoadFileBuffer(file.path, buffer, kMapFrom), TLoadStatus::Loaded);
+  ASSERT_TRUE(buffer.Mapped());
+  // Another program cuts the file to one page and a bit.
+  std::filesystem::resize_file(file.path, 5000);
+  EXPECT_EQ(buffer[100], 'x');
+  const std::size_t gone = static_cast<std::size_t>(kMapFrom) / 2;
+  EXPECT_EQ(buffer[gone], '\0');
+  EXPECT_EQ(buffer[gone + 17], '\0');
+  EXPECT_EQ(buffer.size(), expected.size());
+  EXPECT_EQ(buffer[expected.size() - 1], 'x');  // the last partial page was copied
+  // Another mapping reads as before.
+  TempFile second;
+  const std::string other_expected = WriteFile(second.path, kMapFrom + 10);
+  TFileBuffer other;
+  ASSERT_EQ(LoadFileBuffer(second.path, other, kMapFrom), TLoadStatus::Loaded);
+  EXPECT_TRUE(std::string_view(other) == other_expected);
 }
 
 TEST(FileBuffer, PipesAreReadToTheirEndAndMissingFilesAreReported) {
