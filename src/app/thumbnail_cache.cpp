@@ -4,13 +4,6 @@
 
 namespace paginor {
 
-QImage TThumbnailCache::Get(int index, QSize size, qreal ratio,
-                            const std::function<QImage()>& make) {
-  if (std::optional<QImage> cached = Find(index, size, ratio)) return *cached;
-  Put(index, size, ratio, make());
-  return entries_.front().image;
-}
-
 std::optional<QImage> TThumbnailCache::Find(int index, QSize size, qreal ratio) {
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
     if (it->index == index && it->size == size && it->ratio == ratio) {
@@ -31,13 +24,6 @@ void TThumbnailCache::Put(int index, QSize size, qreal ratio, QImage image) {
   entries_.push_front({index, size, ratio, std::move(image)});
   while (entries_.size() > capacity_)
     entries_.pop_back();
-}
-
-bool TThumbnailCache::Contains(int index, QSize size, qreal ratio) const {
-  for (const Entry& entry : entries_) {
-    if (entry.index == index && entry.size == size && entry.ratio == ratio) return true;
-  }
-  return false;
 }
 
 }  // namespace paginor

@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <cstddef>
-#include <functional>
 #include <list>
 #include <optional>
 
@@ -18,15 +17,11 @@ class TThumbnailCache {
 
   explicit TThumbnailCache(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
 
-  // The thumbnail of picture `index` at `size` and device pixel ratio `ratio`, made by `make`
-  // when it is not cached. A null image (a picture that does not decode) is kept as well, so
-  // that it is not decoded again at every paint. The least recently used goes first.
-  QImage Get(int index, QSize size, qreal ratio, const std::function<QImage()>& make);
-  // True when that thumbnail is cached (made already, null or not).
-  bool Contains(int index, QSize size, qreal ratio) const;
-  // The cached thumbnail, now the most recently used; nothing when it is not cached.
+  // The cached thumbnail of picture `index` at `size` and device pixel ratio `ratio`, now the
+  // most recently used; nothing when it is not cached. A null image is a picture that does not
+  // decode, kept so that it is not decoded again at every paint.
   std::optional<QImage> Find(int index, QSize size, qreal ratio);
-  // Caches a thumbnail made elsewhere.
+  // Caches a thumbnail; the least recently used goes when the cache is full.
   void Put(int index, QSize size, qreal ratio, QImage image);
   // For a new document.
   void Clear() { entries_.clear(); }

@@ -1,7 +1,6 @@
 #include "images/image_attributes.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "pdf/filters.h"
 #include "pdf/literals.h"
@@ -278,10 +277,7 @@ class TModernAttributes {
   void ReadParams(const TPdfObject& params, TImageAttributes& a) {
     if (!params.IsDict()) return;
     const auto number = [&params](std::string_view key, int& out) {
-      if (const TPdfObject* v = params.Get(key)) {
-        const double n = v->AsNumber().value_or(0);
-        out = std::trunc(n) == n && std::fabs(n) < 1e9 ? static_cast<int>(n) : 0;
-      }
+      if (const TPdfObject* v = params.Get(key)) out = v->AsInt32().value_or(0);
     };
     const auto flag = [&params](std::string_view key, bool& out) {
       if (const TPdfObject* v = params.Get(key)) out = v->AsBool().value_or(false);

@@ -57,11 +57,7 @@ Found ReadAttributes(TDocReader& reader, TObjectResolver& objects, int32_t num) 
   }
   found.media = BoxOf(objects.Get(node, "MediaBox"));
   found.crop = BoxOf(objects.Get(node, "CropBox"));
-  if (const TPdfObject* rotate = objects.Get(node, "Rotate")) {
-    const double turn = rotate->AsNumber().value_or(0.5);
-    if (std::trunc(turn) == turn && std::fabs(turn) < 1e9)
-      found.rotate = static_cast<int32_t>(turn);
-  }
+  if (const TPdfObject* rotate = objects.Get(node, "Rotate")) found.rotate = rotate->AsInt32();
   if (const TPdfObject* parent = node.Get("Parent"); parent && parent->IsRef()) {
     found.parent = parent->AsRef()->Num;
   }

@@ -1,7 +1,5 @@
 #include "pdf/more_filters.h"
 
-#include <cmath>
-
 #include "pdf/literals.h"
 
 namespace paginor {
@@ -11,9 +9,7 @@ namespace {
 // A whole number of a parameter dictionary; fallback when absent or not whole.
 int WholeNumber(const TPdfObject& params, std::string_view key, int fallback) {
   const TPdfObject* value = params.Get(key);
-  const double n = value ? value->AsNumber().value_or(0.5) : 0.5;
-  if (std::trunc(n) != n || std::fabs(n) > 1e9) return fallback;
-  return static_cast<int>(n);
+  return value ? value->AsInt32().value_or(fallback) : fallback;
 }
 
 }  // namespace

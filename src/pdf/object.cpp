@@ -59,6 +59,18 @@ std::optional<double> TPdfObject::AsNumber() const {
   return number_;
 }
 
+std::optional<int64_t> TPdfObject::AsInteger() const {
+  const std::optional<double> n = AsNumber();
+  if (!n || std::trunc(*n) != *n || std::fabs(*n) > 9007199254740992.0) return std::nullopt;
+  return static_cast<int64_t>(*n);
+}
+
+std::optional<int32_t> TPdfObject::AsInt32() const {
+  const std::optional<int64_t> n = AsInteger();
+  if (!n || *n < INT32_MIN || *n > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(*n);
+}
+
 std::optional<bool> TPdfObject::AsBool() const {
   if (kind_ != Kind::Bool) return std::nullopt;
   return number_ != 0;

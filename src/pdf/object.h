@@ -44,6 +44,10 @@ class TPdfObject {
   bool IsName(std::string_view name) const { return kind_ == Kind::Name && text_ == name; }
 
   std::optional<double> AsNumber() const;
+  // A number without a fraction, within the range doubles hold exactly; nothing otherwise.
+  std::optional<int64_t> AsInteger() const;
+  // The same, within int32_t.
+  std::optional<int32_t> AsInt32() const;
   std::optional<bool> AsBool() const;
   // The bytes of a string, or the name of a name; empty for other kinds.
   const std::string& Text() const { return text_; }

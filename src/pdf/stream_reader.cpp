@@ -1,7 +1,6 @@
 #include "pdf/stream_reader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "pdf/filter_registry.h"
@@ -49,9 +48,8 @@ TStreamHeader StreamHeaderOf(TDocReader& reader) {
   if (const TPdfObject* length = dict.Get("Length")) {
     if (const auto ref = length->AsRef()) {
       header.Length = indirect_length(ref->Num);
-    } else if (const auto n = length->AsNumber();
-               n && std::trunc(*n) == *n && std::fabs(*n) <= INT32_MAX) {
-      header.Length = static_cast<int64_t>(*n);
+    } else if (const std::optional<int32_t> n = length->AsInt32()) {
+      header.Length = *n;
     }
   }
   header.Chain = FilterChainOf(

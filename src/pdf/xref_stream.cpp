@@ -1,7 +1,6 @@
 #include "pdf/xref_stream.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -22,18 +21,12 @@ uint64_t Field(const std::string& data, std::size_t at, int width) {
   return value;
 }
 
-std::optional<int64_t> WholeNumber(const TPdfObject* o) {
-  const double n = o ? o->AsNumber().value_or(0.5) : 0.5;
-  if (std::trunc(n) != n || std::fabs(n) >= 9e18) return std::nullopt;
-  return static_cast<int64_t>(n);
-}
-
 // The whole numbers of an array; other items are left out.
 std::vector<int64_t> NumbersOf(const TPdfObject* array) {
   std::vector<int64_t> numbers;
   if (array == nullptr) return numbers;
   for (const TPdfObject& item : array->Items()) {
-    if (const auto n = WholeNumber(&item)) numbers.push_back(*n);
+    if (const auto n = item.AsInteger()) numbers.push_back(*n);
   }
   return numbers;
 }
@@ -62,7 +55,8 @@ bool ReadXrefStream(TDocReader& reader, int64_t offset, int64_t& prev) {
   const bool is_xref = type != nullptr && type->IsName("XRef");
   std::vector<int64_t> widths = NumbersOf(dict.Get("W"));
   std::vector<int64_t> index = NumbersOf(dict.Get("Index"));
-  const int64_t size = WholeNumber(dict.Get("Size")).value_or(0);
+  const TPdfObject* size_entry = dict.Get("Size");
+  const int64_t size = size_entry ? size_entry->AsInteger().value_or(0) : 0;
   if (!is_xref || widths.size() != 3 ||
       std::any_of(widths.begin(), widths.end(), [](int64_t w) { return w < 0 || w > 8; })) {
     return false;

@@ -293,41 +293,41 @@ TEST(Printing, PercentagesKeepTheProportions) {
   EXPECT_EQ(ClampPercent(64), 64);
 }
 
-TEST(ThumbnailCache, MakesEachThumbnailOnceAndKeepsOnlyTheMostRecent) {
+TEST(ThumbnailCache, KeepsEachThumbnailAndOnlyTheMostRecent) {
   TThumbnailCache cache(2);
-  int made = 0;
-  const auto make = [&made](int shade) {
-    return [&made, shade] {
-      ++made;
-      QImage image(4, 4, QImage::Format_RGB32);
-      image.fill(QColor(shade, shade, shade));
-      return image;
-    };
+  const auto shade = [](int grey) {
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(QColor(grey, grey, grey));
+    return image;
   };
   const QSize size(4, 4);
-  EXPECT_EQ(cache.Get(0, size, 1, make(10)).pixel(0, 0), qRgb(10, 10, 10));
-  EXPECT_EQ(cache.Get(0, size, 1, make(99)).pixel(0, 0), qRgb(10, 10, 10));  // cached
-  EXPECT_EQ(made, 1);
+  EXPECT_FALSE(cache.Find(0, size, 1).has_value());
+  cache.Put(0, size, 1, shade(10));
+  ASSERT_TRUE(cache.Find(0, size, 1).has_value());
+  EXPECT_EQ(cache.Find(0, size, 1)->pixel(0, 0), qRgb(10, 10, 10));  // cached
   // Another size or device ratio is another thumbnail.
-  cache.Get(0, QSize(3, 3), 1, make(20));
-  cache.Get(0, size, 2, make(30));
-  EXPECT_EQ(made, 3);
+  EXPECT_FALSE(cache.Find(0, QSize(3, 3), 1).has_value());
+  EXPECT_FALSE(cache.Find(0, size, 2).has_value());
+  cache.Put(0, QSize(3, 3), 1, shade(20));
+  cache.Put(0, size, 2, shade(30));
   EXPECT_EQ(cache.Count(), 2u);  // bounded: the least recently used went
-  cache.Get(0, size, 1, make(40));
-  EXPECT_EQ(made, 4);
+  EXPECT_FALSE(cache.Find(0, size, 1).has_value());
+  // Looking one up makes it the most recently used.
+  EXPECT_TRUE(cache.Find(0, QSize(3, 3), 1).has_value());
+  cache.Put(0, size, 1, shade(40));
+  EXPECT_TRUE(cache.Find(0, QSize(3, 3), 1).has_value());
+  EXPECT_FALSE(cache.Find(0, size, 2).has_value());
+  // The same thumbnail put again replaces the one kept.
+  cache.Put(0, size, 1, shade(45));
+  EXPECT_EQ(cache.Count(), 2u);
+  EXPECT_EQ(cache.Find(0, size, 1)->pixel(0, 0), qRgb(45, 45, 45));
   // A picture that does not decode is remembered as such, not decoded at every paint.
-  EXPECT_TRUE(cache
-                  .Get(7, size, 1,
-                       [&made] {
-                         ++made;
-                         return QImage();
-                       })
-                  .isNull());
-  EXPECT_TRUE(cache.Get(7, size, 1, make(50)).isNull());
-  EXPECT_EQ(made, 5);
+  cache.Put(7, size, 1, QImage());
+  ASSERT_TRUE(cache.Find(7, size, 1).has_value());
+  EXPECT_TRUE(cache.Find(7, size, 1)->isNull());
   cache.Clear();
   EXPECT_EQ(cache.Count(), 0u);
-  EXPECT_EQ(cache.Get(7, size, 1, make(60)).pixel(0, 0), qRgb(60, 60, 60));
+  EXPECT_FALSE(cache.Find(7, size, 1).has_value());
 }
 
 }  // namespace

@@ -37,6 +37,14 @@ TEST(PdfObject, NumbersNamesReferencesAndKeywords) {
   EXPECT_EQ(Parse("-.5")->AsNumber(), -0.5);
   EXPECT_EQ(Parse("+12")->AsNumber(), 12);
   EXPECT_EQ(Parse("4.")->AsNumber(), 4);
+  // Whole numbers: a fraction or a size beyond the type is none.
+  EXPECT_EQ(Parse("4.")->AsInt32(), 4);
+  EXPECT_EQ(Parse("-12")->AsInteger(), -12);
+  EXPECT_EQ(Parse("4.5")->AsInteger(), std::nullopt);
+  EXPECT_EQ(Parse("3000000000")->AsInteger(), 3000000000);
+  EXPECT_EQ(Parse("3000000000")->AsInt32(), std::nullopt);
+  EXPECT_EQ(Parse("99999999999999999999")->AsInteger(), std::nullopt);  // not exact
+  EXPECT_EQ(Parse("/Name")->AsInt32(), std::nullopt);
   EXPECT_EQ(Parse("/A#20B")->Text(), "A B");
   EXPECT_TRUE(Parse("/Type")->IsName("Type"));
   const auto ref = Parse("12 0 R")->AsRef();
